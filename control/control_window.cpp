@@ -1,0 +1,181 @@
+// The control's window: window initialisation and teardown, resize, the
+// split buttons, pane clicks and double clicks, pane colours and painting.
+#include "kelm_ctrl.h"
+
+#include <cstdlib>
+#include <new>
+#include <ctime>
+
+#include "logger.h"
+#include "resource.h"
+#include "screen.h"
+#include "split_layout.h"
+
+namespace {
+
+struct Split_Button {
+    int item;
+    LONG mode;
+};
+
+const Split_Button split_buttons[] = {
+    {IDC_SPLIT_1, 1}, {IDC_SPLIT_4, 4}, {IDC_SPLIT_9, 9}, {IDC_SPLIT_16, 16},
+};
+
+// The buttons and the group box are placed for a height 36 pixels below the
+// client area, so in use the panes fill the whole control.
+const int split_controls_offset = 36;
+
+const int pane_clicked = STN_CLICKED;
+const int pane_double_clicked = STN_DBLCLK;
+
+// A dialog procedure reports a message's own result through DWLP_MSGRESULT.
+INT_PTR message_result(HWND dialog, LRESULT result)
+{
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+} // namespace
+
+INT_PTR CALLBACK kelm_ctrl::dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_INITDIALOG) {
+        auto* control = reinterpret_cast<kelm_ctrl*>(lparam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+        control->hwnd = dialog;
+        control->on_init_dialog();
+        return TRUE;
+    }
+    // Messages that arrive before WM_INITDIALOG find no control yet.
+    auto* control = reinterpret_cast<kelm_ctrl*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (!control)
+        return FALSE;
+    INT_PTR result = FALSE;
+    if (!control->handle_message(message, wparam, lparam, &result))
+        return FALSE;
+    return result;
+}
+
+bool kelm_ctrl::handle_message(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR* result)
+{
+    switch (message) {
+    case WM_SIZE:
+        on_size(LOWORD(lparam), HIWORD(lparam));
+        *result = message_result(hwnd, 0);
+        return true;
+    case WM_COMMAND:
+        if (!on_command(LOWORD(wparam), HIWORD(wparam)))
+            return false;
+        *result = message_result(hwnd, 0);
+        return true;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+    case WM_RBUTTONDOWN:
+        *result = message_result(hwnd, 0);
+        return true;
+    case WM_CTLCOLORSTATIC:
+        *result = on_ctlcolor_static();
+        return true;
+    case WM_PAINT:
+        on_paint();
+        *result = message_result(hwnd, 0);
+        return true;
+    case WM_DESTROY:
+        on_destroy();
+        *result = message_result(hwnd, 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void kelm_ctrl::on_init_dialog()
+{
+    // The channel handles of open_channel come from this generator.
+    srand(static_cast<unsigned>(time(nullptr)));
+    screens.reserve(pane_count);
+    for (int n = 1; n <= pane_count; ++n) {
+        Screen* screen = new (std::nothrow) Screen(GetDlgItem(hwnd, pane_item_id(n)));
+        if (screen)
+            screens.push_back(screen);
+    }
+    layout = make_split_layout(1, &screens);
+    active_screen = screens.empty() ? nullptr : screens.front();
+    active_index = 0;
+    // Without the log file entries still reach standard error.
+    (void)Logger::instance().open(control_log_path);
+}
+
+void kelm_ctrl::on_size(int client_width, int client_height)
+{
+    layout_width = client_width - 1;
+    layout_height = client_height - 1;
+    if (layout)
+        layout->arrange();
+    place_split_controls(client_width, client_height + split_controls_offset);
+}
+
+void kelm_ctrl::place_split_controls(int client_width, int extended_height)
+{
+    (void)MoveWindow(GetDlgItem(hwnd, IDC_SPLIT_GROUP), 2, extended_height - 40,
+                     client_width - 8, 34, TRUE);
+    for (int j = 0; j < 4; ++j) {
+        (void)MoveWindow(GetDlgItem(hwnd, split_buttons[j].item), 8 + 90 * j,
+                         extended_height - 30, 70, 20, TRUE);
+    }
+}
+
+bool kelm_ctrl::on_command(int item, int code)
+{
+    for (const Split_Button& button : split_buttons) {
+        if (button.item == item && code == BN_CLICKED) {
+            (void)put_ScreenMode(button.mode);  // a refused change is no error here
+            return true;
+        }
+    }
+    const int index = pane_index_of_item(item);
+    if (index < 0 || index >= static_cast<int>(screens.size()))
+        return false;
+    if (code == pane_clicked) {
+        activate_screen(index);
+        active_index = static_cast<unsigned short>(index);
+        return true;
+    }
+    if (code == pane_double_clicked && layout) {
+        screens[index]->toggle_zoom(*layout);
+        return true;
+    }
+    return false;
+}
+
+// The panes paint on black; each colour request also redraws the active
+// frame that the previous repaint may have wiped.
+INT_PTR kelm_ctrl::on_ctlcolor_static()
+{
+    if (active_screen)
+        active_screen->draw_frame(true);
+    return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
+}
+
+void kelm_ctrl::on_paint()
+{
+    for (Screen* screen : screens)
+        screen->refresh();
+    // The dialog itself draws nothing while it is active in place.
+    PAINTSTRUCT paint;
+    if (BeginPaint(hwnd, &paint))
+        EndPaint(hwnd, &paint);
+}
+
+void kelm_ctrl::on_destroy()
+{
+    delete layout;  // hides its panes
+    layout = nullptr;
+    for (Screen* screen : screens)
+        delete screen;  // closes the pane's channel
+    screens.clear();
+    active_screen = nullptr;
+    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    hwnd = nullptr;
+}

@@ -1,0 +1,101 @@
+// kelm_ctrl: the control object.  It owns the sixteen panes and the current
+// split layout while its window exists, the login state with the privilege
+// gate, its last error code and the cache of settings values the host reads
+// and writes as properties.
+#pragma once
+
+#include <ctime>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "privilege.h"
+
+class Screen;
+class Split_Layout;
+
+class kelm_ctrl {
+public:
+    enum { pane_count = 16, pane_address_units = 20 };
+
+    kelm_ctrl();
+    ~kelm_ctrl();
+
+    // The control's window: the dialog of template 104 as a child of
+    // `parent`.  Null when it cannot be created or already exists.
+    HWND create_window(HWND parent);
+    void destroy_window();
+    HWND window() const { return hwnd; }
+
+    // Dispatch members: split mode.
+    HRESULT get_ScreenMode(LONG* mode);
+    HRESULT put_ScreenMode(LONG mode);
+
+    // True when the privilege mask holds every bit of `bits`.
+    bool check_privilege(unsigned bits) const;
+    // Moves the active-pane frame to pane `index` (0 to 15) and makes it the
+    // active pane; `active_index` is left to the caller.
+    void activate_screen(int index);
+    // The dialog item id of 1-based pane number `n`, or -1.
+    static int pane_item_id(int n);
+
+    kelm_ctrl(const kelm_ctrl&) = delete;
+    kelm_ctrl& operator=(const kelm_ctrl&) = delete;
+
+private:
+    friend struct kelm_ctrl_probe;  // tests look at the state directly
+
+    static INT_PTR CALLBACK dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    bool handle_message(UINT message, WPARAM wparam, LPARAM lparam, INT_PTR* result);
+    void on_init_dialog();
+    void on_size(int client_width, int client_height);
+    bool on_command(int item, int code);
+    INT_PTR on_ctlcolor_static();
+    void on_paint();
+    void on_destroy();
+    void place_split_controls(int client_width, int extended_height);
+    int pane_index_of_item(int item) const;
+    bool allowed(Gated_Member member) const;
+
+    HWND hwnd = nullptr;
+
+    std::vector<Screen*> screens;
+    Split_Layout* layout = nullptr;
+    Screen* active_screen = nullptr;
+    unsigned short active_index = 0;
+    short pane_channel[pane_count];
+    wchar_t pane_address[pane_count][pane_address_units];
+
+    long privilege = -1;  // -1: no login has succeeded; every bit allowed
+    long login_failures = 0;
+    time_t lockout_start = 0;
+    long error_code = 0;
+    long screen_num = -1;
+    long svr_channel_cnt = 0;
+    std::wstring screen_state_info;
+    std::wstring save_filepath;
+
+    // Settings cache.
+    unsigned short brightness = 64;
+    unsigned short contrast = 64;
+    unsigned short saturation = 64;
+    unsigned short hue = 64;
+    long frame_rate = 25;
+    long bitrate = 786;
+    long video_format = 0;
+    long quanlity = 0;
+    long video_standard = 1;  // server coding 1 or 2; 1 until put or read
+    long ptz_protocol = 0;
+    long ptz_address = 0;
+    long ptz_port = 0;
+    long ptz_speed = 0;
+    unsigned short logo_ox = 0;
+    unsigned short logo_oy = 0;
+    unsigned short logo_lx = 50;
+    unsigned short logo_ly = 50;
+    unsigned short osd_pos = 0;  // matches the logo origin 0, 0
+    unsigned char enable_osd_time = 0;
+    unsigned char enable_osd_date = 0;
+    std::wstring osd_text;
+    std::wstring logo_filepath;
+};

@@ -1,0 +1,169 @@
+// The log as it lands in the real files on drive C:.  Each test runs in a
+// process of its own, so each starts with a logger that has no file yet.
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+#include <windows.h>
+
+#include "logger.h"
+#include "method_trace.h"
+#include "text_file.h"
+
+namespace {
+
+const char timestamp_pattern[] = R"(\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d:\d{1,3})";
+
+std::string control_log() { return read_file_bytes(control_log_path); }
+std::string default_log() { return read_file_bytes(default_log_path); }
+
+} // namespace
+
+TEST(Logger, ATracePairLandsOnOneLine)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string method = unique_token("trace");
+    { Method_Trace trace("d:\\src\\screen.cpp", method.c_str(), 42); }
+
+    const std::string body = " : " + method + " in the d:\\\\src\\\\screen\\.cpp at the 42 line\\.";
+    const std::regex pair(std::string(timestamp_pattern) + "<enter method>" + body +
+                          timestamp_pattern + "<leave methed>" + body);
+    EXPECT_TRUE(std::regex_search(around(control_log(), method, 200), pair));
+}
+
+TEST(Logger, TheExitLineIsWrittenWhenAnExceptionLeavesTheMethod)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string method = unique_token("throwing");
+    try {
+        Method_Trace trace(__FILE__, method.c_str(), __LINE__);
+        throw 1;
+    } catch (int) {
+    }
+    const std::string log = control_log();
+    EXPECT_EQ(count_occurrences(log, "<enter method> : " + method), 1u);
+    EXPECT_EQ(count_occurrences(log, "<leave methed> : " + method), 1u);
+}
+
+TEST(Logger, ALineFeedReachesTheFileAsCarriageReturnAndLineFeed)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("crlf");
+    Logger::instance().write(log_status, "%s ends here\n", token.c_str());
+    Logger::instance().write(log_status, "%s runs on", token.c_str());
+    Logger::instance().write(log_status, "%s last\n", token.c_str());
+
+    const std::regex lines(token + " ends here\r\n" + timestamp_pattern + token + " runs on" +
+                           timestamp_pattern + token + " last\r\n");
+    EXPECT_TRUE(std::regex_search(around(control_log(), token, 100), lines));
+}
+
+TEST(Logger, EntriesGoToTheDefaultFileUntilTheControlLogIsOpened)
+{
+    const std::string before = unique_token("before-open");
+    const std::string after = unique_token("after-open");
+    Logger::instance().write(log_status, "%s\n", before.c_str());
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    Logger::instance().write(log_status, "%s\n", after.c_str());
+
+    const std::string rq = default_log();
+    const std::string kelm = control_log();
+    EXPECT_EQ(count_occurrences(rq, before), 1u);
+    EXPECT_EQ(count_occurrences(rq, after), 0u);
+    EXPECT_EQ(count_occurrences(kelm, before), 0u);
+    EXPECT_EQ(count_occurrences(kelm, after), 1u);
+}
+
+TEST(Logger, LevelsAboveThreeAreDropped)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("levels");
+    for (unsigned level : {0u, 2u, 3u, 4u, 9u})
+        Logger::instance().write(level, "%s level %u\n", token.c_str(), level);
+    const std::string log = control_log();
+    for (unsigned level : {0u, 2u, 3u})
+        EXPECT_EQ(count_occurrences(log, token + " level " + std::to_string(level)), 1u);
+    for (unsigned level : {4u, 9u})
+        EXPECT_EQ(count_occurrences(log, token + " level " + std::to_string(level)), 0u);
+}
+
+TEST(Logger, AnEntryIsCutAt3999BytesAndTheBufferStartsCleanAfterIt)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("long");
+    const std::string filler(5000, 'x');
+    Logger::instance().write(log_status, "%s%s", token.c_str(), filler.c_str());
+    Logger::instance().write(log_status, "%s-short\n", token.c_str());
+
+    std::smatch match;
+    const std::string log = around(control_log(), token, 100);
+    const std::regex entry("(" + std::string(timestamp_pattern) + ")" + token + "(x+)(" +
+                           timestamp_pattern + ")" + token + "-short\r\n");
+    ASSERT_TRUE(std::regex_search(log, match, entry));
+    EXPECT_EQ(match[1].length() + token.size() + match[2].length(), 3999u);
+}
+
+TEST(Logger, TextInCodePage936IsCopiedByteForByte)
+{
+    ASSERT_EQ(GetACP(), 936u);
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("gbk");
+    // "服务端拒绝访问" in GBK.
+    const std::string gbk = "\xb7\xfe\xce\xf1\xb6\xcb\xbe\xdc\xbe\xf8\xb7\xc3\xce\xca";
+    Logger::instance().write(log_status, "%s %s\n", token.c_str(), gbk.c_str());
+    EXPECT_EQ(count_occurrences(control_log(), token + " " + gbk + "\r\n"), 1u);
+}
+
+namespace {
+
+const int writer_threads = 4;
+const int entries_per_thread = 250;
+
+struct Writer {
+    std::string token;
+    int thread;
+};
+
+DWORD WINAPI write_entries(void* argument)
+{
+    const Writer* writer = static_cast<const Writer*>(argument);
+    for (int i = 0; i < entries_per_thread; ++i) {
+        Logger::instance().write(log_status, "%s T%d E%04d abcdefghijklmnopqrstuvwxyz\n",
+                                 writer->token.c_str(), writer->thread, i);
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Logger, ThreadsWritingAtOnceNeitherInterleaveNorLoseEntries)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("threads");
+    std::vector<Writer> writers;
+    for (int t = 0; t < writer_threads; ++t)
+        writers.push_back({token, t});
+    HANDLE threads[writer_threads];
+    for (int t = 0; t < writer_threads; ++t) {
+        threads[t] = CreateThread(nullptr, 0, write_entries, &writers[t], 0, nullptr);
+        ASSERT_NE(threads[t], nullptr);
+    }
+    ASSERT_EQ(WaitForMultipleObjects(writer_threads, threads, TRUE, 60000), WAIT_OBJECT_0);
+    for (HANDLE thread : threads)
+        CloseHandle(thread);
+
+    const std::string log = around(control_log(), token, 100);
+    EXPECT_EQ(count_occurrences(log, token), static_cast<size_t>(writer_threads * entries_per_thread));
+    const std::regex whole_entry(std::string(timestamp_pattern) + token +
+                                 R"( T(\d) E(\d{4}) abcdefghijklmnopqrstuvwxyz\r\n)");
+    std::vector<int> seen(writer_threads * entries_per_thread, 0);
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), whole_entry);
+         it != std::sregex_iterator(); ++it) {
+        const int thread = std::stoi((*it)[1]);
+        const int entry = std::stoi((*it)[2]);
+        ++seen[thread * entries_per_thread + entry];
+    }
+    for (size_t i = 0; i < seen.size(); ++i)
+        EXPECT_EQ(seen[i], 1) << "thread " << i / entries_per_thread << " entry " << i % entries_per_thread;
+}
