@@ -1,0 +1,252 @@
+// hikclient.dll's exported functions: start-up counting, the net settings,
+// and the table of streams that the handles name.
+#define HIKCLIENT_BUILDING
+#include "hikclient.h"
+
+#include <winsock2.h>
+
+#include <map>
+#include <new>
+
+#include <boost/thread/mutex.hpp>
+
+#include "stream.h"
+
+namespace {
+
+struct Library {
+    boost::mutex lock;
+    int startups = 0;
+    WORD server_port = 12000;
+    WORD client_port = 6050;
+    BYTE ttl = 128;
+    LONG next_handle = 1;
+    std::map<LONG, Stream*> streams;
+    LONG audio_stream = -1;
+    WORD volume = 0;
+};
+
+Library& library()
+{
+    static Library instance;
+    return instance;
+}
+
+// Texts of Client_Info longer than the protocol's 39 bytes are refused.
+bool usable_text(const char* text)
+{
+    return text && strnlen(text, STREAM_TEXT_BYTES) < STREAM_TEXT_BYTES;
+}
+
+Stream* find_stream(Library& lib, LONG handle)
+{
+    auto it = lib.streams.find(handle);
+    return it == lib.streams.end() ? nullptr : it->second;
+}
+
+// Stops every stream; a stream whose thread will not end is left running
+// rather than freed under its feet.
+void stop_all(Library& lib)
+{
+    for (auto& entry : lib.streams) {
+        if (entry.second->stop())
+            delete entry.second;
+    }
+    lib.streams.clear();
+    lib.audio_stream = -1;
+}
+
+} // namespace
+
+BOOL __stdcall MP4_ClientStartup(UINT, HWND)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+        return FALSE;
+    ++lib.startups;
+    return TRUE;
+}
+
+// The streams of other users of the library keep running until the last
+// clean-up.
+BOOL __stdcall MP4_ClientCleanup(void)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    if (lib.startups == 0)
+        return FALSE;
+    if (--lib.startups == 0)
+        stop_all(lib);
+    (void)WSACleanup();  // balances this user's WSAStartup
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientSetNetPort(WORD server_port, WORD client_port)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    lib.server_port = server_port;
+    lib.client_port = client_port;
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    lib.ttl = ttl;
+    return TRUE;
+}
+
+LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
+{
+    if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
+        !usable_text(info->password))
+        return -1;
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    if (lib.startups == 0)
+        return -1;
+    Stream_Target target;
+    target.server_ip = info->server_ip;
+    target.port = lib.server_port;
+    target.channel = info->channel;
+    target.user_name = info->user_name;
+    target.password = info->password;
+    target.window = info->display_window;
+    Stream* stream = new (std::nothrow) Stream(target);
+    if (!stream)
+        return -1;
+    if (!stream->start()) {
+        delete stream;
+        return -1;
+    }
+    const LONG handle = lib.next_handle++;
+    lib.streams[handle] = stream;
+    return handle;
+}
+
+BOOL __stdcall MP4_ClientStop(LONG handle)
+{
+    Library& lib = library();
+    Stream* stream;
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        stream = find_stream(lib, handle);
+        if (!stream)
+            return FALSE;
+        lib.streams.erase(handle);
+        if (lib.audio_stream == handle)
+            lib.audio_stream = -1;
+    }
+    // Stopped outside the lock: the thread may take a slice to notice.
+    if (stream->stop())
+        delete stream;
+    return TRUE;
+}
+
+int __stdcall MP4_ClientGetState(LONG handle)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    return stream ? stream->state() : HIK_STATE_UNKNOWN_HANDLE;
+}
+
+BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char* path)
+{
+    if (!path || !*path)
+        return FALSE;
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    return stream && stream->start_capture(path);
+}
+
+BOOL __stdcall MP4_ClientStopCapture(LONG handle)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    return stream && stream->stop_capture();
+}
+
+BOOL __stdcall MP4_ClientAudioStart(LONG handle)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    if (!stream || stream->state() != HIK_STATE_RUNNING)
+        return FALSE;
+    lib.audio_stream = handle;
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientAudioStop(void)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    if (lib.audio_stream < 0)
+        return FALSE;
+    lib.audio_stream = -1;
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientAudioVolume(WORD volume)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    lib.volume = volume;
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientSetVideoPara(LONG handle, DWORD, int brightness, int contrast,
+                                      int saturation, int hue)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    if (!stream)
+        return FALSE;
+    Picture_Values values;
+    values.brightness = brightness;
+    values.contrast = contrast;
+    values.saturation = saturation;
+    values.hue = hue;
+    stream->set_picture(values);
+    return TRUE;
+}
+
+BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD, int* brightness, int* contrast,
+                                      int* saturation, int* hue)
+{
+    if (!brightness || !contrast || !saturation || !hue)
+        return FALSE;
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    if (!stream)
+        return FALSE;
+    const Picture_Values values = stream->picture();
+    *brightness = values.brightness;
+    *contrast = values.contrast;
+    *saturation = values.saturation;
+    *hue = values.hue;
+    return TRUE;
+}
+
+BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD* frames_received, DWORD* frames_painted)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    if (!stream)
+        return FALSE;
+    if (frames_received)
+        *frames_received = stream->frames_received();
+    if (frames_painted)
+        *frames_painted = stream->frames_painted();
+    return TRUE;
+}

@@ -1,0 +1,181 @@
+#include "stream.h"
+
+#include <cstring>
+
+#include "hikclient.h"
+
+namespace {
+
+const DWORD stop_wait_ms = 5000;
+
+bool has_magic(const char (&magic)[4], const char* expected)
+{
+    return memcmp(magic, expected, 4) == 0;
+}
+
+void copy_text(char (&field)[STREAM_TEXT_BYTES], const std::string& text)
+{
+    memset(field, 0, sizeof field);
+    memcpy(field, text.data(), text.size() < sizeof field ? text.size() : sizeof field - 1);
+}
+
+} // namespace
+
+Stream::Stream(const Stream_Target& target) : target(target), current_state(HIK_STATE_CONNECTING) {}
+
+Stream::~Stream()
+{
+    stop();
+}
+
+bool Stream::start()
+{
+    thread = CreateThread(nullptr, 0, &Stream::thread_main, this, 0, nullptr);
+    return thread != nullptr;
+}
+
+bool Stream::stop()
+{
+    stopping.store(true);
+    if (thread) {
+        if (WaitForSingleObject(thread, stop_wait_ms) != WAIT_OBJECT_0)
+            return false;
+        (void)CloseHandle(thread);
+        thread = nullptr;
+    }
+    if (socket != INVALID_SOCKET) {
+        (void)closesocket(socket);  // nothing is left to send on it
+        socket = INVALID_SOCKET;
+    }
+    boost::mutex::scoped_lock guard(lock);
+    recorder.close();
+    return true;
+}
+
+DWORD WINAPI Stream::thread_main(void* stream)
+{
+    static_cast<Stream*>(stream)->run();
+    return 0;
+}
+
+void Stream::run()
+{
+    if (!connect_to_server() || !log_in())
+        return;
+    current_state.store(HIK_STATE_RUNNING);
+    receive_frames();
+}
+
+// A stop request keeps the state the stream had; a failure sets its own.
+void Stream::end_with(int state)
+{
+    if (!stopping.load())
+        current_state.store(state);
+}
+
+bool Stream::connect_to_server()
+{
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(target.port);
+    address.sin_addr.s_addr = inet_addr(target.server_ip.c_str());
+    if (address.sin_addr.s_addr == INADDR_NONE) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return false;
+    }
+    socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (socket == INVALID_SOCKET) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return false;
+    }
+    const Io_Result result = connect_within(socket, address, stopping);
+    if (result != Io_Result::done) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return false;
+    }
+    return true;
+}
+
+bool Stream::log_in()
+{
+    Stream_Login login = {};
+    memcpy(login.magic, "KLGN", 4);
+    login.version = STREAM_PROTOCOL_VERSION;
+    login.channel = target.channel;
+    copy_text(login.user_name, target.user_name);
+    copy_text(login.password, target.password);
+    Stream_Login_Reply reply = {};
+    if (send_all(socket, &login, sizeof login, stopping) != Io_Result::done ||
+        receive_all(socket, &reply, sizeof reply, stopping) != Io_Result::done ||
+        !has_magic(reply.magic, "KACK")) {
+        end_with(HIK_STATE_BROKEN_OFF);
+        return false;
+    }
+    if (reply.status != STREAM_ACCEPTED) {
+        end_with(HIK_STATE_REFUSED);
+        return false;
+    }
+    return true;
+}
+
+void Stream::receive_frames()
+{
+    Stream_Frame_Header header;
+    std::vector<uint8_t> payload;
+    while (receive_frame(&header, &payload))
+        deliver(header, payload);
+    end_with(HIK_STATE_BROKEN_OFF);
+}
+
+bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload)
+{
+    if (receive_all(socket, header, sizeof *header, stopping) != Io_Result::done)
+        return false;
+    // A frame that does not describe itself consistently ends the stream
+    // rather than making the library allocate what a broken peer claims.
+    if (!has_magic(header->magic, "KFRM") || header->width == 0 || header->height == 0 ||
+        header->width > STREAM_MAX_SIDE || header->height > STREAM_MAX_SIDE ||
+        header->payload_size != header->width * header->height * 3)
+        return false;
+    payload->resize(header->payload_size);
+    return receive_all(socket, payload->data(), static_cast<int>(payload->size()), stopping) ==
+           Io_Result::done;
+}
+
+void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload)
+{
+    received.fetch_add(1);
+    Picture_Values adjust;
+    {
+        boost::mutex::scoped_lock guard(lock);
+        recorder.write(header, payload);
+        adjust = values;
+    }
+    adjust_pixels(payload, adjust);
+    if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height)))
+        painted.fetch_add(1);
+}
+
+bool Stream::start_capture(const char* path)
+{
+    boost::mutex::scoped_lock guard(lock);
+    return recorder.open(path, target.channel);
+}
+
+bool Stream::stop_capture()
+{
+    boost::mutex::scoped_lock guard(lock);
+    return recorder.close();
+}
+
+void Stream::set_picture(const Picture_Values& new_values)
+{
+    boost::mutex::scoped_lock guard(lock);
+    values = new_values;
+}
+
+Picture_Values Stream::picture() const
+{
+    boost::mutex::scoped_lock guard(lock);
+    return values;
+}

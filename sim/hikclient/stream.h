@@ -1,0 +1,71 @@
+// Stream: one live stream of one server channel.  A thread of its own
+// connects, logs in, receives frames, paints them into the display window
+// and hands them to the recorder.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <boost/thread/mutex.hpp>
+
+#include "picture.h"
+#include "recorder.h"
+#include "socket_io.h"
+#include "stream_protocol.h"
+
+struct Stream_Target {
+    std::string server_ip;
+    uint16_t port = 0;
+    uint16_t channel = 0;
+    std::string user_name;
+    std::string password;
+    HWND window = nullptr;
+};
+
+class Stream {
+public:
+    explicit Stream(const Stream_Target& target);
+    ~Stream();  // stops the thread first
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    bool start();
+    // Ends the thread and closes the connection; false when the thread did
+    // not end in time (the stream must then be left alone, never deleted).
+    bool stop();
+
+    int state() const { return current_state.load(); }
+    bool start_capture(const char* path);
+    bool stop_capture();
+    void set_picture(const Picture_Values& values);
+    Picture_Values picture() const;
+    DWORD frames_received() const { return received.load(); }
+    DWORD frames_painted() const { return painted.load(); }
+
+private:
+    static DWORD WINAPI thread_main(void* stream);
+    void run();
+    bool connect_to_server();
+    bool log_in();
+    void receive_frames();
+    bool receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload);
+    void deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload);
+    void end_with(int state);
+
+    const Stream_Target target;
+    SOCKET socket = INVALID_SOCKET;
+    HANDLE thread = nullptr;
+    std::atomic<bool> stopping{false};
+    std::atomic<int> current_state;
+    std::atomic<DWORD> received{0};
+    std::atomic<DWORD> painted{0};
+
+    mutable boost::mutex lock;  // guards recorder and values
+    Recorder recorder;
+    Picture_Values values;
+};
