@@ -1,0 +1,190 @@
+/*
+ * call_guard.cpp: limits, answer watching and result codes of rqweb calls.
+ *
+ * Two runtime hooks watch the answer:
+ *   - the HTTP header hook records the status as the server sent it.  The
+ *     runtime reads the envelope of a 400 or 500 answer like that of a 200
+ *     one (a fault usually comes with 500), so those two are handed on as 200:
+ *     the runtime then reports what the envelope held instead of the status.
+ *   - the element hook runs when the name and attributes of an element have
+ *     been read.  It notes the root element (an envelope, an HTML page or
+ *     something else), makes sure the first element of the body is the
+ *     expected response or a fault (anything else is not for us), and
+ *     refuses to trust a declared array size above the bound: such an array
+ *     is read item by item, so a server cannot make us allocate what it does
+ *     not send.
+ */
+
+#include "call_guard.h"
+
+#include "web_service.h"
+
+#include <cctype>
+#include <cstring>
+
+const Call_Limits rqweb_call_limits = {
+    5,                 /* connect */
+    10,                /* each send and receive */
+    60,                /* one whole message */
+    32UL * 1024 * 1024, /* answer size: a 1 MiB picture is some 15 MiB of items */
+    2UL * 1024 * 1024, /* items of one array */
+    64,                /* nesting depth: an answer needs 5 */
+    100000,            /* declared array sizes trusted up to this */
+};
+
+namespace {
+
+Call_Guard *guard_of(struct soap *soap)
+{
+    return static_cast<Call_Guard *>(soap->user);
+}
+
+/* Local part of a qualified name. */
+const char *local_name(const char *tag)
+{
+    const char *colon = std::strrchr(tag, ':');
+    return colon ? colon + 1 : tag;
+}
+
+bool equals_ignoring_case(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
+    return *a == *b;
+}
+
+/* Item count a SOAP-ENC:arrayType size ("[5]") and offset ("[2]") give, or
+   -1 when there is no usable count (no digits, a sign, too many digits). */
+long declared_items(const char *size, const char *offset)
+{
+    const char *end = size + std::strlen(size);
+    while (end > size && !std::isdigit(static_cast<unsigned char>(end[-1])))
+        --end;
+    const char *start = end;
+    while (start > size && std::isdigit(static_cast<unsigned char>(start[-1])))
+        --start;
+    if (start == end || end - start > 9 || (start > size && start[-1] == '-'))
+        return -1;
+    long count = 0;
+    for (const char *p = start; p < end; ++p)
+        count = count * 10 + (*p - '0');
+    const char *first = std::strchr(offset, '[');
+    if (first) {
+        long skip = 0;
+        for (const char *p = first + 1; std::isdigit(static_cast<unsigned char>(*p)) && skip < 1000000000L; ++p)
+            skip = skip * 10 + (*p - '0');
+        count -= skip;
+    }
+    return count;
+}
+
+} // namespace
+
+Call_Guard::Call_Guard(struct soap *soap_)
+    : soap(soap_), http_parse(soap_->fparse), expected(), status(0), answered(false), has_body(false),
+      root_seen(false), root_envelope(false), root_html(false), body_child_seen(false)
+{
+    const Call_Limits &limits = rqweb_call_limits;
+    soap->connect_timeout = limits.connect_seconds;
+    soap->send_timeout = limits.io_seconds;
+    soap->recv_timeout = limits.io_seconds;
+    soap->transfer_timeout = limits.transfer_seconds;
+    soap->recv_maxlength = limits.max_message_bytes;
+    soap->maxoccurs = limits.max_items;
+    soap->maxlevel = limits.max_depth;
+    soap->user = this;
+    soap->fparse = on_http_header;
+    soap->feltbegin = on_element;
+}
+
+void Call_Guard::arm(const char *operation)
+{
+    std::strcpy(expected, "rqweb:");
+    std::strncat(expected, operation, sizeof expected - sizeof "rqweb:Response");
+    std::strcat(expected, "Response");
+    status = 0;
+    answered = has_body = false;
+    root_seen = root_envelope = root_html = false;
+    body_child_seen = false;
+}
+
+int Call_Guard::on_http_header(struct soap *soap)
+{
+    Call_Guard *self = guard_of(soap);
+    const int error = self->http_parse(soap);
+    self->answered = true;
+    self->status = soap->status;
+    if (soap->status == 204 || soap->status == 205)
+        soap->body = 0; /* these never carry a body, whatever the headers say */
+    self->has_body = soap->body != 0;
+    if (!error && (soap->status == 400 || soap->status == 500))
+        soap->status = 200;
+    return error;
+}
+
+int Call_Guard::on_element(struct soap *soap, const char *tag)
+{
+    Call_Guard *self = guard_of(soap);
+    if (soap->level == 0 && !self->root_seen)
+        self->see_root(tag);
+    else if (soap->part == SOAP_IN_BODY && soap->level == 2 && !self->body_child_seen)
+        self->see_body_child(tag);
+    if (*soap->arraySize)
+        self->bound_declared_size();
+    return SOAP_OK;
+}
+
+void Call_Guard::see_root(const char *tag)
+{
+    root_seen = true;
+    root_envelope = !soap_match_tag(soap, tag, "SOAP-ENV:Envelope");
+    root_html = equals_ignoring_case(local_name(tag), "html");
+}
+
+void Call_Guard::see_body_child(const char *tag)
+{
+    body_child_seen = true;
+    /* The runtime would read whatever comes first as the response; marking
+       the element as not ours makes it look for a fault instead. */
+    if (soap_match_tag(soap, tag, expected) && soap_match_tag(soap, tag, "SOAP-ENV:Fault"))
+        soap->other = 1;
+}
+
+void Call_Guard::bound_declared_size()
+{
+    const long count = declared_items(soap->arraySize, soap->arrayOffset);
+    if (count < 0 || count > rqweb_call_limits.max_declared_items)
+        *soap->arraySize = '\0';
+}
+
+int Call_Guard::outcome(int code) const
+{
+    if (code == SOAP_OK)
+        return ws_ok;
+    if (code == SOAP_TCP_ERROR)
+        return ws_no_connection;
+    if (root_seen && !root_envelope)
+        return root_html ? ws_html_page : ws_version_mismatch;
+    if (code == SOAP_VERSIONMISMATCH)
+        return ws_version_mismatch;
+    if (code == SOAP_EOF && answered && soap->count > rqweb_call_limits.max_message_bytes)
+        return ws_too_large;
+    if (answered && (code == status || (code >= 100 && code <= 599)))
+        return http_outcome(code);
+    if (code == SOAP_DUPLICATE_ID || code == SOAP_MISSING_ID || code == SOAP_DIME_MISMATCH)
+        return ws_renumbered + code;
+    return code;
+}
+
+/* The runtime reports an HTTP status, or a status-like code of its own. */
+int Call_Guard::http_outcome(int code) const
+{
+    if (status < 100 || status > 599)
+        return SOAP_HTTP_ERROR;
+    if (!has_body)
+        return status == 200 ? ws_empty_answer : status;
+    if (status == 400 || status == 500 || (status >= 200 && status <= 299))
+        return ws_no_response; /* an envelope without the response or a fault */
+    return code == status ? status : SOAP_HTTP_ERROR;
+}

@@ -1,0 +1,63 @@
+/*
+ * call_guard.h: the one place where every rqweb call of a context is held to
+ * its limits and watched, and where the runtime's result becomes the code
+ * callers see.
+ *
+ * A Call_Guard installs itself on a context: time-outs, size bounds, and two
+ * hooks of the runtime, one on the HTTP header of the answer and one at the
+ * start of every element read.  Before each call it is armed with the
+ * operation; afterwards outcome() turns the runtime's code into the proxy's.
+ */
+#ifndef KELM_SERVICE_CALL_GUARD_H
+#define KELM_SERVICE_CALL_GUARD_H
+
+struct soap;
+
+struct Call_Limits
+{
+    int connect_seconds;   /* TCP connect */
+    int io_seconds;        /* each send and each receive */
+    int transfer_seconds;  /* one whole message */
+    unsigned long max_message_bytes;
+    unsigned long max_items;   /* items of one array */
+    unsigned int max_depth;    /* element nesting */
+    int max_declared_items;    /* larger declared array sizes are read item by item */
+};
+
+extern const Call_Limits rqweb_call_limits;
+
+class Call_Guard
+{
+public:
+    explicit Call_Guard(struct soap *soap);
+    Call_Guard(const Call_Guard &) = delete;
+    Call_Guard &operator=(const Call_Guard &) = delete;
+
+    /* Forgets what the previous call saw; operation is the XML name
+       ("get-ptzinfo") whose response element the answer must hold. */
+    void arm(const char *operation);
+
+    /* The code a caller sees for the runtime's code of this call. */
+    int outcome(int runtime_code) const;
+
+private:
+    static int on_http_header(struct soap *soap);
+    static int on_element(struct soap *soap, const char *tag);
+    void see_root(const char *tag);
+    void see_body_child(const char *tag);
+    void bound_declared_size();
+    int http_outcome(int runtime_code) const;
+
+    struct soap *soap;
+    int (*http_parse)(struct soap *);
+    char expected[96];
+    int status;           /* HTTP status of the answer, as received */
+    bool answered;        /* the answer's status line has been read */
+    bool has_body;        /* the answer announced a body */
+    bool root_seen;       /* the root element's name has been read */
+    bool root_envelope;
+    bool root_html;
+    bool body_child_seen;
+};
+
+#endif

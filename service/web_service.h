@@ -1,0 +1,98 @@
+/*
+ * web_service.h: Web_Service, the client of the rqweb web service that every
+ * DVR server offers at "http://" + address + ":8000".
+ *
+ * One proxy owns one runtime context.  Each method makes one call (one TCP
+ * connection, closed before the method returns) and returns a code: 0 on
+ * success, otherwise one of the codes below.  Records and arrays a call
+ * decodes belong to the proxy: they stay valid across later calls until
+ * release_results() or the proxy's destruction, so a caller copies what it
+ * needs and then releases them when its own operation has finished.
+ *
+ * Every call is bounded: 5 s to connect, 10 s for each send and receive,
+ * 60 s for a whole message, answers of at most 32 MiB (a snapshot picture of
+ * 1 MiB encoded one element per byte fits), arrays of at most 2 Mi items,
+ * elements nested at most 64 deep.
+ */
+#ifndef KELM_SERVICE_WEB_SERVICE_H
+#define KELM_SERVICE_WEB_SERVICE_H
+
+#include "rqwebH.h"
+
+/* What a call returns.  Codes that are not listed are the runtime's own
+   codes for transport, HTTP and XML errors (4 for a type error, 7 for an
+   array index out of range, ...). */
+enum Web_Service_Code {
+    ws_ok = 0,
+    ws_client_fault = 1,       /* fault "SOAP-ENV:Client" or "SOAP-ENV:Sender" */
+    ws_server_fault = 2,       /* fault "SOAP-ENV:Server" or "SOAP-ENV:Receiver" */
+    ws_no_response = 3,        /* the body held neither the response nor a fault */
+    ws_must_understand = 8,    /* fault "SOAP-ENV:MustUnderstand", or such a header entry */
+    ws_other_fault = 12,       /* fault with any other faultcode */
+    ws_empty_answer = 14,      /* status 200 without a body */
+    ws_html_page = 24,         /* an HTML page instead of an envelope */
+    ws_no_connection = 25,     /* no TCP connection to the endpoint */
+    ws_version_mismatch = 34,  /* fault "SOAP-ENV:VersionMismatch", or a root element that is
+                                  neither an envelope nor an HTML page */
+    ws_too_large = 45,         /* the answer is larger than the message bound */
+    ws_closed_early = -1,      /* the server closed the connection before the answer was complete */
+    /* The runtime's codes that would read as one of the codes above are
+       reported as 1000 + code: 1024 duplicate id, 1025 missing id (an href
+       that names no element), 1034 attachment mismatch. */
+    ws_renumbered = 1000,
+};
+/* Any HTTP status other than 200, 400 and 500 (and another 2xx without a
+   body) is returned as its number, 100 to 599. */
+
+class Call_Guard;
+
+class Web_Service
+{
+public:
+    explicit Web_Service(const char *endpoint);
+    ~Web_Service();
+    Web_Service(const Web_Service &) = delete;
+    Web_Service &operator=(const Web_Service &) = delete;
+
+    int get_channelinfo(int channel, ChannelInfo_T *&out);
+    int set_channelinfo(int channel, ChannelInfo_T *in, int &r);
+    int get_serverinfo(ServerInfo_T *&out);
+    int set_serverinfo(ServerInfo_T *in, int &r);
+    int get_videopara(int channel, VideoPara_T *&out);
+    int set_videopara(int channel, VideoPara_T *in, int &r);
+    int get_videoquantify(int channel, VideoQuantify_T *&out);
+    int set_videoquantify(int channel, VideoQuantify_T *in, int &r);
+    int get_ibpmode(int channel, IBPMode_T *&out);
+    int set_ibpmode(int channel, IBPMode_T *in, int &r);
+    int get_osdlogo(int channel, OsdLogo_T *&out);
+    int set_osdlogo(int channel, OsdLogo_T *in, int &r);
+    int get_ptzinfo(int channel, PtzInfo_T *&out);
+    int set_ptzinfo(int channel, PtzInfo_T *in, int &r);
+    int snapshot(int channel, Byte_Array *&out);
+    int ptzop(int channel, int op, int range, int &r);
+    int setptzlogo(int channel, Byte_Array *logo, int x, int y, int &r);
+    int set_vodflen(int len, int &r);
+    int get_vodflist(int channel, int t1, int t2, String_Array *&out);
+    int idpwd(const char *oldid, const char *newid, const char *newpwd, int &r);
+    int addusr(const char *usrid, const char *usrpwd, int op, int &r);
+    int rmusr(const char *usrid, int &r);
+    int logon(const char *usrid, const char *usrpwd, int &r);
+    int get_vcardsn(String_Array *&out);
+    int videosignal(int channel, bool &r);
+    int set_vodinfo(VodInfo_T *in, int &r);
+    int get_vodinfo(VodInfo_T *&out);
+
+    /* Deletes every record, array and text the calls have decoded so far and
+       returns their memory; pointers handed out before become invalid. */
+    void release_results();
+
+    struct soap *soap; /* the context of all calls; owned */
+    char *endpoint;    /* copy of the endpoint given at construction; owned */
+
+private:
+    template <class Invoke> int call(const char *operation, Invoke invoke);
+
+    Call_Guard *guard;
+};
+
+#endif

@@ -1,0 +1,95 @@
+/*
+ * main.cpp: dvr-sim, a simulated DVR server for tests and demonstrations.
+ * It serves the rqweb web service on ADDRESS:8000 and a control channel on
+ * ADDRESS:8001; sim/dvr/README.md describes both.
+ */
+
+#include "server_loop.h"
+#include "simulator.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+struct Options
+{
+    std::string address;
+    int port = 8000;
+    int control_port = 8001;
+    int lifetime = 600;
+    int idle = 120;
+    std::string name = "dvr-sim";
+};
+
+const char usage[] =
+    "usage: dvr-sim --address A.B.C.D [--port N] [--control-port N]\n"
+    "               [--lifetime SECONDS] [--idle SECONDS] [--name TEXT]\n"
+    "  --address       loopback (or other) address to serve on\n"
+    "  --port          rqweb web service port (8000)\n"
+    "  --control-port  control channel port (8001)\n"
+    "  --lifetime      exit after this many seconds (600)\n"
+    "  --idle          exit after this many seconds without connections (120)\n"
+    "  --name          text answered to the control command \"ping\"\n";
+
+bool number_argument(const char *text, int &value)
+{
+    char *end = nullptr;
+    const long number = std::strtol(text, &end, 10);
+    if (!*text || *end || number <= 0 || number > 1000000)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+bool parse(int argc, char **argv, Options &options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *flag = argv[i];
+        const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!value)
+            return false;
+        ++i;
+        if (!std::strcmp(flag, "--address"))
+            options.address = value;
+        else if (!std::strcmp(flag, "--name"))
+            options.name = value;
+        else if (!(!std::strcmp(flag, "--port") && number_argument(value, options.port))
+                 && !(!std::strcmp(flag, "--control-port") && number_argument(value, options.control_port))
+                 && !(!std::strcmp(flag, "--lifetime") && number_argument(value, options.lifetime))
+                 && !(!std::strcmp(flag, "--idle") && number_argument(value, options.idle)))
+            return false;
+    }
+    return !options.address.empty();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    if (!parse(argc, argv, options)) {
+        std::fputs(usage, stderr);
+        return 2;
+    }
+    static Simulator sim; /* outlives the connection threads abandoned at exit */
+    sim.name = options.name;
+    Server_Loop loop(options.lifetime, options.idle);
+    /* The service port is bound first: once the control port answers, both listen. */
+    if (!loop.listen(options.address, options.port, [](int fd) { serve_rqweb(sim, fd); })
+        || !loop.listen(options.address, options.control_port, [](int fd) { serve_control(sim, fd); }))
+        return 1;
+    std::printf("dvr-sim %s: rqweb on %s:%d, control on port %d\n", options.name.c_str(), options.address.c_str(),
+                options.port, options.control_port);
+    std::fflush(stdout);
+    const char *why = loop.run(sim.quitting);
+    sim.quitting = true; /* hanging connections notice this and close */
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::printf("dvr-sim %s: %s, exiting\n", options.name.c_str(), why);
+    std::fflush(stdout);
+    std::_Exit(0); /* connection threads may still run; nothing of theirs needs finishing */
+}

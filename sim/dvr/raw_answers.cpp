@@ -1,0 +1,144 @@
+/*
+ * raw_answers.cpp: hand-written answers of the simulator.
+ */
+
+#include "raw_answers.h"
+
+#include <cstdio>
+
+#include <sys/socket.h>
+#include <sys/types.h>
+
+namespace {
+
+const char *reason(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 202: return "Accepted";
+    case 204: return "No Content";
+    case 400: return "Bad Request";
+    case 401: return "Unauthorized";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    case 503: return "Service Unavailable";
+    default: return "Status";
+    }
+}
+
+std::string response_element(const std::string &operation, const std::string &content)
+{
+    return "<rqweb:" + operation + "Response>" + content + "</rqweb:" + operation + "Response>";
+}
+
+/* Escapes text the way the service writes it (see service/xsd_types.cpp). */
+std::string escaped(const std::string &text)
+{
+    std::string out;
+    char reference[8];
+    for (unsigned char c : text) {
+        if (c == '&') out += "&amp;";
+        else if (c == '<') out += "&lt;";
+        else if (c == '>') out += "&gt;";
+        else if ((c < 32 && c != '\t') || c >= 128) {
+            std::snprintf(reference, sizeof reference, "&#%u;", c);
+            out += reference;
+        } else out += static_cast<char>(c);
+    }
+    return out;
+}
+
+std::string array_element(const char *item_type, long declared, const std::string &items)
+{
+    return "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"" + std::string(item_type) + "["
+           + std::to_string(declared) + "]\">" + items + "</out>";
+}
+
+const char html_page[] =
+    "<!DOCTYPE html>\n<html><head><title>DVR</title></head>"
+    "<body><h1>Web configuration</h1><p>Please log in.</p></body></html>\n";
+
+} // namespace
+
+std::string http_answer(int status, const char *content_type, const std::string &body)
+{
+    return "HTTP/1.1 " + std::to_string(status) + " " + reason(status) + "\r\nServer: dvr-sim\r\nContent-Type: "
+           + content_type + "\r\nContent-Length: " + std::to_string(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string envelope(const std::string &body_content)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+           "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
+           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:rqweb=\"urn:rqweb\">"
+           "<SOAP-ENV:Body SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
+           + body_content + "</SOAP-ENV:Body></SOAP-ENV:Envelope>\r\n";
+}
+
+bool answers_out(const std::string &operation)
+{
+    return operation.compare(0, 4, "get-") == 0 || operation == "snapshot";
+}
+
+std::string generic_answer(const std::string &operation, const Behaviour &behaviour)
+{
+    const char *xml = "text/xml; charset=utf-8";
+    const std::string result = answers_out(operation) ? "out" : "r";
+    switch (behaviour.kind) {
+    case Answer_Kind::http:
+        return http_answer(static_cast<int>(behaviour.number), "text/plain", "dvr-sim: error\n");
+    case Answer_Kind::html:
+        return http_answer(200, "text/html", html_page);
+    case Answer_Kind::nil:
+        return http_answer(200, xml, envelope(response_element(operation, "<" + result + " xsi:nil=\"true\"/>")));
+    case Answer_Kind::absent:
+        return http_answer(200, xml, envelope(response_element(operation, "")));
+    case Answer_Kind::malformed:
+        return http_answer(200, xml, envelope("<rqweb:" + operation + "Response><" + result
+                                              + ">1</oops></rqweb:" + operation + "Response>"));
+    case Answer_Kind::truncated: {
+        const std::string body = envelope(response_element(operation, "<" + result + ">0</" + result + ">"));
+        const std::string whole = http_answer(200, xml, body);
+        return whole.substr(0, whole.size() - body.size() / 2);
+    }
+    case Answer_Kind::canned:
+        return http_answer(static_cast<int>(behaviour.number), xml, behaviour.text);
+    default:
+        return std::string();
+    }
+}
+
+std::string byte_array_answer(const std::string &operation, const std::string &bytes, long declared)
+{
+    std::string items;
+    items.reserve(bytes.size() * 16);
+    for (unsigned char c : bytes)
+        items += "<item>" + std::to_string(c) + "</item>";
+    return http_answer(200, "text/xml; charset=utf-8",
+                       envelope(response_element(operation, array_element("xsd:unsignedByte", declared, items))));
+}
+
+std::string text_array_answer(const std::string &operation, const std::vector<std::string> &texts, long declared)
+{
+    std::string items;
+    for (const std::string &text : texts)
+        items += "<item>" + escaped(text) + "</item>";
+    return http_answer(200, "text/xml; charset=utf-8",
+                       envelope(response_element(operation, array_element("xsd:string", declared, items))));
+}
+
+bool send_all(int fd, const std::string &bytes)
+{
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        const ssize_t n = ::send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0)
+            return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}

@@ -1,0 +1,30 @@
+/*
+ * simulator.h: the one Simulator of a dvr-sim process, shared by the threads
+ * that serve its connections, and the handlers its listeners hand accepted
+ * connections to.
+ */
+#ifndef KELM_SIM_SIMULATOR_H
+#define KELM_SIM_SIMULATOR_H
+
+#include "behaviour.h"
+#include "dvr_state.h"
+
+#include <atomic>
+#include <string>
+
+struct Simulator
+{
+    std::string name;          /* answered to "ping", so a test knows it reached its own */
+    Dvr_State state;
+    Behaviours behaviours;
+    Request_Log log;
+    std::atomic<bool> quitting{false};
+};
+
+/* Serves one rqweb request on an accepted connection, then closes it. */
+void serve_rqweb(Simulator &sim, int fd);
+
+/* Runs one control command from an accepted connection, then closes it. */
+void serve_control(Simulator &sim, int fd);
+
+#endif
