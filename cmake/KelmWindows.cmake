@@ -9,6 +9,10 @@ add_compile_options(-Wall -Wextra -Wno-unused-parameter)
 # DLLs (and hikclient.dll) only.
 add_link_options(-static-libgcc -static-libstdc++ -static)
 
+# Programs and DLLs side by side, so every program finds hikclient.dll and
+# kelm.dll next to it.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
+
 # Boost is used header-only; expose only boost/ to the cross compiler, never
 # the whole of /usr/include.
 set(KELM_BOOST_INCLUDE "${CMAKE_BINARY_DIR}/boost-include")

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include <windows.h>
+#include <oleauto.h>
 
 #include "privilege.h"
 
@@ -27,9 +28,28 @@ public:
     void destroy_window();
     HWND window() const { return hwnd; }
 
-    // Dispatch members: split mode.
+    // Dispatch members: split mode and the active pane.
     HRESULT get_ScreenMode(LONG* mode);
     HRESULT put_ScreenMode(LONG mode);
+    HRESULT active_nth_screen(SHORT nth);
+    HRESULT get_current_screen_num(SHORT* num);
+    HRESULT get_screen_state(USHORT num);
+    HRESULT get_screen_state_info(BSTR* info);
+    HRESULT get_current_active_ch(SHORT* channel);
+    HRESULT get_current_active_ipaddr(BSTR* address);
+
+    // Dispatch members: channels of the active pane.  open_channel answers
+    // the channel handle (0 to 32767) on success.
+    HRESULT open_channel(BSTR svr_ip, LONG channel_index);
+    HRESULT close_channel(LONG channel_handle);
+    HRESULT start_recorde(LONG channel_handle);
+    HRESULT stop_recorde(LONG channel_handle);
+    HRESULT capture();
+
+    // Dispatch members: the save directory of recordings and snapshots.
+    HRESULT get_save_filepath(BSTR* path);
+    HRESULT put_save_filepath(BSTR path);
+    HRESULT set_file_path(BSTR fpath);
 
     // True when the privilege mask holds every bit of `bits`.
     bool check_privilege(unsigned bits) const;
@@ -56,6 +76,7 @@ private:
     void place_split_controls(int client_width, int extended_height);
     int pane_index_of_item(int item) const;
     bool allowed(Gated_Member member) const;
+    void reset_pane_record(int index);
 
     HWND hwnd = nullptr;
 
@@ -70,7 +91,6 @@ private:
     long login_failures = 0;
     time_t lockout_start = 0;
     long error_code = 0;
-    long screen_num = -1;
     long svr_channel_cnt = 0;
     std::wstring screen_state_info;
     std::wstring save_filepath;

@@ -21,6 +21,7 @@ Screen::Screen(HWND pane) : pane(pane)
 Screen::~Screen()
 {
     KELM_TRACE("Screen::~Screen");
+    close_channel();
 }
 
 // Window calls below have no error path worth taking: a pane that cannot be

@@ -1,16 +1,45 @@
 // Screen: one video pane of the control's window.  It places, shows and
 // hides its pane, draws the frame that marks the active pane and enlarges the
-// pane to the whole view and back.
+// pane to the whole view and back.  It also owns the pane's channel, built
+// from the pane's parameters on the first open, and forwards every channel
+// operation to it.
 #pragma once
 
 #include <windows.h>
 
+#include "channel_records.h"
+
+class Channel;
 class Split_Layout;
 
 class Screen {
 public:
     explicit Screen(HWND pane);  // hides the pane
-    ~Screen();
+    ~Screen();                   // closes the channel
+
+    // Channel side.  Results are those of the channel; -1 when the pane has
+    // no channel.
+    int open_channel(const wchar_t* address, int channel_index);  // 1: already open
+    int close_channel();                                           // always 0
+    int set_net(int server_port, int client_port, int net_type, int ttl);
+    int set_usr(const wchar_t* old_user, const wchar_t* user, const wchar_t* password);
+    int start_recorde(const wchar_t* directory);
+    int stop_recorde();
+    int snapshot(const wchar_t* directory);
+    int ptz_op(int command, int range, int speed);
+    int set_video_para(Video_Para para, int selection);
+    int get_video_para(Video_Para* para, int selection);
+    int get_video_effect(Video_Effect* effect, int selection);
+    int set_video_effect(Video_Effect effect, int selection);
+    int set_osdlogo(Osd_Logo logo, int selection);
+    int get_osdlogo(Osd_Logo* logo, int selection);
+    int set_ptz(int type, int address, int port, int selection);
+    int get_ptz(Ptz_Para* para, int selection);
+    Channel* channel_handle() const { return channel; }
+    const Channel_Param& channel_params() const { return params; }
+    bool channel_open() const { return is_open != 0; }
+
+    // View side.
 
     int hide();
     int show();
@@ -31,10 +60,13 @@ public:
 private:
     enum { zoom_in_cell = 0, zoom_whole_view = 1 };
 
+    Channel* channel = nullptr;  // owned
     HWND pane;
     int x = 0;
     int y = 0;
     int width = 0;
     int height = 0;
     int zoom_state = zoom_in_cell;
+    int is_open = 0;
+    Channel_Param params;
 };

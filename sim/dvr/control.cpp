@@ -253,6 +253,11 @@ std::string do_set_server(Command &c)
     }));
 }
 
+std::string do_stream(Command &c)
+{
+    return stream_command(c.sim.stream, c.words);
+}
+
 struct Handler
 {
     const char *name;
@@ -265,6 +270,7 @@ const Handler handlers[] = {
     {"clear-log", do_clear_log}, {"user", do_user},     {"users", do_users},
     {"snapshot-bytes", do_snapshot_bytes}, {"channel", do_channel},
     {"set-channel", do_set_channel}, {"server", do_server}, {"set-server", do_set_server},
+    {"stream", do_stream},
 };
 
 /* Splits the line into words; rest is what follows the third word. */

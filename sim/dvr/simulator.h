@@ -8,6 +8,7 @@
 
 #include "behaviour.h"
 #include "dvr_state.h"
+#include "stream_server.h"
 
 #include <atomic>
 #include <string>
@@ -18,6 +19,7 @@ struct Simulator
     Dvr_State state;
     Behaviours behaviours;
     Request_Log log;
+    Stream_Behaviour stream;
     std::atomic<bool> quitting{false};
 };
 

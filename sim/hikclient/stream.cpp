@@ -111,6 +111,10 @@ bool Stream::log_in()
         end_with(HIK_STATE_BROKEN_OFF);
         return false;
     }
+    if (reply.status == STREAM_NO_SIGNAL) {
+        end_with(HIK_STATE_NO_SIGNAL);
+        return false;
+    }
     if (reply.status != STREAM_ACCEPTED) {
         end_with(HIK_STATE_REFUSED);
         return false;

@@ -25,7 +25,8 @@ typedef struct Stream_Login {
 enum Stream_Login_Status {
     STREAM_ACCEPTED = 0,
     STREAM_REFUSED = 1,   /* unknown user or wrong password */
-    STREAM_NO_CHANNEL = 2 /* the server has no such channel */
+    STREAM_NO_CHANNEL = 2, /* the server has no such channel */
+    STREAM_NO_SIGNAL = 3   /* accepted, but the channel has no video signal */
 };
 
 /* Server to client, the answer to the login. */

@@ -1,0 +1,101 @@
+// Channel_Impl's service link, and the Channel handle's forwarding.
+#include "channel_impl.h"
+
+#include <cstdio>
+#include <new>
+
+#include "logger.h"
+#include "method_trace.h"
+#include "ocx_log.h"
+#include "text_convert.h"
+#include "web_service.h"
+
+namespace {
+
+const size_t endpoint_bytes = 40;
+
+// A proxy for "http://" + address + ":8000", or null when the endpoint does
+// not fit its 40 bytes or the proxy cannot be made.
+Web_Service* make_web_service(const std::wstring& server_ip)
+{
+    const std::wstring endpoint = L"http://" + server_ip + L":8000";
+    char narrow[endpoint_bytes];
+    if (!wide_to_ansi(endpoint.c_str(), narrow, sizeof narrow))
+        return nullptr;
+    Web_Service* service = new (std::nothrow) Web_Service(narrow);
+    if (service && !service->soap) {
+        delete service;
+        return nullptr;
+    }
+    return service;
+}
+
+} // namespace
+
+Channel_Impl::Channel_Impl(const Channel_Param& param) : param(param)
+{
+    KELM_TRACE("Channel_Impl::Channel_Impl");
+    web_service = make_web_service(param.server_ip);
+    if (!web_service) {
+        Logger::instance().write(log_status, "web service create failure!");
+    } else {
+        // A trace pair as the status message: entry and exit at once.
+        Method_Trace created(__FILE__, "web service create successful!", __LINE__);
+    }
+}
+
+Channel_Impl::~Channel_Impl()
+{
+    KELM_TRACE("Channel_Impl::~Channel_Impl");
+    delete web_service;
+}
+
+Channel::~Channel()
+{
+    delete impl;
+}
+
+int Channel::open_channel() { return impl->open_channel(); }
+int Channel::close_channel() { return impl->close_channel(); }
+
+int Channel::start_recorde(const wchar_t* directory)
+{
+    return impl->start_recorde(directory ? std::wstring(directory) : std::wstring());
+}
+
+int Channel::stop_recorde() { return impl->stop_recorde(); }
+int Channel::snapshot(const wchar_t* directory) { return impl->snapshot(directory); }
+
+// Each picture change leaves a record of its values (brightness, contrast,
+// hue, saturation) in the value trace.
+int Channel::set_video_para(Video_Para para, int selection)
+{
+    char text[256] = {};
+    snprintf(text, sizeof text, "%d_%d_%d_%d \n", para.brightness, para.contrast, para.hue,
+             para.saturation);
+    ocx_log(text);
+    return impl->set_video_para(para, selection);
+}
+
+int Channel::get_video_para(Video_Para* para, int selection) { return impl->get_video_para(para, selection); }
+int Channel::get_video_effect(Video_Effect* effect, int selection) { return impl->get_video_effect(effect, selection); }
+int Channel::set_video_effect(Video_Effect effect, int selection) { return impl->set_video_effect(effect, selection); }
+int Channel::set_caption(Osd_Logo logo, int selection) { return impl->set_caption(logo, selection); }
+int Channel::get_osdlogo(Osd_Logo* logo, int selection) { return impl->get_osdlogo(logo, selection); }
+
+int Channel::set_ptz(int type, int address, int port, int selection)
+{
+    return impl->set_ptz(type, address, port, selection);
+}
+
+int Channel::get_ptz(Ptz_Para* para, int selection) { return impl->get_ptz(para, selection); }
+int Channel::ptz_op(int command, int range, int speed) { return impl->ptz_op(command, range, speed); }
+int Channel::placeholder() { return 0; }
+int Channel::get_channel_state(Channel_State* state) { return impl->get_channel_state(state); }
+
+int Channel::set_usr(const char* old_id, const char* new_id, const char* password)
+{
+    return impl->set_usr(old_id, new_id, password);
+}
+
+int Channel::take_last_error(int a, int b) { return impl->take_last_error(a, b); }

@@ -1,0 +1,78 @@
+// Channel_Impl: the abstract channel.  It keeps its own copy of the channel
+// parameters and the link to the server's web service, and declares every
+// channel operation.  Channel is the handle a pane owns; it forwards to its
+// implementation.
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+#include "channel_records.h"
+
+class Web_Service;
+
+class Channel_Impl {
+public:
+    explicit Channel_Impl(const Channel_Param& param);
+    virtual ~Channel_Impl();
+
+    virtual int open_channel() = 0;
+    virtual int close_channel() = 0;
+    virtual int start_recorde(const std::wstring& directory) = 0;
+    virtual int stop_recorde() = 0;
+    virtual int snapshot(const wchar_t* directory) = 0;
+    virtual int start_audio() = 0;
+    virtual int stop_audio() = 0;
+    virtual void set_audio_volume(int volume) = 0;
+    virtual int get_audio_volume() = 0;
+    virtual int ptz_op(int command, int range, int speed) = 0;
+    virtual int set_ptz(int type, int address, int port, int selection) = 0;
+    virtual int get_ptz(Ptz_Para* para, int selection) = 0;
+    virtual int set_video_para(Video_Para para, int selection) = 0;
+    virtual int get_video_para(Video_Para* para, int selection) = 0;
+    virtual int get_video_effect(Video_Effect* effect, int selection) = 0;
+    virtual int set_video_effect(Video_Effect effect, int selection) = 0;
+    virtual int set_caption(Osd_Logo logo, int selection) = 0;
+    virtual int get_osdlogo(Osd_Logo* logo, int selection) = 0;
+    virtual int get_channel_state(Channel_State* state) = 0;
+    virtual int set_usr(const char* old_id, const char* new_id, const char* password) = 0;
+    virtual int take_last_error(int, int) = 0;
+
+    Channel_Impl(const Channel_Impl&) = delete;
+    Channel_Impl& operator=(const Channel_Impl&) = delete;
+
+protected:
+    const Channel_Param param;
+    Web_Service* web_service = nullptr;  // owned; null when it could not be made
+};
+
+class Channel {
+public:
+    explicit Channel(Channel_Impl* impl) : impl(impl) {}  // takes ownership
+    virtual ~Channel();
+
+    virtual int open_channel();
+    virtual int close_channel();
+    virtual int start_recorde(const wchar_t* directory);
+    virtual int stop_recorde();
+    virtual int snapshot(const wchar_t* directory);
+    virtual int set_video_para(Video_Para para, int selection);  // also traced to c:\ocx.txt
+    virtual int get_video_para(Video_Para* para, int selection);
+    virtual int get_video_effect(Video_Effect* effect, int selection);
+    virtual int set_video_effect(Video_Effect effect, int selection);
+    virtual int set_caption(Osd_Logo logo, int selection);
+    virtual int get_osdlogo(Osd_Logo* logo, int selection);
+    virtual int set_ptz(int type, int address, int port, int selection);
+    virtual int get_ptz(Ptz_Para* para, int selection);
+    virtual int ptz_op(int command, int range, int speed);
+    virtual int placeholder();
+    virtual int get_channel_state(Channel_State* state);
+    virtual int set_usr(const char* old_id, const char* new_id, const char* password);
+    virtual int take_last_error(int, int);
+
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
+
+private:
+    Channel_Impl* impl;
+};

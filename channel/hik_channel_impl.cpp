@@ -1,0 +1,262 @@
+// Hik_Channel_Impl: life with the streaming library, the live stream, the
+// connection-state check, recording, audio and the state report.
+//
+// Narrow messages of this file are compiled in code page 936 (GBK), the
+// code page the log is read in.
+#include "hik_channel_impl.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "hikclient.h"
+#include "logger.h"
+#include "method_trace.h"
+#include "text_convert.h"
+#include "web_service.h"
+
+namespace {
+
+const UINT library_message = 3000;
+const DWORD connect_wait_ms = 3000;
+const size_t login_text_bytes = 40;
+const size_t record_path_bytes = 512;
+const int state_connecting = 1;
+const int state_running = 2;
+
+// How the first state read after starting a stream is taken; states not
+// listed count as connected.
+struct State_Verdict {
+    int state;
+    const char* message;
+};
+
+const State_Verdict failed_states[] = {
+    {-1, "无效\n"},
+    {3, "异常退出\n"},
+    {5, "无法联系服务端\n"},
+    {6, "服务端拒绝访问\n"},
+};
+
+void log_connected(long handle, int state)
+{
+    Logger::instance().write(log_status, "服务端正常 handle:%d ,RESULT  为 %d\n", static_cast<int>(handle), state);
+}
+
+int read_state(long handle)
+{
+    return MP4_ClientGetState(handle);
+}
+
+} // namespace
+
+Hik_Channel_Impl::Hik_Channel_Impl(const Channel_Param& param, HWND control_window)
+    : Channel_Impl(param)
+{
+    KELM_TRACE("Hik_Channel_Impl::Hik_Channel_Impl");
+    // The library's own verdicts on its settings are of no use to a channel.
+    (void)MP4_ClientSetNetPort(static_cast<WORD>(param.server_port), static_cast<WORD>(param.client_port));
+    (void)MP4_ClientSetTTL(static_cast<BYTE>(param.ttl));
+    (void)MP4_ClientStartup(library_message, control_window);
+}
+
+// The stream is not stopped here: the pane closes the channel first.
+Hik_Channel_Impl::~Hik_Channel_Impl()
+{
+    KELM_TRACE("Hik_Channel_Impl::~Hik_Channel_Impl");
+    (void)MP4_ClientCleanup();
+}
+
+int Hik_Channel_Impl::open_channel()
+{
+    KELM_TRACE("Hik_Channel_Impl::open_channel");
+    long handle = -1;
+    if (start_stream(&handle) != 0)
+        return -1;
+    if (check_connect_state(handle) != 0) {
+        Logger::instance().write(log_status, "open channel:%d failure \n", param.channel_index);
+        set_last_error(10);
+        // The library would otherwise keep connecting and painting into the
+        // pane for a channel nobody holds.
+        if (handle != -1)
+            (void)MP4_ClientStop(handle);
+        return -1;
+    }
+    stream_handle = handle;
+    connected = true;
+    report_video_signal();
+    return 0;
+}
+
+// Starts the stream for the parameter copy.  Texts that do not fit the
+// library's 40-byte fields are refused rather than cut.
+int Hik_Channel_Impl::start_stream(long* handle)
+{
+    char address[login_text_bytes], user[login_text_bytes], password[login_text_bytes];
+    if (!wide_to_ansi(param.server_ip.c_str(), address, sizeof address) ||
+        !wide_to_ansi(param.user_name.c_str(), user, sizeof user) ||
+        !wide_to_ansi(param.password.c_str(), password, sizeof password)) {
+        set_last_error(10);
+        return -1;
+    }
+    Client_Info info = {};
+    info.channel = static_cast<BYTE>(param.channel_index);
+    info.link_mode = 1;
+    info.multicast = 0;
+    info.server_ip = address;
+    info.user_name = user;
+    info.password = password;
+    info.reserved = 0;
+    info.display_window = param.display_window;
+    try {
+        *handle = MP4_ClientStart(&info, nullptr);
+        Logger::instance().write(log_status, "open channel:%d failure result is %d \n",
+                                 param.channel_index, static_cast<int>(*handle));
+    } catch (...) {
+        Logger::instance().write(log_status, "open channel:%d raise exception \n", param.channel_index);
+        set_last_error(10);
+        return -1;
+    }
+    return 0;
+}
+
+int Hik_Channel_Impl::check_connect_state(long handle)
+{
+    int first;
+    try {
+        first = read_state(handle);
+    } catch (...) {
+        return -1;
+    }
+    if (first == state_connecting) {
+        Sleep(connect_wait_ms);
+        int second;
+        try {
+            second = read_state(handle);
+        } catch (...) {
+            return -1;
+        }
+        if (second == state_running) {
+            log_connected(handle, first);
+            return 0;
+        }
+        set_last_error(10);
+        Logger::instance().write(log_status, "%s", failed_states[0].message);
+        return -1;
+    }
+    for (const State_Verdict& verdict : failed_states) {
+        if (verdict.state == first) {
+            set_last_error(10);
+            Logger::instance().write(log_status, "%s", verdict.message);
+            return -1;
+        }
+    }
+    log_connected(handle, first);
+    return 0;
+}
+
+void Hik_Channel_Impl::report_video_signal()
+{
+    if (!web_service)
+        return;
+    bool signal = false;
+    if (web_service->videosignal(param.channel_index, signal) == 0)
+        Logger::instance().write(log_status, "r 为 %d \n", signal ? 1 : 0);
+    web_service->release_results();
+}
+
+int Hik_Channel_Impl::close_channel()
+{
+    KELM_TRACE("Hik_Channel_Impl::close_channel");
+    connected = false;
+    return MP4_ClientStop(stream_handle) ? 0 : -1;
+}
+
+int Hik_Channel_Impl::get_channel_state(Channel_State* state)
+{
+    KELM_TRACE("Hik_Channel_Impl::get_channel_state");
+    if (!connected || !state)
+        return -1;
+    // The address fitted the library's 40 bytes when the stream opened; the
+    // record holds 19 of them and the terminating zero.
+    char whole[login_text_bytes];
+    (void)wide_to_ansi(param.server_ip.c_str(), whole, sizeof whole);
+    memset(state->server_ip, 0, sizeof state->server_ip);
+    memcpy(state->server_ip, whole, strnlen(whole, sizeof state->server_ip - 1));
+    state->channel_index = param.channel_index;
+    return 0;
+}
+
+int Hik_Channel_Impl::start_recorde(const std::wstring& directory)
+{
+    KELM_TRACE("Hik_Channel_Impl::start_recorde");
+    if (!connected) {
+        Logger::instance().write(log_status, "do not connect can't record!");
+        set_last_error(9);
+        return -1;
+    }
+    // Without a directory the file would land wherever the host's current
+    // directory happens to be.
+    if (directory.empty()) {
+        Logger::instance().write(log_status, "file path is empty!!");
+        set_last_error(7);
+        return -1;
+    }
+    char path[record_path_bytes];
+    char name[128];
+    snprintf(name, sizeof name, "%d-%d.mp4", static_cast<int>(time(nullptr)), param.channel_index);
+    if (!wide_to_ansi(directory.c_str(), path, sizeof path) ||
+        strlen(path) + strlen(name) >= sizeof path) {
+        set_last_error(9);
+        return -1;
+    }
+    strcat(path, name);
+    return MP4_ClientStartCaptureFile(stream_handle, path) ? 0 : -1;
+}
+
+int Hik_Channel_Impl::stop_recorde()
+{
+    if (connected)
+        return MP4_ClientStopCapture(stream_handle) ? 0 : -1;
+    try {
+        return MP4_ClientStopCapture(stream_handle) ? 0 : -1;
+    } catch (...) {
+        Logger::instance().write(log_status, "can not stop file record!!");
+        return -1;
+    }
+}
+
+int Hik_Channel_Impl::start_audio()
+{
+    KELM_TRACE("Hik_Channel_Impl::start_audio");
+    if (!connected)
+        return -1;
+    return MP4_ClientAudioStart(stream_handle) ? 0 : -1;
+}
+
+int Hik_Channel_Impl::stop_audio()
+{
+    if (!connected)
+        return -1;
+    return MP4_ClientAudioStop() ? 0 : -1;
+}
+
+void Hik_Channel_Impl::set_audio_volume(int volume)
+{
+    if (!connected)
+        return;
+    audio_volume = volume;
+    (void)MP4_ClientAudioVolume(static_cast<WORD>(volume));  // the library keeps no verdict worth having
+}
+
+int Hik_Channel_Impl::get_audio_volume()
+{
+    return connected ? audio_volume : -1;
+}
+
+int Hik_Channel_Impl::take_last_error(int, int)
+{
+    const int code = last_error;
+    last_error = 0;
+    return code;
+}

@@ -1,0 +1,49 @@
+// Hik_Channel_Impl: the channel built on the streaming library: the live
+// stream into the pane's window, recording, audio, the state report and
+// snapshots fetched through the web service.
+#pragma once
+
+#include "channel_impl.h"
+
+class Hik_Channel_Impl : public Channel_Impl {
+public:
+    // `control_window` is handed to the library at start-up.
+    Hik_Channel_Impl(const Channel_Param& param, HWND control_window);
+    ~Hik_Channel_Impl() override;
+
+    int open_channel() override;
+    int close_channel() override;
+    int start_recorde(const std::wstring& directory) override;
+    int stop_recorde() override;
+    int snapshot(const wchar_t* directory) override;
+    int start_audio() override;
+    int stop_audio() override;
+    void set_audio_volume(int volume) override;
+    int get_audio_volume() override;
+    int ptz_op(int command, int range, int speed) override;
+    int set_ptz(int type, int address, int port, int selection) override;
+    int get_ptz(Ptz_Para* para, int selection) override;
+    int set_video_para(Video_Para para, int selection) override;
+    int get_video_para(Video_Para* para, int selection) override;
+    int get_video_effect(Video_Effect* effect, int selection) override;
+    int set_video_effect(Video_Effect effect, int selection) override;
+    int set_caption(Osd_Logo logo, int selection) override;
+    int get_osdlogo(Osd_Logo* logo, int selection) override;
+    int get_channel_state(Channel_State* state) override;
+    int set_usr(const char* old_id, const char* new_id, const char* password) override;
+    int take_last_error(int, int) override;
+
+private:
+    int start_stream(long* handle);
+    int check_connect_state(long handle);
+    void report_video_signal();
+    void set_last_error(int code) { last_error = code; }
+    bool saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count);
+
+    long stream_handle = -1;
+    bool connected = false;
+    int para_cache[4] = {};
+    int audio_volume = 0;
+    int last_error = 0;
+    Channel_State state_buffer = {};
+};

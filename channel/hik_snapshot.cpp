@@ -1,0 +1,95 @@
+// Hik_Channel_Impl::snapshot: a picture fetched from the server through the
+// web service and saved in a directory of the host's choice.
+#include "hik_channel_impl.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "logger.h"
+#include "method_trace.h"
+#include "save_directory.h"
+#include "text_convert.h"
+#include "web_service.h"
+
+namespace {
+
+const size_t directory_bytes = 260;
+const size_t directory_units = 130;
+const size_t picture_path_bytes = 512;
+const int most_same_second_pictures = 100;
+
+// Creates the picture file under a name not taken yet: "<seconds>-<channel>"
+// and, when two pictures fall in the same second, "-2", "-3" ... after it,
+// so an earlier picture is never replaced.
+HANDLE create_picture_file(const char* directory, int channel, char* path, size_t size)
+{
+    const int seconds = static_cast<int>(time(nullptr));
+    for (int copy = 1; copy <= most_same_second_pictures; ++copy) {
+        if (copy == 1)
+            snprintf(path, size, "%s%d-%d.jpg", directory, seconds, channel);
+        else
+            snprintf(path, size, "%s%d-%d-%d.jpg", directory, seconds, channel, copy);
+        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+int Hik_Channel_Impl::snapshot(const wchar_t* directory)
+{
+    KELM_TRACE("Hik_Channel_Impl::snapshot");
+    if (!directory || !*directory || *directory == L' ') {
+        Logger::instance().write(log_status, "file path is empty!!");
+        set_last_error(7);
+        return -1;
+    }
+    if (!web_service) {
+        Logger::instance().write(log_status, "server is not connect!!");
+        set_last_error(1);
+        return -1;
+    }
+    Byte_Array* picture = nullptr;
+    const int status = web_service->snapshot(param.channel_index, picture);
+    const bool saved = status == 0 && picture &&
+                       saved_picture_in(directory, picture->__ptr, picture->__size);
+    // The picture is written; its decoded copy is not needed any more.
+    web_service->release_results();
+    return saved ? 0 : -1;
+}
+
+// Normalises and creates the directory, then writes the picture there.
+// Paths without a drive letter, too long for their buffers, or made only of
+// separators are refused with code 7.
+bool Hik_Channel_Impl::saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count)
+{
+    char narrow[directory_bytes];
+    char normal[directory_bytes];
+    wchar_t wide[directory_units];
+    if (!wide_to_ansi(directory, narrow, sizeof narrow) || !has_drive_letter(narrow) ||
+        !normalise_directory(narrow, normal, sizeof normal) ||
+        !ansi_to_wide(normal, wide, directory_units) || !ensure_directory(wide)) {
+        Logger::instance().write(log_status, "file path is invalid!!");
+        set_last_error(7);
+        return false;
+    }
+    char path[picture_path_bytes];
+    HANDLE file = create_picture_file(normal, param.channel_index, path, sizeof path);
+    Logger::instance().write(log_status, "filepath is %s", path);
+    if (file == INVALID_HANDLE_VALUE) {
+        Logger::instance().write(log_status, "capture file save raise error!!");
+        set_last_error(7);
+        return false;
+    }
+    const DWORD size = bytes && count > 0 ? static_cast<DWORD>(count) : 0;
+    DWORD written = 0;
+    const BOOL wrote = size == 0 || WriteFile(file, bytes, size, &written, nullptr);
+    if (!wrote || written != size)
+        Logger::instance().write(log_status, "capture file save raise error!!return is [%d] ",
+                                 static_cast<int>(written));
+    (void)CloseHandle(file);  // the bytes are with the system already
+    return true;
+}

@@ -1,0 +1,74 @@
+// Dispatch members that act on the active pane's channel: open, close,
+// record and capture.  Without a window there is no active pane and they
+// answer S_FALSE.
+#include "kelm_ctrl.h"
+
+#include <cstdlib>
+#include <cwchar>
+
+#include "bstr_text.h"
+#include "error_table.h"
+#include "screen.h"
+
+void kelm_ctrl::reset_pane_record(int index)
+{
+    pane_channel[index] = -1;
+    pane_address[index][0] = L'\0';
+}
+
+// The handle comes from the runtime's generator, seeded when the window was
+// made; it is stored nowhere (every member acts on the active pane).
+HRESULT kelm_ctrl::open_channel(BSTR svr_ip, LONG channel_index)
+{
+    if (!allowed(Gated_Member::open_channel))
+        return S_FALSE;
+    const wchar_t* address = bstr_text(svr_ip);
+    // An address must fit the per-pane record (19 units and the zero).
+    if (!*address || *address == L' ' || wcslen(address) >= pane_address_units || !active_screen)
+        return S_FALSE;
+    const int handle = rand();
+    if (active_screen->open_channel(address, channel_index) == -1) {
+        error_code = error_server_login;
+        return S_FALSE;
+    }
+    pane_channel[active_index] = static_cast<short>(channel_index);
+    wcscpy(pane_address[active_index], address);
+    return handle;
+}
+
+HRESULT kelm_ctrl::close_channel(LONG)
+{
+    if (!allowed(Gated_Member::close_channel) || !active_screen)
+        return S_FALSE;
+    if (active_screen->close_channel() == -1)
+        return S_FALSE;
+    reset_pane_record(active_index);
+    (void)InvalidateRect(hwnd, nullptr, TRUE);
+    return S_OK;
+}
+
+// Recording and capture failures stay in the channel's last error, which
+// the host reads through error_msg.
+HRESULT kelm_ctrl::start_recorde(LONG)
+{
+    if (!allowed(Gated_Member::start_recorde) || !active_screen)
+        return S_FALSE;
+    (void)active_screen->start_recorde(save_filepath.c_str());
+    return S_OK;
+}
+
+HRESULT kelm_ctrl::stop_recorde(LONG)
+{
+    if (!allowed(Gated_Member::stop_recorde) || !active_screen)
+        return S_FALSE;
+    (void)active_screen->stop_recorde();
+    return S_OK;
+}
+
+HRESULT kelm_ctrl::capture()
+{
+    if (!allowed(Gated_Member::capture) || !active_screen)
+        return S_FALSE;
+    (void)active_screen->snapshot(save_filepath.c_str());
+    return S_OK;
+}

@@ -1,0 +1,146 @@
+// Screen's channel side: building, opening and closing the pane's channel,
+// its parameters, and forwarding the channel operations.
+#include "screen.h"
+
+#include <new>
+
+#include "channel_impl.h"
+#include "hik_channel_impl.h"
+#include "logger.h"
+#include "text_convert.h"
+
+namespace {
+
+const size_t credential_bytes = 128;
+
+} // namespace
+
+// A channel that failed to open is kept and opened again with the
+// parameters it was built from; close_channel lets the next open start
+// afresh from the current parameters.
+int Screen::open_channel(const wchar_t* address, int channel_index)
+{
+    if (is_open == 1)
+        return 1;
+    params.server_ip = address ? address : L"";
+    params.channel_index = channel_index;
+    params.display_window = pane;
+    if (!channel) {
+        Channel_Impl* impl = new (std::nothrow) Hik_Channel_Impl(params, GetParent(pane));
+        channel = impl ? new (std::nothrow) Channel(impl) : nullptr;
+        if (!channel) {
+            delete impl;
+            return -1;
+        }
+    }
+    const int result = channel->open_channel();
+    if (result == 0)
+        is_open = 1;
+    return result;
+}
+
+int Screen::close_channel()
+{
+    if (channel) {
+        (void)channel->close_channel();  // a stream the library lost is gone either way
+        delete channel;
+        channel = nullptr;
+    }
+    is_open = 0;
+    return 0;
+}
+
+// Takes effect with the next channel the pane builds.
+int Screen::set_net(int server_port, int client_port, int net_type, int ttl)
+{
+    params.server_port = server_port;
+    params.client_port = client_port;
+    params.net_type = net_type;
+    params.ttl = ttl;
+    return 0;
+}
+
+// Credentials too long for the 128-byte fields are refused before anything
+// is stored.
+int Screen::set_usr(const wchar_t* old_user, const wchar_t* user, const wchar_t* password)
+{
+    char old_narrow[credential_bytes], user_narrow[credential_bytes], password_narrow[credential_bytes];
+    if (!wide_to_ansi(old_user, old_narrow, sizeof old_narrow) ||
+        !wide_to_ansi(user, user_narrow, sizeof user_narrow) ||
+        !wide_to_ansi(password, password_narrow, sizeof password_narrow))
+        return -1;
+    params.user_name = user ? user : L"";
+    params.password = password ? password : L"";
+    params.user_set = true;
+    if (!channel)
+        return -1;
+    return channel->set_usr(old_narrow, user_narrow, password_narrow);
+}
+
+int Screen::start_recorde(const wchar_t* directory)
+{
+    return channel ? channel->start_recorde(directory) : -1;
+}
+
+int Screen::stop_recorde()
+{
+    return channel ? channel->stop_recorde() : -1;
+}
+
+int Screen::snapshot(const wchar_t* directory)
+{
+    return channel ? channel->snapshot(directory) : -1;
+}
+
+int Screen::ptz_op(int command, int range, int speed)
+{
+    if (!channel) {
+        Logger::instance().write(log_status, "%d", 0);
+        return -1;
+    }
+    return channel->ptz_op(command, range, speed);
+}
+
+int Screen::set_video_para(Video_Para para, int selection)
+{
+    if (!channel) {
+        Logger::instance().write(log_status, "%d channel set video parameter error", 0);
+        return -1;
+    }
+    return channel->set_video_para(para, selection);
+}
+
+int Screen::get_video_para(Video_Para* para, int selection)
+{
+    return channel ? channel->get_video_para(para, selection) : -1;
+}
+
+int Screen::get_video_effect(Video_Effect* effect, int selection)
+{
+    return channel ? channel->get_video_effect(effect, selection) : -1;
+}
+
+int Screen::set_video_effect(Video_Effect effect, int selection)
+{
+    return channel ? channel->set_video_effect(effect, selection) : -1;
+}
+
+int Screen::set_osdlogo(Osd_Logo logo, int selection)
+{
+    return channel ? channel->set_caption(logo, selection) : -1;
+}
+
+int Screen::get_osdlogo(Osd_Logo* logo, int selection)
+{
+    return channel ? channel->get_osdlogo(logo, selection) : -1;
+}
+
+int Screen::set_ptz(int type, int address, int port, int selection)
+{
+    return channel ? channel->set_ptz(type, address, port, selection) : -1;
+}
+
+int Screen::get_ptz(Ptz_Para* para, int selection)
+{
+    return channel ? channel->get_ptz(para, selection) : -1;
+}
