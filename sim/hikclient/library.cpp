@@ -100,11 +100,37 @@ BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
     return TRUE;
 }
 
+namespace {
+
+LONG start_stream(const Client_Info* info, HANDLE* settled);
+
+// How long MP4_ClientStart lets a connection settle before it returns: a
+// server on the local network has answered the login by then, so the first
+// state read already tells the truth; a slower one is still "connecting".
+const DWORD settle_wait_ms = 500;
+
+} // namespace
+
 LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
 {
     if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
         !usable_text(info->password))
         return -1;
+    HANDLE settled = nullptr;
+    const LONG handle = start_stream(info, &settled);
+    // Waited on outside the lock, through a handle of its own, so other
+    // callers go on meanwhile and a stop cannot pull the event away.
+    if (settled) {
+        (void)WaitForSingleObject(settled, settle_wait_ms);  // still connecting is a state too
+        (void)CloseHandle(settled);
+    }
+    return handle;
+}
+
+namespace {
+
+LONG start_stream(const Client_Info* info, HANDLE* settled)
+{
     Library& lib = library();
     boost::mutex::scoped_lock guard(lib.lock);
     if (lib.startups == 0)
@@ -125,8 +151,11 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
     }
     const LONG handle = lib.next_handle++;
     lib.streams[handle] = stream;
+    *settled = stream->settled_event();
     return handle;
 }
+
+} // namespace
 
 BOOL __stdcall MP4_ClientStop(LONG handle)
 {

@@ -21,17 +21,32 @@ void copy_text(char (&field)[STREAM_TEXT_BYTES], const std::string& text)
 
 } // namespace
 
-Stream::Stream(const Stream_Target& target) : target(target), current_state(HIK_STATE_CONNECTING) {}
+Stream::Stream(const Stream_Target& target)
+    : target(target), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
+{
+}
 
 Stream::~Stream()
 {
     stop();
+    if (settled)
+        (void)CloseHandle(settled);
 }
 
 bool Stream::start()
 {
+    if (!settled)
+        return false;
     thread = CreateThread(nullptr, 0, &Stream::thread_main, this, 0, nullptr);
     return thread != nullptr;
+}
+
+HANDLE Stream::settled_event() const
+{
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), settled, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
+        return nullptr;
+    return copy;
 }
 
 bool Stream::stop()
@@ -62,7 +77,7 @@ void Stream::run()
 {
     if (!connect_to_server() || !log_in())
         return;
-    current_state.store(HIK_STATE_RUNNING);
+    settle(HIK_STATE_RUNNING);
     receive_frames();
 }
 
@@ -70,7 +85,13 @@ void Stream::run()
 void Stream::end_with(int state)
 {
     if (!stopping.load())
-        current_state.store(state);
+        settle(state);
+}
+
+void Stream::settle(int state)
+{
+    current_state.store(state);
+    (void)SetEvent(settled);
 }
 
 bool Stream::connect_to_server()

@@ -35,6 +35,10 @@ public:
     Stream& operator=(const Stream&) = delete;
 
     bool start();
+    // A new handle of the event that is set once the connection attempt has
+    // settled (the login answered, refused, or nothing to connect to); the
+    // caller closes it.  Null when it cannot be duplicated.
+    HANDLE settled_event() const;
     // Ends the thread and closes the connection; false when the thread did
     // not end in time (the stream must then be left alone, never deleted).
     bool stop();
@@ -56,10 +60,12 @@ private:
     bool receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload);
     void deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload);
     void end_with(int state);
+    void settle(int state);
 
     const Stream_Target target;
     SOCKET socket = INVALID_SOCKET;
     HANDLE thread = nullptr;
+    HANDLE settled = nullptr;  // set once the state leaves "connecting"
     std::atomic<bool> stopping{false};
     std::atomic<int> current_state;
     std::atomic<DWORD> received{0};
