@@ -68,6 +68,8 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD reserved,
    benchmarks.  FALSE for an unknown handle. */
 HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD *frames_received,
                                                    DWORD *frames_painted);
+/* The same counted over every stream since the library was loaded. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetLibraryStats(DWORD *frames_received, DWORD *frames_painted);
 
 #ifdef __cplusplus
 }

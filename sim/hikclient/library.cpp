@@ -279,3 +279,12 @@ BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD* frames_received, DWORD*
         *frames_painted = stream->frames_painted();
     return TRUE;
 }
+
+BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_painted)
+{
+    if (frames_received)
+        *frames_received = library_frames_received.load();
+    if (frames_painted)
+        *frames_painted = library_frames_painted.load();
+    return TRUE;
+}

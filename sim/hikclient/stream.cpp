@@ -21,6 +21,9 @@ void copy_text(char (&field)[STREAM_TEXT_BYTES], const std::string& text)
 
 } // namespace
 
+std::atomic<DWORD> library_frames_received{0};
+std::atomic<DWORD> library_frames_painted{0};
+
 Stream::Stream(const Stream_Target& target)
     : target(target), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
 {
@@ -170,6 +173,7 @@ bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* pa
 void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload)
 {
     received.fetch_add(1);
+    library_frames_received.fetch_add(1);
     Picture_Values adjust;
     {
         boost::mutex::scoped_lock guard(lock);
@@ -177,8 +181,10 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
         adjust = values;
     }
     adjust_pixels(payload, adjust);
-    if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height)))
+    if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height))) {
         painted.fetch_add(1);
+        library_frames_painted.fetch_add(1);
+    }
 }
 
 bool Stream::start_capture(const char* path)

@@ -18,6 +18,10 @@
 #include "socket_io.h"
 #include "stream_protocol.h"
 
+// Frames over every stream since the library was loaded.
+extern std::atomic<DWORD> library_frames_received;
+extern std::atomic<DWORD> library_frames_painted;
+
 struct Stream_Target {
     std::string server_ip;
     uint16_t port = 0;

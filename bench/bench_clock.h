@@ -1,0 +1,37 @@
+// Timing helpers of the benchmarks: wall time and this process's CPU time.
+#pragma once
+
+#include <windows.h>
+
+inline double seconds_now()
+{
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// User and kernel time of this process, in seconds.
+inline double process_cpu_seconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0.0;
+    auto to_seconds = [](const FILETIME& t) {
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
+    };
+    return to_seconds(kernel) + to_seconds(user);
+}
+
+inline void pump_messages_for(double seconds)
+{
+    const double end = seconds_now() + seconds;
+    while (seconds_now() < end) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        Sleep(5);
+    }
+}
