@@ -15,6 +15,15 @@
 #include "text_convert.h"
 #include "web_service.h"
 
+#include <cstddef>
+
+static_assert(sizeof(Client_Info) == 24, "Client_Info is 24 bytes on 32-bit Windows");
+static_assert(offsetof(Client_Info, link_mode) == 1 && offsetof(Client_Info, multicast) == 2 &&
+                  offsetof(Client_Info, server_ip) == 4 && offsetof(Client_Info, user_name) == 8 &&
+                  offsetof(Client_Info, password) == 12 && offsetof(Client_Info, reserved) == 16 &&
+                  offsetof(Client_Info, display_window) == 20,
+              "Client_Info offsets");
+
 namespace {
 
 const UINT library_message = 3000;

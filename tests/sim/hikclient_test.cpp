@@ -1,0 +1,189 @@
+// Our streaming library on its own, against dvr-sim: states, picture values
+// that change the painted picture, recording calls, audio, and counted
+// start-up and clean-up.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <windows.h>
+
+#include "dvr_sim.h"
+#include "hikclient.h"
+
+namespace {
+
+std::string test_name()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "." + info->name();
+}
+
+class Library_Test : public ::testing::Test {
+protected:
+    Library_Test() : sim(Dvr_Sim::number_for(test_name()))
+    {
+        EXPECT_TRUE(sim.running());
+        WNDCLASSW window_class = {};
+        window_class.lpfnWndProc = DefWindowProcW;
+        window_class.hInstance = GetModuleHandleW(nullptr);
+        window_class.lpszClassName = L"kelm_library_test";
+        window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        RegisterClassW(&window_class);
+        window = CreateWindowExW(0, L"kelm_library_test", L"", WS_POPUP | WS_VISIBLE, 0, 0, 164, 124,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        EXPECT_TRUE(MP4_ClientStartup(3000, window));
+        MP4_ClientSetNetPort(12000, 6050);
+        strcpy(address, sim.address().c_str());
+    }
+    ~Library_Test() override
+    {
+        while (MP4_ClientCleanup()) {
+        }
+        DestroyWindow(window);
+    }
+
+    LONG start(BYTE channel, const char* user = "", const char* password = "")
+    {
+        strcpy(user_name, user);
+        strcpy(pass, password);
+        Client_Info info = {};
+        info.channel = channel;
+        info.link_mode = 1;
+        info.server_ip = address;
+        info.user_name = user_name;
+        info.password = pass;
+        info.display_window = window;
+        return MP4_ClientStart(&info, nullptr);
+    }
+
+    int wait_for_state(LONG handle, int wanted)
+    {
+        int state = MP4_ClientGetState(handle);
+        for (int i = 0; i < 300 && state != wanted; ++i) {
+            Sleep(10);
+            state = MP4_ClientGetState(handle);
+        }
+        return state;
+    }
+
+    // Mean brightness of the painted picture.
+    double mean_level()
+    {
+        HDC dc = GetDC(window);
+        double sum = 0;
+        int count = 0;
+        for (int y = 10; y < 110; y += 7)
+            for (int x = 10; x < 150; x += 7, ++count) {
+                const COLORREF c = GetPixel(dc, x, y);
+                sum += (GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3.0;
+            }
+        ReleaseDC(window, dc);
+        return sum / count;
+    }
+
+    Dvr_Sim sim;
+    HWND window = nullptr;
+    char address[40] = {};
+    char user_name[64] = {};
+    char pass[64] = {};
+};
+
+} // namespace
+
+TEST_F(Library_Test, StatesTellTheTruth)
+{
+    const LONG running = start(1);
+    ASSERT_NE(running, -1);
+    EXPECT_EQ(wait_for_state(running, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    const LONG refused = start(1, "admin", "not the password");
+    EXPECT_EQ(wait_for_state(refused, HIK_STATE_REFUSED), HIK_STATE_REFUSED);
+    const LONG accepted = start(1, "admin", "12345");
+    EXPECT_EQ(wait_for_state(accepted, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    const LONG no_channel = start(200);
+    EXPECT_EQ(wait_for_state(no_channel, HIK_STATE_REFUSED), HIK_STATE_REFUSED);
+
+    ASSERT_TRUE(sim.ok("stream break-after 5"));
+    const LONG broken = start(2);
+    EXPECT_EQ(wait_for_state(broken, HIK_STATE_BROKEN_OFF), HIK_STATE_BROKEN_OFF);
+
+    EXPECT_EQ(MP4_ClientGetState(-1), HIK_STATE_UNKNOWN_HANDLE);
+    EXPECT_EQ(MP4_ClientGetState(99999), HIK_STATE_UNKNOWN_HANDLE);
+    EXPECT_TRUE(MP4_ClientStop(running));
+    EXPECT_FALSE(MP4_ClientStop(running)) << "stopped once";
+    EXPECT_EQ(MP4_ClientGetState(running), HIK_STATE_UNKNOWN_HANDLE);
+
+    sim.stop();
+    const LONG unreachable = start(1);
+    EXPECT_EQ(wait_for_state(unreachable, HIK_STATE_UNREACHABLE), HIK_STATE_UNREACHABLE);
+}
+
+TEST_F(Library_Test, PictureValuesAreKeptAndChangeThePaintedPicture)
+{
+    const LONG handle = start(3);
+    ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    int b = 0, c = 0, s = 0, h = 0;
+    ASSERT_TRUE(MP4_ClientGetVideoPara(handle, 0, &b, &c, &s, &h));
+    EXPECT_EQ(b, 64);
+    Sleep(400);
+    const double neutral = mean_level();
+    ASSERT_TRUE(MP4_ClientSetVideoPara(handle, 0, 127, 64, 64, 64));
+    Sleep(400);
+    const double bright = mean_level();
+    ASSERT_TRUE(MP4_ClientSetVideoPara(handle, 0, 0, 64, 64, 64));
+    Sleep(400);
+    const double dark = mean_level();
+    EXPECT_GT(bright, neutral + 20);
+    EXPECT_LT(dark, neutral - 20);
+    ASSERT_TRUE(MP4_ClientSetVideoPara(handle, 0, 1, 2, 3, 300));
+    ASSERT_TRUE(MP4_ClientGetVideoPara(handle, 0, &b, &c, &s, &h));
+    EXPECT_EQ(b, 1);
+    EXPECT_EQ(c, 2);
+    EXPECT_EQ(s, 3);
+    EXPECT_EQ(h, 300) << "kept as given; only painting clamps";
+    EXPECT_FALSE(MP4_ClientSetVideoPara(-1, 0, 1, 2, 3, 4));
+}
+
+TEST_F(Library_Test, AudioAndCaptureNeedAStream)
+{
+    EXPECT_FALSE(MP4_ClientAudioStart(12345));
+    EXPECT_FALSE(MP4_ClientAudioStop());
+    EXPECT_TRUE(MP4_ClientAudioVolume(30));
+    char path[MAX_PATH];
+    GetTempPathA(sizeof path, path);
+    strcat(path, "kelm-library-test.mp4");
+    EXPECT_FALSE(MP4_ClientStartCaptureFile(12345, path));
+    EXPECT_FALSE(MP4_ClientStopCapture(12345));
+
+    const LONG handle = start(1);
+    ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    EXPECT_TRUE(MP4_ClientAudioStart(handle));
+    EXPECT_TRUE(MP4_ClientAudioStop());
+    EXPECT_FALSE(MP4_ClientStopCapture(handle)) << "nothing is being recorded";
+    EXPECT_TRUE(MP4_ClientStartCaptureFile(handle, path));
+    EXPECT_TRUE(MP4_ClientStopCapture(handle));
+    EXPECT_FALSE(MP4_ClientStartCaptureFile(handle, nullptr));
+    DeleteFileA(path);
+}
+
+TEST_F(Library_Test, StreamsRunUntilTheLastCleanUp)
+{
+    ASSERT_TRUE(MP4_ClientStartup(3000, window));  // a second user
+    const LONG handle = start(1);
+    ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    EXPECT_TRUE(MP4_ClientCleanup());
+    DWORD received_before = 0, received_after = 0;
+    HIK_SimGetStreamStats(handle, &received_before, nullptr);
+    Sleep(500);
+    ASSERT_TRUE(HIK_SimGetStreamStats(handle, &received_after, nullptr));
+    EXPECT_GT(received_after, received_before);
+    EXPECT_TRUE(MP4_ClientCleanup());
+    EXPECT_EQ(MP4_ClientGetState(handle), HIK_STATE_UNKNOWN_HANDLE);
+    EXPECT_FALSE(MP4_ClientCleanup()) << "more clean-ups than start-ups";
+    EXPECT_EQ(start(1), -1) << "not started up";
+}
+
+TEST_F(Library_Test, OverlongTextsAndMissingRecordsAreRefused)
+{
+    EXPECT_EQ(MP4_ClientStart(nullptr, nullptr), -1);
+    const std::string long_name(40, 'u');
+    EXPECT_EQ(start(1, long_name.c_str()), -1);
+}
