@@ -44,6 +44,17 @@ Stream* find_stream(Library& lib, LONG handle)
     return it == lib.streams.end() ? nullptr : it->second;
 }
 
+// Runs `use` on the stream of `handle` under the library's lock; `unknown`
+// when no stream has that handle.
+template <class Result, class Use>
+Result with_stream(LONG handle, Result unknown, Use use)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    Stream* stream = find_stream(lib, handle);
+    return stream ? use(*stream, lib) : unknown;
+}
+
 // Stops every stream; a stream whose thread will not end is left running
 // rather than freed under its feet.
 void stop_all(Library& lib)
@@ -178,39 +189,34 @@ BOOL __stdcall MP4_ClientStop(LONG handle)
 
 int __stdcall MP4_ClientGetState(LONG handle)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    return stream ? stream->state() : HIK_STATE_UNKNOWN_HANDLE;
+    return with_stream(handle, static_cast<int>(HIK_STATE_UNKNOWN_HANDLE),
+                       [](Stream& stream, Library&) { return stream.state(); });
 }
 
 BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char* path)
 {
     if (!path || !*path)
         return FALSE;
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    return stream && stream->start_capture(path);
+    return with_stream(handle, FALSE, [path](Stream& stream, Library&) {
+        return stream.start_capture(path) ? TRUE : FALSE;
+    });
 }
 
 BOOL __stdcall MP4_ClientStopCapture(LONG handle)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    return stream && stream->stop_capture();
+    return with_stream(handle, FALSE, [](Stream& stream, Library&) {
+        return stream.stop_capture() ? TRUE : FALSE;
+    });
 }
 
 BOOL __stdcall MP4_ClientAudioStart(LONG handle)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    if (!stream || stream->state() != HIK_STATE_RUNNING)
-        return FALSE;
-    lib.audio_stream = handle;
-    return TRUE;
+    return with_stream(handle, FALSE, [handle](Stream& stream, Library& lib) {
+        if (stream.state() != HIK_STATE_RUNNING)
+            return FALSE;
+        lib.audio_stream = handle;
+        return TRUE;
+    });
 }
 
 BOOL __stdcall MP4_ClientAudioStop(void)
@@ -234,18 +240,15 @@ BOOL __stdcall MP4_ClientAudioVolume(WORD volume)
 BOOL __stdcall MP4_ClientSetVideoPara(LONG handle, DWORD, int brightness, int contrast,
                                       int saturation, int hue)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    if (!stream)
-        return FALSE;
     Picture_Values values;
     values.brightness = brightness;
     values.contrast = contrast;
     values.saturation = saturation;
     values.hue = hue;
-    stream->set_picture(values);
-    return TRUE;
+    return with_stream(handle, FALSE, [&values](Stream& stream, Library&) {
+        stream.set_picture(values);
+        return TRUE;
+    });
 }
 
 BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD, int* brightness, int* contrast,
@@ -253,12 +256,12 @@ BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD, int* brightness, int* 
 {
     if (!brightness || !contrast || !saturation || !hue)
         return FALSE;
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    if (!stream)
+    Picture_Values values;
+    if (!with_stream(handle, FALSE, [&values](Stream& stream, Library&) {
+            values = stream.picture();
+            return TRUE;
+        }))
         return FALSE;
-    const Picture_Values values = stream->picture();
     *brightness = values.brightness;
     *contrast = values.contrast;
     *saturation = values.saturation;
@@ -268,16 +271,13 @@ BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD, int* brightness, int* 
 
 BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD* frames_received, DWORD* frames_painted)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    Stream* stream = find_stream(lib, handle);
-    if (!stream)
-        return FALSE;
-    if (frames_received)
-        *frames_received = stream->frames_received();
-    if (frames_painted)
-        *frames_painted = stream->frames_painted();
-    return TRUE;
+    return with_stream(handle, FALSE, [=](Stream& stream, Library&) {
+        if (frames_received)
+            *frames_received = stream.frames_received();
+        if (frames_painted)
+            *frames_painted = stream.frames_painted();
+        return TRUE;
+    });
 }
 
 BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_painted)

@@ -3,10 +3,9 @@
 #include <vector>
 
 #include "hik_channel_impl.h"
+#include "test_window.h"
 
 namespace {
-
-const wchar_t display_class[] = L"kelm_test_display";
 
 std::string current_test_name()
 {
@@ -18,14 +17,7 @@ std::string current_test_name()
 
 Display_Window::Display_Window(int width, int height)
 {
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = display_class;
-    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    RegisterClassW(&window_class);  // registered before is fine
-    window = CreateWindowExW(0, display_class, L"kelm channel test", WS_POPUP | WS_VISIBLE, 10, 10,
-                             width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    window = make_test_window(WS_POPUP | WS_VISIBLE, 10, 10, width, height);
     EXPECT_NE(window, nullptr);
     pump_for(50);
 }

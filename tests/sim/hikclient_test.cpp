@@ -8,6 +8,7 @@
 
 #include "dvr_sim.h"
 #include "hikclient.h"
+#include "test_window.h"
 
 namespace {
 
@@ -22,14 +23,7 @@ protected:
     Library_Test() : sim(Dvr_Sim::number_for(test_name()))
     {
         EXPECT_TRUE(sim.running());
-        WNDCLASSW window_class = {};
-        window_class.lpfnWndProc = DefWindowProcW;
-        window_class.hInstance = GetModuleHandleW(nullptr);
-        window_class.lpszClassName = L"kelm_library_test";
-        window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        RegisterClassW(&window_class);
-        window = CreateWindowExW(0, L"kelm_library_test", L"", WS_POPUP | WS_VISIBLE, 0, 0, 164, 124,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = make_test_window(WS_POPUP | WS_VISIBLE, 0, 0, 164, 124);
         EXPECT_TRUE(MP4_ClientStartup(3000, window));
         MP4_ClientSetNetPort(12000, 6050);
         strcpy(address, sim.address().c_str());

@@ -2,29 +2,11 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-const wchar_t host_class[] = L"kelm_test_host";
-
-void register_host_class()
-{
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = DefWindowProcW;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = host_class;
-    window_class.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
-    RegisterClassW(&window_class);  // already registered is fine
-}
-
-} // namespace
+#include "test_window.h"
 
 Control_Host::Control_Host()
 {
-    register_host_class();
-    host_window = CreateWindowExW(0, host_class, L"kelm test host",
-                                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                                  0, 0, 900, 700, nullptr, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    host_window = make_test_window(WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 900, 700);
     EXPECT_NE(host_window, nullptr) << "error " << GetLastError();
     HWND dialog = ctrl.create_window(host_window);
     EXPECT_NE(dialog, nullptr) << "error " << GetLastError();
