@@ -8,7 +8,7 @@
 #include <string>
 
 /* A JPEG picture (176 x 144, a few kilobytes) showing the channel number in
-   large digits.  With pad_to larger than the picture, comment segments fill
+   large digits and the server's clock.  With pad_to larger than the picture, comment segments fill
    it up to exactly pad_to bytes (the picture stays valid).  Empty on failure. */
 std::string snapshot_jpeg(int channel, size_t pad_to);
 
