@@ -1,7 +1,9 @@
 /*
  * call_guard.cpp: limits, answer watching and result codes of rqweb calls.
  *
- * Two runtime hooks watch the answer:
+ * Three runtime hooks watch the answer:
+ *   - the receive hook notes when the server closes the connection, so that
+ *     an answer cut short reads as such and not as a badly formed one.
  *   - the HTTP header hook records the status as the server sent it.  The
  *     runtime reads the envelope of a 400 or 500 answer like that of a 200
  *     one (a fault usually comes with 500), so those two are handed on as 200:
@@ -9,10 +11,16 @@
  *   - the element hook runs when the name and attributes of an element have
  *     been read.  It notes the root element (an envelope, an HTML page or
  *     something else), makes sure the first element of the body is the
- *     expected response or a fault (anything else is not for us), and
- *     refuses to trust a declared array size above the bound: such an array
- *     is read item by item, so a server cannot make us allocate what it does
- *     not send.
+ *     expected response or a fault (anything else is not for us), checks the
+ *     item type of an array result, reads a nil result or field as a missing
+ *     one, and refuses to trust a declared array size above the bound: such
+ *     an array is read item by item, so a server cannot make us allocate
+ *     what it does not send.
+ * and one on the way out: the runtime writes an encoded array with its
+ * SOAP-ENC:arrayType but without the xsi:type "SOAP-ENC:Array" the servers'
+ * messages carry; the send filter puts it back.  The filter sees each piece
+ * the runtime writes, in the counting pass as in the sending one, so the
+ * Content-Length stays right.
  */
 
 #include "call_guard.h"
@@ -23,16 +31,42 @@
 #include <cstring>
 
 const Call_Limits rqweb_call_limits = {
-    5,                 /* connect */
-    10,                /* each send and receive */
-    60,                /* one whole message */
+    5,                  /* connect */
+    10,                 /* each send and receive */
+    60,                 /* one whole message */
     32UL * 1024 * 1024, /* answer size: a 1 MiB picture is some 15 MiB of items */
-    2UL * 1024 * 1024, /* items of one array */
-    64,                /* nesting depth: an answer needs 5 */
-    100000,            /* declared array sizes trusted up to this */
+    2UL * 1024 * 1024,  /* items of one array */
+    64,                 /* nesting depth: an answer needs 5 */
+    100000,             /* declared array sizes trusted up to this */
 };
 
 namespace {
+
+/* Operations whose result is an array, and its item type. */
+struct Array_Result
+{
+    const char *operation;
+    const char *item_type;
+};
+
+const Array_Result array_results[] = {
+    {"snapshot", "xsd:unsignedByte"},
+    {"get-vodflist", "xsd:string"},
+    {"get-vcardsn", "xsd:string"},
+};
+
+/* Codes a fault answer gives, by the local name of an envelope faultcode. */
+struct Fault_Code
+{
+    const char *faultcode;
+    int code;
+};
+
+const Fault_Code fault_codes[] = {
+    {"SOAP-ENV:Client", ws_client_fault},          {"SOAP-ENV:Sender", ws_client_fault},
+    {"SOAP-ENV:Server", ws_server_fault},          {"SOAP-ENV:Receiver", ws_server_fault},
+    {"SOAP-ENV:MustUnderstand", ws_must_understand}, {"SOAP-ENV:VersionMismatch", ws_version_mismatch},
+};
 
 Call_Guard *guard_of(struct soap *soap)
 {
@@ -79,11 +113,29 @@ long declared_items(const char *size, const char *offset)
     return count;
 }
 
+/* The runtime decodes a faultcode into the table's prefixes but then
+   compares it in the namespaces of the message, which need not declare
+   them; the code is therefore taken from the decoded text here. */
+int fault_outcome(const char *faultcode)
+{
+    for (const Fault_Code &f : fault_codes)
+        if (faultcode && !std::strcmp(faultcode, f.faultcode))
+            return f.code;
+    return ws_other_fault;
+}
+
+bool is_fault_code(int code)
+{
+    return code == SOAP_CLI_FAULT || code == SOAP_SVR_FAULT || code == SOAP_MUSTUNDERSTAND || code == SOAP_FAULT
+           || code == SOAP_VERSIONMISMATCH;
+}
+
 } // namespace
 
 Call_Guard::Call_Guard(struct soap *soap_)
-    : soap(soap_), http_parse(soap_->fparse), expected(), status(0), answered(false), has_body(false),
-      root_seen(false), root_envelope(false), root_html(false), body_child_seen(false)
+    : soap(soap_), receive(soap_->frecv), http_parse(soap_->fparse), expected(), array_item_type(nullptr),
+      status(0), answered(false), has_body(false), body_start(0), announced(0), closed(false), root_seen(false),
+      root_envelope(false), root_html(false), body_child_seen(false), after_space(false)
 {
     const Call_Limits &limits = rqweb_call_limits;
     soap->connect_timeout = limits.connect_seconds;
@@ -94,8 +146,10 @@ Call_Guard::Call_Guard(struct soap *soap_)
     soap->maxoccurs = limits.max_items;
     soap->maxlevel = limits.max_depth;
     soap->user = this;
+    soap->frecv = on_receive;
     soap->fparse = on_http_header;
     soap->feltbegin = on_element;
+    soap->ffiltersend = on_send;
 }
 
 void Call_Guard::arm(const char *operation)
@@ -103,10 +157,24 @@ void Call_Guard::arm(const char *operation)
     std::strcpy(expected, "rqweb:");
     std::strncat(expected, operation, sizeof expected - sizeof "rqweb:Response");
     std::strcat(expected, "Response");
+    array_item_type = nullptr;
+    for (const Array_Result &a : array_results)
+        if (!std::strcmp(operation, a.operation))
+            array_item_type = a.item_type;
     status = 0;
-    answered = has_body = false;
+    answered = has_body = closed = false;
+    body_start = announced = 0;
     root_seen = root_envelope = root_html = false;
     body_child_seen = false;
+}
+
+size_t Call_Guard::on_receive(struct soap *soap, char *buffer, size_t size)
+{
+    Call_Guard *self = guard_of(soap);
+    const size_t received = self->receive(soap, buffer, size);
+    if (received == 0)
+        self->closed = true;
+    return received;
 }
 
 int Call_Guard::on_http_header(struct soap *soap)
@@ -118,6 +186,8 @@ int Call_Guard::on_http_header(struct soap *soap)
     if (soap->status == 204 || soap->status == 205)
         soap->body = 0; /* these never carry a body, whatever the headers say */
     self->has_body = soap->body != 0;
+    self->announced = soap->length;
+    self->body_start = soap->count - (soap->buflen - soap->bufidx);
     if (!error && (soap->status == 400 || soap->status == 500))
         soap->status = 200;
     return error;
@@ -126,12 +196,29 @@ int Call_Guard::on_http_header(struct soap *soap)
 int Call_Guard::on_element(struct soap *soap, const char *tag)
 {
     Call_Guard *self = guard_of(soap);
+    int error = SOAP_OK;
     if (soap->level == 0 && !self->root_seen)
         self->see_root(tag);
     else if (soap->part == SOAP_IN_BODY && soap->level == 2 && !self->body_child_seen)
         self->see_body_child(tag);
+    else if (soap->part == SOAP_IN_BODY)
+        error = self->see_result(tag);
     if (*soap->arraySize)
         self->bound_declared_size();
+    return error;
+}
+
+int Call_Guard::on_send(struct soap *soap, const char **bytes, size_t *size)
+{
+    static const char name[] = "SOAP-ENC:arrayType";
+    static const char typed[] = "xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType";
+    Call_Guard *self = guard_of(soap);
+    /* An attribute name comes as a piece of its own, right after a space. */
+    if (self->after_space && *size == sizeof name - 1 && !std::memcmp(*bytes, name, *size)) {
+        *bytes = typed;
+        *size = sizeof typed - 1;
+    }
+    self->after_space = *size == 1 && **bytes == ' ';
     return SOAP_OK;
 }
 
@@ -151,11 +238,35 @@ void Call_Guard::see_body_child(const char *tag)
         soap->other = 1;
 }
 
+/* An element inside the response (level 3 and deeper) or a body-level
+   element referenced from it (level 2). */
+int Call_Guard::see_result(const char *tag)
+{
+    (void)tag;
+    if (array_item_type) {
+        /* the runtime reads an array result without looking at its item type */
+        if (soap->level <= 3 && *soap->arrayType && soap_match_array(soap, array_item_type))
+            return SOAP_TYPE;
+        return SOAP_OK;
+    }
+    /* A nil result or field of a record counts as missing: skipped, it keeps
+       its reset value (0, false, null) instead of failing as an empty number. */
+    if (soap->null && (soap->level == 3 || soap->level == 4))
+        soap->other = 1;
+    return SOAP_OK;
+}
+
 void Call_Guard::bound_declared_size()
 {
     const long count = declared_items(soap->arraySize, soap->arrayOffset);
     if (count < 0 || count > rqweb_call_limits.max_declared_items)
         *soap->arraySize = '\0';
+}
+
+/* The connection closed before the announced body had arrived. */
+bool Call_Guard::ended_early() const
+{
+    return closed && announced > 0 && soap->count - body_start < announced;
 }
 
 int Call_Guard::outcome(int code) const
@@ -164,17 +275,24 @@ int Call_Guard::outcome(int code) const
         return ws_ok;
     if (code == SOAP_TCP_ERROR)
         return ws_no_connection;
+    if (answered && soap->count > rqweb_call_limits.max_message_bytes)
+        return ws_too_large;
     if (root_seen && !root_envelope)
         return root_html ? ws_html_page : ws_version_mismatch;
-    if (code == SOAP_VERSIONMISMATCH)
-        return ws_version_mismatch;
-    if (code == SOAP_EOF && answered && soap->count > rqweb_call_limits.max_message_bytes)
-        return ws_too_large;
+    if (soap->fault && is_fault_code(code))
+        return fault_outcome(*soap_faultcode(soap));
+    if (code == SOAP_EOF)
+        return ws_closed_early;
     if (answered && (code == status || (code >= 100 && code <= 599)))
         return http_outcome(code);
-    if (code == SOAP_DUPLICATE_ID || code == SOAP_MISSING_ID || code == SOAP_DIME_MISMATCH)
-        return ws_renumbered + code;
-    return code;
+    switch (code) {
+    case SOAP_VERSIONMISMATCH: return ws_version_mismatch;
+    case SOAP_EMPTY: return SOAP_TYPE; /* an empty number or boolean is no number or boolean */
+    case SOAP_DUPLICATE_ID:
+    case SOAP_MISSING_ID:
+    case SOAP_DIME_MISMATCH: return ws_renumbered + code;
+    default: return code;
+    }
 }
 
 /* The runtime reports an HTTP status, or a status-like code of its own. */
@@ -184,7 +302,11 @@ int Call_Guard::http_outcome(int code) const
         return SOAP_HTTP_ERROR;
     if (!has_body)
         return status == 200 ? ws_empty_answer : status;
-    if (status == 400 || status == 500 || (status >= 200 && status <= 299))
-        return ws_no_response; /* an envelope without the response or a fault */
-    return code == status ? status : SOAP_HTTP_ERROR;
+    if (status != 400 && status != 500 && (status < 200 || status > 299))
+        return code == status ? status : SOAP_HTTP_ERROR;
+    if (ended_early())
+        return ws_closed_early;
+    if (!root_seen)
+        return SOAP_NO_TAG; /* a body without any element */
+    return ws_no_response;  /* an envelope without the response or a fault */
 }

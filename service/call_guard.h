@@ -3,13 +3,16 @@
  * its limits and watched, and where the runtime's result becomes the code
  * callers see.
  *
- * A Call_Guard installs itself on a context: time-outs, size bounds, and two
- * hooks of the runtime, one on the HTTP header of the answer and one at the
- * start of every element read.  Before each call it is armed with the
- * operation; afterwards outcome() turns the runtime's code into the proxy's.
+ * A Call_Guard installs itself on a context: time-outs, size bounds, and
+ * four hooks of the runtime: on the bytes received, on the HTTP header of
+ * the answer, at the start of every element read, and on every piece
+ * written.  Before each call it is armed with the operation; afterwards
+ * outcome() turns the runtime's code into the proxy's.
  */
 #ifndef KELM_SERVICE_CALL_GUARD_H
 #define KELM_SERVICE_CALL_GUARD_H
+
+#include <cstddef>
 
 struct soap;
 
@@ -41,23 +44,37 @@ public:
     int outcome(int runtime_code) const;
 
 private:
+    static size_t on_receive(struct soap *soap, char *buffer, size_t size);
     static int on_http_header(struct soap *soap);
     static int on_element(struct soap *soap, const char *tag);
+    static int on_send(struct soap *soap, const char **bytes, size_t *size);
     void see_root(const char *tag);
     void see_body_child(const char *tag);
+    int see_result(const char *tag);
     void bound_declared_size();
+    bool ended_early() const;
     int http_outcome(int runtime_code) const;
 
     struct soap *soap;
+    size_t (*receive)(struct soap *, char *, size_t);
     int (*http_parse)(struct soap *);
-    char expected[96];
-    int status;           /* HTTP status of the answer, as received */
-    bool answered;        /* the answer's status line has been read */
-    bool has_body;        /* the answer announced a body */
-    bool root_seen;       /* the root element's name has been read */
+
+    /* armed per call */
+    char expected[96];           /* qualified name of the response element */
+    const char *array_item_type; /* item type of an array result, or null */
+
+    /* seen during the call */
+    int status;                  /* HTTP status of the answer, as received */
+    bool answered;               /* its status line has been read */
+    bool has_body;               /* it announced a body */
+    unsigned long long body_start; /* bytes received before the body */
+    unsigned long long announced;  /* Content-Length, 0 when none */
+    bool closed;                 /* the peer closed the connection */
+    bool root_seen;              /* the root element's name has been read */
     bool root_envelope;
     bool root_html;
     bool body_child_seen;
+    bool after_space;            /* the last piece written was a single space */
 };
 
 #endif

@@ -97,9 +97,9 @@ std::string generic_answer(const std::string &operation, const Behaviour &behavi
         return http_answer(200, xml, envelope(response_element(operation, "<" + result + " xsi:nil=\"true\"/>")));
     case Answer_Kind::absent:
         return http_answer(200, xml, envelope(response_element(operation, "")));
-    case Answer_Kind::malformed:
-        return http_answer(200, xml, envelope("<rqweb:" + operation + "Response><" + result
-                                              + ">1</oops></rqweb:" + operation + "Response>"));
+    case Answer_Kind::malformed: /* an end tag with something after its name */
+        return http_answer(200, xml, envelope(response_element(
+                                         operation, result == "out" ? "<out><ret>1</ret junk></out>" : "<r>1</r junk>")));
     case Answer_Kind::truncated: {
         const std::string body = envelope(response_element(operation, "<" + result + ">0</" + result + ">"));
         const std::string whole = http_answer(200, xml, body);

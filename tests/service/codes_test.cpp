@@ -1,0 +1,171 @@
+/*
+ * codes_test.cpp: every row of the table of codes a call returns, and what
+ * the output holds afterwards: untouched when no request went out, reset
+ * (null, 0, false) once it did and the answer was not a result.
+ */
+
+#include "service_fixture.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+namespace {
+
+PtzInfo_T *const poison = reinterpret_cast<PtzInfo_T *>(0xDEADBEEF);
+
+const char soap12_fault[] =
+    "<?xml version=\"1.0\"?><env:Envelope xmlns:env=\"http://www.w3.org/2003/05/soap-envelope\">"
+    "<env:Body><env:Fault><env:Code><env:Value>env:%s</env:Value></env:Code><env:Reason>"
+    "<env:Text xml:lang=\"en\">no</env:Text></env:Reason></env:Fault></env:Body></env:Envelope>";
+
+std::string soap12_fault_with(const char *code)
+{
+    char text[512];
+    std::snprintf(text, sizeof text, soap12_fault, code);
+    return text;
+}
+
+} // namespace
+
+TEST_F(Service_Test, FaultCodesMapToTheirNumbers)
+{
+    struct Case
+    {
+        const char *faultcode;
+        int code;
+    };
+    const Case cases[] = {
+        {"SOAP-ENV:Client", 1},          {"SOAP-ENV:Sender", 1},          {"SOAP-ENV:Server", 2},
+        {"SOAP-ENV:Receiver", 2},        {"SOAP-ENV:MustUnderstand", 8},  {"SOAP-ENV:VersionMismatch", 34},
+        {"rqweb:Busy", 12},              {"SOAP-ENV:Client.Auth", 12},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->mode("get-ptzinfo", std::string("fault ") + c.faultcode + " refused"));
+        PtzInfo_T *out = poison;
+        EXPECT_EQ(c.code, service->get_ptzinfo(1, out)) << c.faultcode;
+        EXPECT_EQ(nullptr, out) << c.faultcode;
+    }
+    const Case soap12[] = {{"Sender", 1}, {"Receiver", 2}, {"MustUnderstand", 8}, {"DataEncodingUnknown", 12}};
+    for (const Case &c : soap12) {
+        ASSERT_TRUE(sim->answer("get-ptzinfo", 500, soap12_fault_with(c.faultcode)));
+        PtzInfo_T *out = poison;
+        EXPECT_EQ(c.code, service->get_ptzinfo(1, out)) << "SOAP 1.2 " << c.faultcode;
+        EXPECT_EQ(nullptr, out);
+    }
+}
+
+TEST_F(Service_Test, AnswersThatAreNotResults)
+{
+    struct Case
+    {
+        const char *name;
+        int status;
+        std::string body;
+        int code;
+    };
+    const Case cases[] = {
+        {"HTML page", 200, "<!DOCTYPE html>\n<HTML><body>login</body></HTML>", ws_html_page},
+        {"HTML page with status 500", 500, "<html><body><p>error</p></body></html>", ws_html_page},
+        {"XHTML page", 200, "<html xmlns=\"http://www.w3.org/1999/xhtml\"><br></html>", ws_html_page},
+        {"other root element", 200, "<?xml version=\"1.0\"?><status>busy</status>", ws_version_mismatch},
+        {"envelope of another namespace", 200, "<e:Envelope xmlns:e=\"urn:x\"><e:Body/></e:Envelope>",
+         ws_version_mismatch},
+        {"body without response or fault", 200, envelope("<rqweb:somethingElse/>"), ws_no_response},
+        {"empty body", 200, envelope(""), ws_no_response},
+        {"same with status 400", 400, envelope("<x/>"), ws_no_response},
+        {"another 2xx with a body", 202, envelope("<x/>"), ws_no_response},
+        {"200 without a body", 200, "", ws_empty_answer},
+        {"another 2xx without a body", 202, "", 202},
+        {"204", 204, "", 204},
+        {"not XML", 200, "hello", SOAP_NO_TAG},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->answer("get-ptzinfo", c.status, c.body));
+        PtzInfo_T *out = poison;
+        EXPECT_EQ(c.code, service->get_ptzinfo(1, out)) << c.name;
+        EXPECT_EQ(nullptr, out) << c.name;
+    }
+}
+
+TEST_F(Service_Test, SimulatorMisbehaviourModes)
+{
+    struct Case
+    {
+        const char *mode;
+        int code;
+    };
+    const Case cases[] = {
+        {"http 404", 404},       {"http 401", 401}, {"http 503", 503},     {"html", ws_html_page},
+        {"truncated", ws_closed_early},             {"normal", 0},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->mode("*", c.mode));
+        PtzInfo_T *ptz = poison;
+        EXPECT_EQ(c.code, service->get_ptzinfo(1, ptz)) << c.mode;
+        EXPECT_EQ(c.code == 0, ptz != nullptr) << c.mode;
+        int r = 77;
+        EXPECT_EQ(c.code, service->ptzop(1, 11, 10, r)) << c.mode;
+        EXPECT_EQ(0, r) << c.mode;
+    }
+    ASSERT_TRUE(sim->mode("*", "malformed"));
+    PtzInfo_T *ptz = poison;
+    const int malformed = service->get_ptzinfo(1, ptz);
+    EXPECT_NE(0, malformed);
+    EXPECT_NE(ws_closed_early, malformed);
+    EXPECT_EQ(nullptr, ptz);
+}
+
+TEST_F(Service_Test, NilOrMissingResultIsSuccessWithNothing)
+{
+    const char *modes[] = {"nil", "absent"};
+    for (const char *mode : modes) {
+        ASSERT_TRUE(sim->mode("get-ptzinfo", mode));
+        PtzInfo_T *out = poison;
+        EXPECT_EQ(0, service->get_ptzinfo(1, out)) << mode;
+        EXPECT_EQ(nullptr, out) << mode;
+        ASSERT_TRUE(sim->mode("rmusr", mode));
+        int r = 77;
+        EXPECT_EQ(0, service->rmusr("x", r)) << mode;
+        EXPECT_EQ(0, r) << mode;
+    }
+}
+
+TEST(ServiceCodes, NothingListeningLeavesTheOutputUntouched)
+{
+    /* an address of its own on which nothing is started */
+    Web_Service service("http://127.0.250.7:8000");
+    PtzInfo_T *out = poison;
+    EXPECT_EQ(ws_no_connection, service.get_ptzinfo(1, out));
+    EXPECT_EQ(poison, out);
+    int r = 77;
+    EXPECT_EQ(ws_no_connection, service.logon("admin", "12345", r));
+    EXPECT_EQ(77, r);
+    Web_Service nowhere("");
+    EXPECT_EQ(ws_no_connection, nowhere.logon("admin", "12345", r));
+    EXPECT_EQ(77, r);
+}
+
+TEST_F(Service_Test, AnAnswerThatNeverComesEndsAtTheReceiveTimeOut)
+{
+    ASSERT_TRUE(sim->mode("get-ptzinfo", "hang"));
+    PtzInfo_T *out = poison;
+    const DWORD start = GetTickCount();
+    const int code = service->get_ptzinfo(1, out);
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(ws_closed_early, code);
+    EXPECT_EQ(nullptr, out);
+    EXPECT_GE(elapsed, 9000u);
+    EXPECT_LT(elapsed, 15000u);
+    ASSERT_TRUE(sim->mode("get-ptzinfo", "normal")); /* the proxy is usable afterwards */
+    EXPECT_EQ(0, service->get_ptzinfo(1, out));
+}
+
+TEST_F(Service_Test, AnAnswerAboveTheSizeBoundIsRefused)
+{
+    const std::string padding(33u * 1024 * 1024, ' ');
+    ASSERT_TRUE(sim->answer("get-ptzinfo", 200, response("get-ptzinfo", "<out><port>1</port></out>" + padding)));
+    PtzInfo_T *out = poison;
+    EXPECT_EQ(ws_too_large, service->get_ptzinfo(1, out));
+    EXPECT_EQ(nullptr, out);
+}
