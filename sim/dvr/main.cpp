@@ -22,6 +22,7 @@ struct Options
     int port = 8000;
     int control_port = 8001;
     int stream_port = 12000;
+    int bare_port = 8002;
     int lifetime = 600;
     int idle = 120;
     std::string name = "dvr-sim";
@@ -29,11 +30,13 @@ struct Options
 
 const char usage[] =
     "usage: dvr-sim --address A.B.C.D [--port N] [--control-port N] [--stream-port N]\n"
+    "               [--bare-port N]\n"
     "               [--lifetime SECONDS] [--idle SECONDS] [--name TEXT]\n"
     "  --address       loopback (or other) address to serve on\n"
     "  --port          rqweb web service port (8000)\n"
     "  --control-port  control channel port (8001)\n"
     "  --stream-port   live stream port (12000)\n"
+    "  --bare-port     plain TCP request and reply for benchmarks (8002)\n"
     "  --lifetime      exit after this many seconds (600)\n"
     "  --idle          exit after this many seconds without connections (120)\n"
     "  --name          text answered to the control command \"ping\"\n";
@@ -63,6 +66,7 @@ bool parse(int argc, char **argv, Options &options)
         else if (!(!std::strcmp(flag, "--port") && number_argument(value, options.port))
                  && !(!std::strcmp(flag, "--control-port") && number_argument(value, options.control_port))
                  && !(!std::strcmp(flag, "--stream-port") && number_argument(value, options.stream_port))
+                 && !(!std::strcmp(flag, "--bare-port") && number_argument(value, options.bare_port))
                  && !(!std::strcmp(flag, "--lifetime") && number_argument(value, options.lifetime))
                  && !(!std::strcmp(flag, "--idle") && number_argument(value, options.idle)))
             return false;
@@ -85,6 +89,7 @@ int main(int argc, char **argv)
     /* The service port is bound first: once the control port answers, both listen. */
     if (!loop.listen(options.address, options.port, [](int fd) { serve_rqweb(sim, fd); })
         || !loop.listen(options.address, options.stream_port, [](int fd) { serve_stream(sim, fd); })
+        || !loop.listen(options.address, options.bare_port, [](int fd) { serve_bare(sim, fd); })
         || !loop.listen(options.address, options.control_port, [](int fd) { serve_control(sim, fd); }))
         return 1;
     std::printf("dvr-sim %s: rqweb on %s:%d, stream on port %d, control on port %d\n", options.name.c_str(),

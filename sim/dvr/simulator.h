@@ -26,6 +26,10 @@ struct Simulator
 /* Serves one rqweb request on an accepted connection, then closes it. */
 void serve_rqweb(Simulator &sim, int fd);
 
+/* Reads a bare request of the announced size and answers the asked number
+   of bytes (bare_exchange.cpp), then closes the connection. */
+void serve_bare(Simulator &sim, int fd);
+
 /* Runs one control command from an accepted connection, then closes it. */
 void serve_control(Simulator &sim, int fd);
 

@@ -6,6 +6,9 @@
 
 #include "service_fixture.h"
 
+#include <windows.h>
+#include <psapi.h>
+
 #include <cstring>
 #include <vector>
 
@@ -224,4 +227,39 @@ TEST_F(Service_Test, UnknownChannelIsAClientFault)
     PtzInfo_T *ptz = reinterpret_cast<PtzInfo_T *>(0x1);
     EXPECT_EQ(ws_client_fault, service->get_ptzinfo(1000, ptz));
     EXPECT_EQ(nullptr, ptz);
+}
+
+namespace {
+
+size_t committed_bytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return counters.PagefileUsage;
+}
+
+} // namespace
+
+/* Results stay until released; released after each call, memory stays flat
+   over any number of calls (and without releasing it would not). */
+TEST_F(Service_Test, ReleasedResultsKeepMemoryFlat)
+{
+    Byte_Array *picture = nullptr;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(0, service->snapshot(1, picture));
+        service->release_results();
+    }
+    const size_t settled = committed_bytes();
+    for (int i = 0; i < 400; ++i) {
+        ASSERT_EQ(0, service->snapshot(1 + i % 8, picture));
+        service->release_results();
+    }
+    const size_t after_releasing = committed_bytes();
+    EXPECT_LT(after_releasing, settled + 512 * 1024) << settled << " -> " << after_releasing;
+
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(0, service->snapshot(1 + i % 8, picture));
+    EXPECT_GT(committed_bytes(), after_releasing + 1024 * 1024) << "the kept results should show";
+    service->release_results();
 }
