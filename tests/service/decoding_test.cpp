@@ -100,8 +100,9 @@ TEST_F(Service_Test, BooleansTakeTrueFalseOneZeroOnly)
         canned("videosignal", response("videosignal", "<r>" + std::string(c.word) + "</r>"));
         bool signal = !c.value;
         EXPECT_EQ(c.code, service->videosignal(1, signal)) << c.word;
-        if (c.code == 0)
+        if (c.code == 0) {
             EXPECT_EQ(c.value, signal) << c.word;
+        }
     }
 }
 
