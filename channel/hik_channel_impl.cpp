@@ -52,9 +52,15 @@ void log_connected(long handle, int state)
     Logger::instance().write(log_status, "服务端正常 handle:%d ,RESULT  为 %d\n", static_cast<int>(handle), state);
 }
 
-int read_state(long handle)
+// The library's state of the stream; false when reading it raised.
+bool read_state(long handle, int* state)
 {
-    return MP4_ClientGetState(handle);
+    try {
+        *state = MP4_ClientGetState(handle);
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 } // namespace
@@ -131,37 +137,29 @@ int Hik_Channel_Impl::start_stream(long* handle)
 
 int Hik_Channel_Impl::check_connect_state(long handle)
 {
-    int first;
-    try {
-        first = read_state(handle);
-    } catch (...) {
+    int first, second;
+    if (!read_state(handle, &first))
         return -1;
-    }
     if (first == state_connecting) {
         Sleep(connect_wait_ms);
-        int second;
-        try {
-            second = read_state(handle);
-        } catch (...) {
+        if (!read_state(handle, &second))
             return -1;
-        }
-        if (second == state_running) {
-            log_connected(handle, first);
-            return 0;
-        }
-        set_last_error(10);
-        Logger::instance().write(log_status, "%s", failed_states[0].message);
-        return -1;
+        if (second != state_running)
+            return refuse_connection(failed_states[0].message);
     }
     for (const State_Verdict& verdict : failed_states) {
-        if (verdict.state == first) {
-            set_last_error(10);
-            Logger::instance().write(log_status, "%s", verdict.message);
-            return -1;
-        }
+        if (verdict.state == first)
+            return refuse_connection(verdict.message);
     }
     log_connected(handle, first);
     return 0;
+}
+
+int Hik_Channel_Impl::refuse_connection(const char* message)
+{
+    set_last_error(10);
+    Logger::instance().write(log_status, "%s", message);
+    return -1;
 }
 
 void Hik_Channel_Impl::report_video_signal()

@@ -36,6 +36,7 @@ public:
 private:
     int start_stream(long* handle);
     int check_connect_state(long handle);
+    int refuse_connection(const char* message);  // code 10, the state's line, -1
     void report_video_signal();
     void set_last_error(int code) { last_error = code; }
     bool saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count);
