@@ -10,7 +10,7 @@ Control_Host::Control_Host()
     EXPECT_NE(host_window, nullptr) << "error " << GetLastError();
     HWND dialog = ctrl.create_window(host_window);
     EXPECT_NE(dialog, nullptr) << "error " << GetLastError();
-    pump();
+    settle();
 }
 
 Control_Host::~Control_Host()
@@ -38,7 +38,18 @@ void Control_Host::resize_client(int width, int height)
     GetClientRect(window(), &client);
     EXPECT_EQ(client.right, width);
     EXPECT_EQ(client.bottom, height);
-    pump();
+    settle();
+}
+
+void Control_Host::settle()
+{
+    // The display's expose events arrive a little later than the window
+    // calls that cause them; a repaint after a frame was drawn would wipe it.
+    const DWORD start = GetTickCount();
+    do {
+        pump();
+        Sleep(10);
+    } while (GetTickCount() - start < 150);
 }
 
 void Control_Host::pump()

@@ -37,6 +37,8 @@ public:
     void resize_client(int width, int height);
     // Handles every message waiting in this thread's queue.
     static void pump();
+    // Handles messages for a moment, until the display has caught up.
+    static void settle();
 
     Control_Host(const Control_Host&) = delete;
     Control_Host& operator=(const Control_Host&) = delete;
