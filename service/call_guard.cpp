@@ -15,7 +15,8 @@
  *     item type of an array result, reads a nil result or field as a missing
  *     one, and refuses to trust a declared array size above the bound: such
  *     an array is read item by item, so a server cannot make us allocate
- *     what it does not send.
+ *     what it does not send.  It also counts the elements that carry an id
+ *     or an href and stops the answer at the first one above the bound.
  * and one on the way out: the runtime writes an encoded array with its
  * SOAP-ENC:arrayType but without the xsi:type "SOAP-ENC:Array" the servers'
  * messages carry; the send filter puts it back.  The filter sees each piece
@@ -38,6 +39,11 @@ const Call_Limits rqweb_call_limits = {
     2UL * 1024 * 1024,  /* items of one array */
     64,                 /* nesting depth: an answer needs 5 */
     100000,             /* declared array sizes trusted up to this */
+    /* Resolving references costs time quadratic in their number once the
+       answer has been read (40,000 take seconds).  Real servers reference
+       the result record and a few texts; 4,096 also lets a file list send
+       every name as a reference, and resolves in milliseconds. */
+    4096,
 };
 
 namespace {
@@ -135,7 +141,7 @@ bool is_fault_code(int code)
 Call_Guard::Call_Guard(struct soap *soap_)
     : soap(soap_), receive(soap_->frecv), http_parse(soap_->fparse), expected(), array_item_type(nullptr),
       status(0), answered(false), has_body(false), body_start(0), announced(0), closed(false), root_seen(false),
-      root_envelope(false), root_html(false), body_child_seen(false), after_space(false)
+      root_envelope(false), root_html(false), body_child_seen(false), after_space(false), references(0)
 {
     const Call_Limits &limits = rqweb_call_limits;
     soap->connect_timeout = limits.connect_seconds;
@@ -171,6 +177,7 @@ void Call_Guard::arm(const char *operation)
     body_start = announced = 0;
     root_seen = root_envelope = root_html = false;
     body_child_seen = false;
+    references = 0;
 }
 
 size_t Call_Guard::on_receive(struct soap *soap, char *buffer, size_t size)
@@ -210,6 +217,8 @@ int Call_Guard::on_element(struct soap *soap, const char *tag)
         error = self->see_result(tag);
     if (*soap->arraySize)
         self->bound_declared_size();
+    if (!error && (*soap->id || *soap->href) && ++self->references > rqweb_call_limits.max_references)
+        error = ws_too_many_references; /* stops reading before any resolution */
     return error;
 }
 

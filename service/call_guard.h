@@ -25,6 +25,7 @@ struct Call_Limits
     unsigned long max_items;   /* items of one array */
     unsigned int max_depth;    /* element nesting */
     int max_declared_items;    /* larger declared array sizes are read item by item */
+    unsigned long max_references; /* elements of one answer carrying an id or an href */
 };
 
 extern const Call_Limits rqweb_call_limits;
@@ -75,6 +76,7 @@ private:
     bool root_html;
     bool body_child_seen;
     bool after_space;            /* the last piece written was a single space */
+    unsigned long references;    /* elements with an id or href read so far */
 };
 
 #endif

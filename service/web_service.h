@@ -36,6 +36,7 @@ enum Web_Service_Code {
                                   neither an envelope nor an HTML page */
     ws_too_large = 45,         /* the answer is larger than the message bound */
     ws_closed_early = -1,      /* the server closed the connection before the answer was complete */
+    ws_too_many_references = 60, /* the answer carries more than 4,096 elements with an id or href */
     /* The runtime's codes that would read as one of the codes above are
        reported as 1000 + code: 1024 duplicate id, 1025 missing id (an href
        that names no element), 1034 attachment mismatch. */
