@@ -270,11 +270,23 @@ int Call_Guard::see_result(const char *tag)
     return SOAP_OK;
 }
 
+/* A declared size is trusted only up to the bound and up to what the rest of
+   the message can hold: every item takes at least four bytes ("<i/>"). */
 void Call_Guard::bound_declared_size()
 {
     const long count = declared_items(soap->arraySize, soap->arrayOffset);
-    if (count < 0 || count > rqweb_call_limits.max_declared_items)
+    if (count < 0 || count > rqweb_call_limits.max_declared_items
+        || static_cast<unsigned long long>(count) > bytes_left() / 4)
         *soap->arraySize = '\0';
+}
+
+/* Bytes of the answer's body still to come: as announced, or up to the
+   message bound when no length was announced. */
+unsigned long long Call_Guard::bytes_left() const
+{
+    const unsigned long long read = soap->count - (soap->buflen - soap->bufidx) - body_start;
+    const unsigned long long whole = announced ? announced : rqweb_call_limits.max_message_bytes;
+    return read < whole ? whole - read : 0;
 }
 
 /* The connection closed before the announced body had arrived. */

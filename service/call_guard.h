@@ -53,6 +53,7 @@ private:
     void see_body_child(const char *tag);
     int see_result(const char *tag);
     void bound_declared_size();
+    unsigned long long bytes_left() const;
     bool ended_early() const;
     int http_outcome(int runtime_code) const;
 

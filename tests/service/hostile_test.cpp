@@ -8,6 +8,7 @@
 #include "service_fixture.h"
 
 #include <windows.h>
+#include <psapi.h>
 
 namespace {
 
@@ -58,4 +59,75 @@ TEST_F(Service_Test, ReferencesAreBoundedBeforeResolution)
     ASSERT_TRUE(sim->ok("reset"));
     EXPECT_EQ(0, service->get_ptzinfo(1, ptz));
     EXPECT_NE(nullptr, ptz);
+}
+
+namespace {
+
+size_t committed_bytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
+std::string declared_bytes(int declared, int sent)
+{
+    std::string items;
+    for (int i = 0; i < sent; ++i)
+        items += "<item>" + std::to_string(i + 1) + "</item>";
+    return response("snapshot", "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"xsd:unsignedByte["
+                                    + std::to_string(declared) + "]\">" + items + "</out>");
+}
+
+} // namespace
+
+/* Pictures up to 1 MiB decode whole: above the runtime's default of 100,000
+   items and above the declared size trusted up front. */
+TEST_F(Service_Test, PicturesUpToOneMebibyteDecode)
+{
+    for (int size : {102400, 1048576}) {
+        ASSERT_TRUE(sim->ok("snapshot-bytes " + std::to_string(size)));
+        Byte_Array *picture = no_picture;
+        ASSERT_EQ(0, service->snapshot(3, picture)) << size;
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(size, picture->__size);
+        EXPECT_EQ(0xFF, picture->__ptr[0]);
+        EXPECT_EQ(0xD8, picture->__ptr[1]);
+        EXPECT_EQ(0xD9, picture->__ptr[size - 1]) << size;
+        service->release_results();
+    }
+}
+
+/* A declared size is believed only as far as the rest of the message can
+   hold items (four bytes each at the least); beyond that the items are read
+   one by one and the array is as long as what was sent. */
+TEST_F(Service_Test, DeclaredSizesAreNotTrustedBeyondTheMessage)
+{
+    struct Case
+    {
+        int declared;
+        int sent;
+        int size; /* decoded */
+    };
+    const Case cases[] = {{20, 10, 20}, {10, 10, 10}, {1000, 10, 10}, {99999, 3, 3}, {16000000, 1, 1}};
+    for (const Case &c : cases) {
+        canned("snapshot", declared_bytes(c.declared, c.sent));
+        Byte_Array *picture = no_picture;
+        ASSERT_EQ(0, service->snapshot(1, picture)) << c.declared;
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(c.size, picture->__size) << c.declared;
+        EXPECT_EQ(c.sent, picture->__ptr[c.sent - 1]) << c.declared;
+        if (c.size > c.sent)
+            EXPECT_EQ(0, picture->__ptr[c.size - 1]) << "the rest is zero";
+    }
+    /* the real picture declared as 16,000,000 bytes costs no 16 MB */
+    service->release_results();
+    ASSERT_TRUE(sim->ok("reset"));
+    ASSERT_TRUE(sim->mode("snapshot", "oversize 16000000"));
+    const size_t before = committed_bytes();
+    Byte_Array *picture = no_picture;
+    ASSERT_EQ(0, service->snapshot(1, picture));
+    EXPECT_LT(committed_bytes(), before + 4 * 1024 * 1024);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_LT(picture->__size, 100000);
 }
