@@ -10,9 +10,12 @@
  * needs and then releases them when its own operation has finished.
  *
  * Every call is bounded: 5 s to connect, 10 s for each send and receive,
- * 60 s for a whole message, answers of at most 32 MiB (a snapshot picture of
- * 1 MiB encoded one element per byte fits), arrays of at most 2 Mi items,
- * elements nested at most 64 deep.
+ * 25 s for a whole call (snapshot: 120 s, and after 10 s an answer slower
+ * than 16 KiB/s on average is cut off), answers of at most 32 MiB (a
+ * snapshot picture of 1 MiB encoded one element per byte fits), arrays of at
+ * most 2 Mi items, elements nested at most 64 deep, at most 4,096 elements
+ * with an id or href.  A call cut off by a time bound returns -1, as one
+ * whose server closed the connection early.
  */
 #ifndef KELM_SERVICE_WEB_SERVICE_H
 #define KELM_SERVICE_WEB_SERVICE_H

@@ -131,3 +131,31 @@ TEST_F(Service_Test, DeclaredSizesAreNotTrustedBeyondTheMessage)
     ASSERT_NE(nullptr, picture);
     EXPECT_LT(picture->__size, 100000);
 }
+
+/* A server that sends one byte a second is cut off: ordinary operations at
+   their whole-call bound, snapshot once its average rate has been too low
+   for the grace time. */
+TEST_F(Service_Test, TricklingAnswersAreCutOff)
+{
+    struct Case
+    {
+        const char *operation;
+        DWORD at_least, below; /* ms */
+    };
+    const Case cases[] = {{"get-ptzinfo", 24000, 30000}, {"snapshot", 9500, 14000}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->mode(c.operation, "trickle 1000"));
+        int code = 0;
+        const DWORD elapsed = timed([&] {
+            PtzInfo_T *ptz = nullptr;
+            Byte_Array *picture = nullptr;
+            code = *c.operation == 's' ? service->snapshot(1, picture) : service->get_ptzinfo(1, ptz);
+        });
+        EXPECT_EQ(ws_closed_early, code) << c.operation;
+        EXPECT_GE(elapsed, c.at_least) << c.operation;
+        EXPECT_LT(elapsed, c.below) << c.operation;
+    }
+    ASSERT_TRUE(sim->ok("reset"));
+    PtzInfo_T *ptz = nullptr;
+    EXPECT_EQ(0, service->get_ptzinfo(1, ptz)) << "the proxy is usable afterwards";
+}
