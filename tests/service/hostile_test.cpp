@@ -10,6 +10,10 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
 namespace {
 
 Byte_Array *const no_picture = reinterpret_cast<Byte_Array *>(0xDEADBEEF);
@@ -158,4 +162,121 @@ TEST_F(Service_Test, TricklingAnswersAreCutOff)
     ASSERT_TRUE(sim->ok("reset"));
     PtzInfo_T *ptz = nullptr;
     EXPECT_EQ(0, service->get_ptzinfo(1, ptz)) << "the proxy is usable afterwards";
+}
+
+namespace {
+
+/* The answer a stand-in transport hands to the proxy instead of a socket. */
+std::string canned_answer;
+size_t canned_at;
+
+SOAP_SOCKET stand_in_open(struct soap *, const char *, const char *, int)
+{
+    canned_at = 0;
+    return 3; /* any valid number: the functions below never use it */
+}
+
+int stand_in_send(struct soap *, const char *, size_t)
+{
+    return SOAP_OK;
+}
+
+size_t stand_in_receive(struct soap *, char *buffer, size_t size)
+{
+    const size_t n = std::min(size, canned_answer.size() - canned_at);
+    std::memcpy(buffer, canned_answer.data() + canned_at, n);
+    canned_at += n;
+    return n;
+}
+
+int stand_in_close(struct soap *, SOAP_SOCKET)
+{
+    return SOAP_OK;
+}
+
+std::string http_200(const std::string &body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + std::to_string(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string repeated(const std::string &piece, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+/* Hostile answer number i: the kind cycles, its details change with i. */
+std::string hostile_answer(int i)
+{
+    const std::string n = std::to_string(i);
+    const std::string picture_head =
+        "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"xsd:unsignedByte[";
+    switch (i % 12) {
+    case 0: return http_200(response("snapshot", picture_head + "16000000]\">" + repeated("<item>7</item>", i % 50)
+                                                     + "<item>x" + n + "</item></out>"));
+    case 1: return http_200(response("snapshot", picture_head + "]\">" + repeated("<item href=\"#r\"/>", 4100)
+                                                     + "</out>"));
+    case 2: return http_200(response("get-ptzinfo", "<out href=\"#missing" + n + "\"/>"));
+    case 3: return http_200(response("get-ptzinfo", repeated("<d>", 70 + i % 30) + n));
+    case 4: return http_200(response("get-vodflist", "<out SOAP-ENC:arrayType=\"xsd:string[]\"><item>" + n
+                                                         + "</item><item href=\"#\">"));
+    case 5: return http_200(response("get-ptzinfo", "<out><port>" + n + "</port junk></out>"));
+    case 6: return http_200(envelope("<rqweb:get-ptzinfoResponse><out href=\"#a\"/></rqweb:get-ptzinfoResponse>"
+                                     "<x id=\"a\" xsi:type=\"PtzInfo-T\"/><y id=\"a\" xsi:type=\"PtzInfo-T\">" + n
+                                     + "</y>"));
+    case 7: return "HTTP/1.1 200 OK\r\nContent-Length: 900000\r\n\r\n" + response("get-ptzinfo", "<out>" + n);
+    case 8: return "HTTP/1.1 " + std::to_string(400 + i % 200) + " No\r\nContent-Length: 3\r\n\r\n" + n.substr(0, 3);
+    case 9: return http_200("<html><body>" + repeated(n, 20) + "</body></html>");
+    case 10: return http_200(envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>"
+                                      + repeated("x", i % 500) + "</faultstring></SOAP-ENV:Fault>"));
+    default: return http_200(response("snapshot", picture_head + "3]\"><item>" + std::to_string(256 + i)
+                                                      + "</item></out>"));
+    }
+}
+
+/* Calls the operation the answer is meant for. */
+int hostile_call(Web_Service &service, int i)
+{
+    Byte_Array *picture = nullptr;
+    PtzInfo_T *ptz = nullptr;
+    String_Array *names = nullptr;
+    switch (i % 12) {
+    case 0: case 1: case 11: return service.snapshot(1, picture);
+    case 4: return service.get_vodflist(1, 0, 3600, names);
+    default: return service.get_ptzinfo(1, ptz);
+    }
+}
+
+} // namespace
+
+/* Many calls that each fail in another way, their results released after
+   each as callers do: memory after 10,000 is where it was after 100. */
+TEST(ServiceHostile, MemoryStaysFlatOverManyFailingCalls)
+{
+    Web_Service service("http://dvr.invalid:8000");
+    ASSERT_NE(nullptr, service.soap);
+    service.soap->fopen = stand_in_open;
+    service.soap->fsend = stand_in_send;
+    service.soap->frecv = stand_in_receive;
+    service.soap->fclosesocket = stand_in_close;
+    size_t after_100 = 0;
+    int failed = 0;
+    for (int i = 0; i < 10000; ++i) {
+        canned_answer = hostile_answer(i);
+        const int code = hostile_call(service, i);
+        failed += code != 0;
+        if (!code)
+            std::printf("answer %d did not fail\n", i);
+        service.release_results();
+        if (i == 99)
+            after_100 = committed_bytes();
+    }
+    const size_t after_10000 = committed_bytes();
+    EXPECT_EQ(10000, failed);
+    EXPECT_LT(after_10000, after_100 + 1024 * 1024) << after_100 << " -> " << after_10000;
+    std::printf("committed after 100 calls: %lu KiB, after 10,000: %lu KiB\n",
+                static_cast<unsigned long>(after_100 / 1024), static_cast<unsigned long>(after_10000 / 1024));
 }
