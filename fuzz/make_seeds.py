@@ -79,6 +79,15 @@ SEEDS = {
     "http404": ("get-serverinfo", http("not here", status="404 Not Found", content_type="text/plain")),
     "vodinfo": ("get-vodinfo", http(response("get-vodinfo",
         "<out><r-chnl>255</r-chnl><flen>60</flen><almlen>512</almlen><svdays>7</svdays></out>"))),
+    # hostile answers: forward references resolved after the last byte, a
+    # declared size far above what is sent, an href item that breaks off
+    "snapshot-forward-refs": ("snapshot", http(ENVELOPE % (
+        '<rqweb:snapshotResponse><out xsi:type="SOAP-ENC:Array" SOAP-ENC:arrayType="xsd:unsignedByte[200]">'
+        + "".join('<i href="#%d"/>' % i for i in range(200)) + "</out></rqweb:snapshotResponse>"
+        + "".join('<m id="%d" xsi:type="xsd:unsignedByte">%d</m>' % (i, i % 256) for i in range(200))))),
+    "snapshot-declared-16M": ("snapshot", http(response("snapshot", array("xsd:unsignedByte", [7], declared=16000000)))),
+    "vodflist-href-breaks-off": ("get-vodflist", http(response("get-vodflist",
+        '<out SOAP-ENC:arrayType="xsd:string[]"><item>a</item><item href="#a"/><item href="#">')[:-60])),
 }
 
 os.makedirs("seeds", exist_ok=True)

@@ -15,7 +15,8 @@
  *     item type of an array result, reads a nil result or field as a missing
  *     one, and refuses to trust a declared array size above the bound: such
  *     an array is read item by item, so a server cannot make us allocate
- *     what it does not send.
+ *     what it does not send.  It also counts the elements that carry an id
+ *     or an href and stops the answer at the first one above the bound.
  * and one on the way out: the runtime writes an encoded array with its
  * SOAP-ENC:arrayType but without the xsi:type "SOAP-ENC:Array" the servers'
  * messages carry; the send filter puts it back.  The filter sees each piece
@@ -33,11 +34,26 @@
 const Call_Limits rqweb_call_limits = {
     5,                  /* connect */
     10,                 /* each send and receive */
-    60,                 /* one whole message */
+    /* Whole calls: an answer of a few hundred bytes has no reason to take
+       longer than this; a server trickling it byte by byte is cut off here. */
+    25,
+    /* A 1 MiB picture is some 15 MiB of items: this lets it through a link
+       of 128 KiB/s (about 1 Mbit/s) ... */
+    120,
+    /* ... and a server trickling it is cut off once it has been slower than
+       16 KiB/s on average for ten seconds (a 1 MiB picture at that pace would
+       take 16 minutes: no picture is worth holding the caller that long). */
+    10,
+    16 * 1024,
     32UL * 1024 * 1024, /* answer size: a 1 MiB picture is some 15 MiB of items */
     2UL * 1024 * 1024,  /* items of one array */
     64,                 /* nesting depth: an answer needs 5 */
     100000,             /* declared array sizes trusted up to this */
+    /* Resolving references costs time quadratic in their number once the
+       answer has been read (40,000 take seconds).  Real servers reference
+       the result record and a few texts; 4,096 also lets a file list send
+       every name as a reference, and resolves in milliseconds. */
+    4096,
 };
 
 namespace {
@@ -133,15 +149,16 @@ bool is_fault_code(int code)
 } // namespace
 
 Call_Guard::Call_Guard(struct soap *soap_)
-    : soap(soap_), receive(soap_->frecv), http_parse(soap_->fparse), expected(), array_item_type(nullptr),
-      status(0), answered(false), has_body(false), body_start(0), announced(0), closed(false), root_seen(false),
-      root_envelope(false), root_html(false), body_child_seen(false), after_space(false)
+    : soap(soap_), receive(soap_->frecv), http_parse(soap_->fparse), started(), call_seconds(0), min_rate(0),
+      expected(), array_item_type(nullptr), status(0), answered(false), has_body(false), body_start(0),
+      announced(0), closed(false), cut_off(false), root_seen(false), root_envelope(false), root_html(false),
+      body_child_seen(false), after_space(false), references(0), received(0)
 {
     const Call_Limits &limits = rqweb_call_limits;
     soap->connect_timeout = limits.connect_seconds;
     soap->send_timeout = limits.io_seconds;
     soap->recv_timeout = limits.io_seconds;
-    soap->transfer_timeout = limits.transfer_seconds;
+    soap->transfer_timeout = limits.snapshot_seconds; /* armed per operation */
     soap->recv_maxlength = limits.max_message_bytes;
     soap->maxoccurs = limits.max_items;
     soap->maxlevel = limits.max_depth;
@@ -162,24 +179,48 @@ void Call_Guard::arm(const char *operation)
     std::strcpy(expected, "rqweb:");
     std::strncat(expected, operation, sizeof expected - sizeof "rqweb:Response");
     std::strcat(expected, "Response");
+    started = std::chrono::steady_clock::now();
+    const bool snapshot = !std::strcmp(operation, "snapshot");
+    call_seconds = snapshot ? rqweb_call_limits.snapshot_seconds : rqweb_call_limits.transfer_seconds;
+    min_rate = snapshot ? rqweb_call_limits.min_bytes_per_second : 0;
+    soap->transfer_timeout = call_seconds; /* the runtime's own check, per message; positive:
+                                              a negative value never fires */
+    received = 0;
     array_item_type = nullptr;
     for (const Array_Result &a : array_results)
         if (!std::strcmp(operation, a.operation))
             array_item_type = a.item_type;
     status = 0;
-    answered = has_body = closed = false;
+    answered = has_body = closed = cut_off = false;
     body_start = announced = 0;
     root_seen = root_envelope = root_html = false;
     body_child_seen = false;
+    references = 0;
 }
 
+/* A call that is over its time reads as one whose answer stopped coming. */
 size_t Call_Guard::on_receive(struct soap *soap, char *buffer, size_t size)
 {
     Call_Guard *self = guard_of(soap);
-    const size_t received = self->receive(soap, buffer, size);
-    if (received == 0)
+    const size_t n = self->receive(soap, buffer, size);
+    if (n == 0)
         self->closed = true;
-    return received;
+    if (n > 0 && self->too_slow(n))
+        self->cut_off = true;
+    return self->cut_off ? 0 : n;
+}
+
+/* Over the whole-call bound, or (a snapshot) after the grace time slower on
+   average than the least rate. */
+bool Call_Guard::too_slow(size_t bytes)
+{
+    received += bytes;
+    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - started).count();
+    if (ms >= call_seconds * 1000LL)
+        return true;
+    return ms >= rqweb_call_limits.rate_grace_seconds * 1000LL
+           && received * 1000 < static_cast<unsigned long long>(ms) * min_rate;
 }
 
 int Call_Guard::on_http_header(struct soap *soap)
@@ -210,6 +251,8 @@ int Call_Guard::on_element(struct soap *soap, const char *tag)
         error = self->see_result(tag);
     if (*soap->arraySize)
         self->bound_declared_size();
+    if (!error && (*soap->id || *soap->href) && ++self->references > rqweb_call_limits.max_references)
+        error = ws_too_many_references; /* stops reading before any resolution */
     return error;
 }
 
@@ -261,11 +304,23 @@ int Call_Guard::see_result(const char *tag)
     return SOAP_OK;
 }
 
+/* A declared size is trusted only up to the bound and up to what the rest of
+   the message can hold: every item takes at least four bytes ("<i/>"). */
 void Call_Guard::bound_declared_size()
 {
     const long count = declared_items(soap->arraySize, soap->arrayOffset);
-    if (count < 0 || count > rqweb_call_limits.max_declared_items)
+    if (count < 0 || count > rqweb_call_limits.max_declared_items
+        || static_cast<unsigned long long>(count) > bytes_left() / 4)
         *soap->arraySize = '\0';
+}
+
+/* Bytes of the answer's body still to come: as announced, or up to the
+   message bound when no length was announced. */
+unsigned long long Call_Guard::bytes_left() const
+{
+    const unsigned long long read = soap->count - (soap->buflen - soap->bufidx) - body_start;
+    const unsigned long long whole = announced ? announced : rqweb_call_limits.max_message_bytes;
+    return read < whole ? whole - read : 0;
 }
 
 /* The connection closed before the announced body had arrived. */
@@ -280,6 +335,8 @@ int Call_Guard::outcome(int code) const
         return ws_ok;
     if (code == SOAP_TCP_ERROR)
         return ws_no_connection;
+    if (cut_off)
+        return ws_closed_early; /* read as a receive time-out: the answer stopped coming */
     if (answered && soap->count > rqweb_call_limits.max_message_bytes)
         return ws_too_large;
     if (root_seen && !root_envelope)

@@ -12,6 +12,7 @@
 #ifndef KELM_SERVICE_CALL_GUARD_H
 #define KELM_SERVICE_CALL_GUARD_H
 
+#include <chrono>
 #include <cstddef>
 
 struct soap;
@@ -20,11 +21,15 @@ struct Call_Limits
 {
     int connect_seconds;   /* TCP connect */
     int io_seconds;        /* each send and each receive */
-    int transfer_seconds;  /* one whole message */
+    int transfer_seconds;  /* one whole call, every operation but snapshot */
+    int snapshot_seconds;  /* one whole snapshot call */
+    int rate_grace_seconds; /* after this long into a snapshot call ... */
+    unsigned long min_bytes_per_second; /* ... its answer must have come at least this fast */
     unsigned long max_message_bytes;
     unsigned long max_items;   /* items of one array */
     unsigned int max_depth;    /* element nesting */
     int max_declared_items;    /* larger declared array sizes are read item by item */
+    unsigned long max_references; /* elements of one answer carrying an id or an href */
 };
 
 extern const Call_Limits rqweb_call_limits;
@@ -48,10 +53,12 @@ private:
     static int on_http_header(struct soap *soap);
     static int on_element(struct soap *soap, const char *tag);
     static int on_send(struct soap *soap, const char **bytes, size_t *size);
+    bool too_slow(size_t received);
     void see_root(const char *tag);
     void see_body_child(const char *tag);
     int see_result(const char *tag);
     void bound_declared_size();
+    unsigned long long bytes_left() const;
     bool ended_early() const;
     int http_outcome(int runtime_code) const;
 
@@ -60,6 +67,9 @@ private:
     int (*http_parse)(struct soap *);
 
     /* armed per call */
+    std::chrono::steady_clock::time_point started;
+    int call_seconds;            /* whole-call bound of the operation */
+    unsigned long min_rate;      /* least average bytes per second after the grace time, 0: none */
     char expected[96];           /* qualified name of the response element */
     const char *array_item_type; /* item type of an array result, or null */
 
@@ -70,11 +80,14 @@ private:
     unsigned long long body_start; /* bytes received before the body */
     unsigned long long announced;  /* Content-Length, 0 when none */
     bool closed;                 /* the peer closed the connection */
+    bool cut_off;                /* the guard ended the answer: over its time bound */
     bool root_seen;              /* the root element's name has been read */
     bool root_envelope;
     bool root_html;
     bool body_child_seen;
     bool after_space;            /* the last piece written was a single space */
+    unsigned long references;    /* elements with an id or href read so far */
+    unsigned long long received; /* bytes of the answer received so far */
 };
 
 #endif

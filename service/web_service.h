@@ -10,9 +10,12 @@
  * needs and then releases them when its own operation has finished.
  *
  * Every call is bounded: 5 s to connect, 10 s for each send and receive,
- * 60 s for a whole message, answers of at most 32 MiB (a snapshot picture of
- * 1 MiB encoded one element per byte fits), arrays of at most 2 Mi items,
- * elements nested at most 64 deep.
+ * 25 s for a whole call (snapshot: 120 s, and after 10 s an answer slower
+ * than 16 KiB/s on average is cut off), answers of at most 32 MiB (a
+ * snapshot picture of 1 MiB encoded one element per byte fits), arrays of at
+ * most 2 Mi items, elements nested at most 64 deep, at most 4,096 elements
+ * with an id or href.  A call cut off by a time bound returns -1, as one
+ * whose server closed the connection early.
  */
 #ifndef KELM_SERVICE_WEB_SERVICE_H
 #define KELM_SERVICE_WEB_SERVICE_H
@@ -36,6 +39,7 @@ enum Web_Service_Code {
                                   neither an envelope nor an HTML page */
     ws_too_large = 45,         /* the answer is larger than the message bound */
     ws_closed_early = -1,      /* the server closed the connection before the answer was complete */
+    ws_too_many_references = 60, /* the answer carries more than 4,096 elements with an id or href */
     /* The runtime's codes that would read as one of the codes above are
        reported as 1000 + code: 1024 duplicate id, 1025 missing id (an href
        that names no element), 1034 attachment mismatch. */

@@ -21,6 +21,7 @@ const Kind_Name kind_names[] = {
     {"nil", Answer_Kind::nil, 0},             {"absent", Answer_Kind::absent, 0},
     {"malformed", Answer_Kind::malformed, 0}, {"truncated", Answer_Kind::truncated, 0},
     {"oversize", Answer_Kind::oversize, 1},   {"hang", Answer_Kind::hang, 0},
+    {"references", Answer_Kind::references, 1}, {"trickle", Answer_Kind::trickle, 1},
 };
 
 bool parse_number(const std::string &word, long &number)

@@ -22,6 +22,8 @@ enum class Answer_Kind
     truncated, /* half an answer, then the connection is closed */
     oversize,  /* an array answer declaring more items than it holds */
     hang,      /* read the request, never answer */
+    references, /* the result through as many id/href references as asked */
+    trickle,   /* the normal answer, one byte at a time with a pause after each */
     canned,    /* the given HTTP status and body, as they are */
 };
 
@@ -29,7 +31,7 @@ struct Behaviour
 {
     Answer_Kind kind = Answer_Kind::normal;
     std::string text; /* faultcode and faultstring, or the canned body */
-    long number = 0;  /* HTTP status, or the declared array size */
+    long number = 0;  /* HTTP status, declared array size, reference count or pause in ms */
 };
 
 /* Parses "KIND [ARGS...]" of the control command "mode"; false when unknown. */

@@ -59,6 +59,31 @@ const char html_page[] =
     "<!DOCTYPE html>\n<html><head><title>DVR</title></head>"
     "<body><h1>Web configuration</h1><p>Please log in.</p></body></html>\n";
 
+/* An answer whose result is reached through `count` forward references: for
+   an array operation an array of that many items, each an href to a
+   body-level element after the response (the case whose resolution cost
+   grows with the square of the count); for the others the result as an href
+   to the first of that many body-level elements chained by hrefs. */
+std::string references_body(const std::string &operation, long count)
+{
+    const bool array = operation == "snapshot" || operation == "get-vodflist" || operation == "get-vcardsn";
+    const char *type = operation == "snapshot" ? "xsd:unsignedByte" : array ? "xsd:string" : "xsd:int";
+    std::string result, independent;
+    for (long i = 0; i < count; ++i) {
+        const std::string id = "i" + std::to_string(i);
+        if (array)
+            result += "<item href=\"#" + id + "\"/>";
+        const std::string next = !array && i + 1 < count ? " href=\"#i" + std::to_string(i + 1) + "\"" : "";
+        independent += "<mr id=\"" + id + "\" xsi:type=\"" + type + "\"" + next + ">" + std::to_string(i % 256)
+                       + "</mr>";
+    }
+    if (array)
+        result = array_element(type, count, result);
+    else
+        result = "<" + std::string(answers_out(operation) ? "out" : "r") + " href=\"#i0\"/>";
+    return envelope(response_element(operation, result) + independent);
+}
+
 } // namespace
 
 std::string http_answer(int status, const char *content_type, const std::string &body)
@@ -107,6 +132,8 @@ std::string generic_answer(const std::string &operation, const Behaviour &behavi
     }
     case Answer_Kind::canned:
         return http_answer(static_cast<int>(behaviour.number), xml, behaviour.text);
+    case Answer_Kind::references:
+        return http_answer(200, xml, references_body(operation, behaviour.number));
     default:
         return std::string();
     }

@@ -21,7 +21,7 @@ std::string envelope(const std::string &body_content);
 bool answers_out(const std::string &operation);
 
 /* The full HTTP answer of a behaviour that needs no result of the operation
-   (everything but normal, oversize and hang). */
+   (everything but normal, oversize, hang and trickle). */
 std::string generic_answer(const std::string &operation, const Behaviour &behaviour);
 
 /* An array answer of bytes or texts declaring `declared` items. */

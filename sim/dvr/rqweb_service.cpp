@@ -29,6 +29,7 @@ struct Connection
 {
     Simulator *sim;
     size_t (*receive)(struct soap *, char *, size_t);
+    long trickle_ms; /* pause after each byte sent, for a trickling answer */
     std::string raw; /* the request as received */
     bool logged;
 };
@@ -68,8 +69,21 @@ int fault(struct soap *soap, const std::string &text)
     return SOAP_FAULT;
 }
 
+/* Sends the answer the skeleton writes one byte at a time, pausing after
+   each, until it is all sent, the client has gone or the simulator quits. */
+int trickle(struct soap *soap, const char *bytes, size_t size)
+{
+    Connection &connection = connection_of(soap);
+    for (size_t i = 0; i < size; ++i) {
+        if (connection.sim->quitting || !send_all(soap->socket, std::string(1, bytes[i])))
+            return SOAP_EOF;
+        std::this_thread::sleep_for(std::chrono::milliseconds(connection.trickle_ms));
+    }
+    return SOAP_OK;
+}
+
 /* Logs the request and applies the behaviour set for the operation.  Returns
-   -1 when the operation should answer itself (normal or oversize), else the
+   -1 when the operation should answer itself (normal, oversize, trickle), else the
    code the operation returns to the skeleton: SOAP_FAULT to have the fault
    sent, SOAP_STOP when the answer has been written here (or never will be). */
 int intercept(struct soap *soap, const char *operation, Behaviour &behaviour)
@@ -81,6 +95,10 @@ int intercept(struct soap *soap, const char *operation, Behaviour &behaviour)
     switch (behaviour.kind) {
     case Answer_Kind::normal:
     case Answer_Kind::oversize:
+        return -1;
+    case Answer_Kind::trickle:
+        connection.trickle_ms = behaviour.number;
+        soap->fsend = trickle;
         return -1;
     case Answer_Kind::fault:
         return fault(soap, behaviour.text);
@@ -166,7 +184,7 @@ void serve_rqweb(Simulator &sim, int fd)
     soap->recv_timeout = 10;
     soap->send_timeout = 10;
     soap->socket = fd;
-    Connection connection{&sim, soap->frecv, std::string(), false};
+    Connection connection{&sim, soap->frecv, 0, std::string(), false};
     soap->user = &connection;
     soap->frecv = capture;
     (void)soap_serve(soap); /* failures have been answered to the client already */

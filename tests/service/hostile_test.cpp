@@ -1,0 +1,282 @@
+/*
+ * hostile_test.cpp: answers of a server that is broken or hostile, against
+ * dvr-sim's misbehaving modes: many id/href references, declared array
+ * sizes far above what is sent, pictures up to the largest supported size,
+ * answers that trickle in, and memory over many failing calls.
+ */
+
+#include "service_fixture.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+Byte_Array *const no_picture = reinterpret_cast<Byte_Array *>(0xDEADBEEF);
+
+/* Milliseconds a call takes. */
+template <class Call> DWORD timed(Call call)
+{
+    const DWORD start = GetTickCount();
+    call();
+    return GetTickCount() - start;
+}
+
+} // namespace
+
+/* Each forward reference of the mode is an href plus the id it names, so N
+   of them are 2N references: the bound (4,096) lets 2,048 through. */
+TEST_F(Service_Test, ReferencesAreBoundedBeforeResolution)
+{
+    struct Case
+    {
+        long forward;
+        int code;
+    };
+    const Case cases[] = {{1, 0}, {2048, 0}, {2049, ws_too_many_references}, {100000, ws_too_many_references}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->mode("snapshot", "references " + std::to_string(c.forward)));
+        Byte_Array *picture = no_picture;
+        int code = -100;
+        const DWORD elapsed = timed([&] { code = service->snapshot(1, picture); });
+        EXPECT_EQ(c.code, code) << c.forward;
+        EXPECT_LT(elapsed, 5000u) << c.forward; /* unbounded, 100,000 took a minute */
+        if (c.code) {
+            EXPECT_EQ(nullptr, picture) << c.forward;
+            continue;
+        }
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(c.forward, picture->__size);
+        EXPECT_EQ((c.forward - 1) % 256, picture->__ptr[c.forward - 1]);
+    }
+    /* records and texts too; the proxy works normally afterwards */
+    ASSERT_TRUE(sim->mode("get-ptzinfo", "references 5000"));
+    PtzInfo_T *ptz = nullptr;
+    EXPECT_EQ(ws_too_many_references, service->get_ptzinfo(1, ptz));
+    ASSERT_TRUE(sim->mode("get-vodflist", "references 3000"));
+    String_Array *names = nullptr;
+    EXPECT_EQ(ws_too_many_references, service->get_vodflist(1, 0, 3600, names));
+    ASSERT_TRUE(sim->ok("reset"));
+    EXPECT_EQ(0, service->get_ptzinfo(1, ptz));
+    EXPECT_NE(nullptr, ptz);
+}
+
+namespace {
+
+size_t committed_bytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PagefileUsage : 0;
+}
+
+std::string declared_bytes(int declared, int sent)
+{
+    std::string items;
+    for (int i = 0; i < sent; ++i)
+        items += "<item>" + std::to_string(i + 1) + "</item>";
+    return response("snapshot", "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"xsd:unsignedByte["
+                                    + std::to_string(declared) + "]\">" + items + "</out>");
+}
+
+} // namespace
+
+/* Pictures up to 1 MiB decode whole: above the runtime's default of 100,000
+   items and above the declared size trusted up front. */
+TEST_F(Service_Test, PicturesUpToOneMebibyteDecode)
+{
+    for (int size : {102400, 1048576}) {
+        ASSERT_TRUE(sim->ok("snapshot-bytes " + std::to_string(size)));
+        Byte_Array *picture = no_picture;
+        ASSERT_EQ(0, service->snapshot(3, picture)) << size;
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(size, picture->__size);
+        EXPECT_EQ(0xFF, picture->__ptr[0]);
+        EXPECT_EQ(0xD8, picture->__ptr[1]);
+        EXPECT_EQ(0xD9, picture->__ptr[size - 1]) << size;
+        service->release_results();
+    }
+}
+
+/* A declared size is believed only as far as the rest of the message can
+   hold items (four bytes each at the least); beyond that the items are read
+   one by one and the array is as long as what was sent. */
+TEST_F(Service_Test, DeclaredSizesAreNotTrustedBeyondTheMessage)
+{
+    struct Case
+    {
+        int declared;
+        int sent;
+        int size; /* decoded */
+    };
+    const Case cases[] = {{20, 10, 20}, {10, 10, 10}, {1000, 10, 10}, {99999, 3, 3}, {16000000, 1, 1}};
+    for (const Case &c : cases) {
+        canned("snapshot", declared_bytes(c.declared, c.sent));
+        Byte_Array *picture = no_picture;
+        ASSERT_EQ(0, service->snapshot(1, picture)) << c.declared;
+        ASSERT_NE(nullptr, picture);
+        ASSERT_EQ(c.size, picture->__size) << c.declared;
+        EXPECT_EQ(c.sent, picture->__ptr[c.sent - 1]) << c.declared;
+        if (c.size > c.sent)
+            EXPECT_EQ(0, picture->__ptr[c.size - 1]) << "the rest is zero";
+    }
+    /* the real picture declared as 16,000,000 bytes costs no 16 MB */
+    service->release_results();
+    ASSERT_TRUE(sim->ok("reset"));
+    ASSERT_TRUE(sim->mode("snapshot", "oversize 16000000"));
+    const size_t before = committed_bytes();
+    Byte_Array *picture = no_picture;
+    ASSERT_EQ(0, service->snapshot(1, picture));
+    EXPECT_LT(committed_bytes(), before + 4 * 1024 * 1024);
+    ASSERT_NE(nullptr, picture);
+    EXPECT_LT(picture->__size, 100000);
+}
+
+/* A server that sends one byte a second is cut off: ordinary operations at
+   their whole-call bound, snapshot once its average rate has been too low
+   for the grace time. */
+TEST_F(Service_Test, TricklingAnswersAreCutOff)
+{
+    struct Case
+    {
+        const char *operation;
+        DWORD at_least, below; /* ms */
+    };
+    const Case cases[] = {{"get-ptzinfo", 24000, 30000}, {"snapshot", 9500, 14000}};
+    for (const Case &c : cases) {
+        ASSERT_TRUE(sim->mode(c.operation, "trickle 1000"));
+        int code = 0;
+        const DWORD elapsed = timed([&] {
+            PtzInfo_T *ptz = nullptr;
+            Byte_Array *picture = nullptr;
+            code = *c.operation == 's' ? service->snapshot(1, picture) : service->get_ptzinfo(1, ptz);
+        });
+        EXPECT_EQ(ws_closed_early, code) << c.operation;
+        EXPECT_GE(elapsed, c.at_least) << c.operation;
+        EXPECT_LT(elapsed, c.below) << c.operation;
+    }
+    ASSERT_TRUE(sim->ok("reset"));
+    PtzInfo_T *ptz = nullptr;
+    EXPECT_EQ(0, service->get_ptzinfo(1, ptz)) << "the proxy is usable afterwards";
+}
+
+namespace {
+
+/* The answer a stand-in transport hands to the proxy instead of a socket. */
+std::string canned_answer;
+size_t canned_at;
+
+SOAP_SOCKET stand_in_open(struct soap *, const char *, const char *, int)
+{
+    canned_at = 0;
+    return 3; /* any valid number: the functions below never use it */
+}
+
+int stand_in_send(struct soap *, const char *, size_t)
+{
+    return SOAP_OK;
+}
+
+size_t stand_in_receive(struct soap *, char *buffer, size_t size)
+{
+    const size_t n = std::min(size, canned_answer.size() - canned_at);
+    std::memcpy(buffer, canned_answer.data() + canned_at, n);
+    canned_at += n;
+    return n;
+}
+
+int stand_in_close(struct soap *, SOAP_SOCKET)
+{
+    return SOAP_OK;
+}
+
+std::string http_200(const std::string &body)
+{
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + std::to_string(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+std::string repeated(const std::string &piece, int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += piece;
+    return text;
+}
+
+/* Hostile answer number i: the kind cycles, its details change with i. */
+std::string hostile_answer(int i)
+{
+    const std::string n = std::to_string(i);
+    const std::string picture_head =
+        "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"xsd:unsignedByte[";
+    switch (i % 12) {
+    case 0: return http_200(response("snapshot", picture_head + "16000000]\">" + repeated("<item>7</item>", i % 50)
+                                                     + "<item>x" + n + "</item></out>"));
+    case 1: return http_200(response("snapshot", picture_head + "]\">" + repeated("<item href=\"#r\"/>", 4100)
+                                                     + "</out>"));
+    case 2: return http_200(response("get-ptzinfo", "<out href=\"#missing" + n + "\"/>"));
+    case 3: return http_200(response("get-ptzinfo", repeated("<d>", 70 + i % 30) + n));
+    case 4: return http_200(response("get-vodflist", "<out SOAP-ENC:arrayType=\"xsd:string[]\"><item>" + n
+                                                         + "</item><item href=\"#\">"));
+    case 5: return http_200(response("get-ptzinfo", "<out><port>" + n + "</port junk></out>"));
+    case 6: return http_200(envelope("<rqweb:get-ptzinfoResponse><out href=\"#a\"/></rqweb:get-ptzinfoResponse>"
+                                     "<x id=\"a\" xsi:type=\"PtzInfo-T\"/><y id=\"a\" xsi:type=\"PtzInfo-T\">" + n
+                                     + "</y>"));
+    case 7: return "HTTP/1.1 200 OK\r\nContent-Length: 900000\r\n\r\n" + response("get-ptzinfo", "<out>" + n);
+    case 8: return "HTTP/1.1 " + std::to_string(400 + i % 200) + " No\r\nContent-Length: 3\r\n\r\n" + n.substr(0, 3);
+    case 9: return http_200("<html><body>" + repeated(n, 20) + "</body></html>");
+    case 10: return http_200(envelope("<SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>"
+                                      + repeated("x", i % 500) + "</faultstring></SOAP-ENV:Fault>"));
+    default: return http_200(response("snapshot", picture_head + "3]\"><item>" + std::to_string(256 + i)
+                                                      + "</item></out>"));
+    }
+}
+
+/* Calls the operation the answer is meant for. */
+int hostile_call(Web_Service &service, int i)
+{
+    Byte_Array *picture = nullptr;
+    PtzInfo_T *ptz = nullptr;
+    String_Array *names = nullptr;
+    switch (i % 12) {
+    case 0: case 1: case 11: return service.snapshot(1, picture);
+    case 4: return service.get_vodflist(1, 0, 3600, names);
+    default: return service.get_ptzinfo(1, ptz);
+    }
+}
+
+} // namespace
+
+/* Many calls that each fail in another way, their results released after
+   each as callers do: memory after 10,000 is where it was after 100. */
+TEST(ServiceHostile, MemoryStaysFlatOverManyFailingCalls)
+{
+    Web_Service service("http://dvr.invalid:8000");
+    ASSERT_NE(nullptr, service.soap);
+    service.soap->fopen = stand_in_open;
+    service.soap->fsend = stand_in_send;
+    service.soap->frecv = stand_in_receive;
+    service.soap->fclosesocket = stand_in_close;
+    size_t after_100 = 0;
+    int failed = 0;
+    for (int i = 0; i < 10000; ++i) {
+        canned_answer = hostile_answer(i);
+        const int code = hostile_call(service, i);
+        failed += code != 0;
+        if (!code)
+            std::printf("answer %d did not fail\n", i);
+        service.release_results();
+        if (i == 99)
+            after_100 = committed_bytes();
+    }
+    const size_t after_10000 = committed_bytes();
+    EXPECT_EQ(10000, failed);
+    EXPECT_LT(after_10000, after_100 + 1024 * 1024) << after_100 << " -> " << after_10000;
+    std::printf("committed after 100 calls: %lu KiB, after 10,000: %lu KiB\n",
+                static_cast<unsigned long>(after_100 / 1024), static_cast<unsigned long>(after_10000 / 1024));
+}
