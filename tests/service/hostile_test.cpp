@@ -121,8 +121,9 @@ TEST_F(Service_Test, DeclaredSizesAreNotTrustedBeyondTheMessage)
         ASSERT_NE(nullptr, picture);
         ASSERT_EQ(c.size, picture->__size) << c.declared;
         EXPECT_EQ(c.sent, picture->__ptr[c.sent - 1]) << c.declared;
-        if (c.size > c.sent)
+        if (c.size > c.sent) {
             EXPECT_EQ(0, picture->__ptr[c.size - 1]) << "the rest is zero";
+        }
     }
     /* the real picture declared as 16,000,000 bytes costs no 16 MB */
     service->release_results();
