@@ -51,6 +51,100 @@ public:
     HRESULT put_save_filepath(BSTR path);
     HRESULT set_file_path(BSTR fpath);
 
+    // Dispatch members: login, the error text, the server's channel count.
+    HRESULT login(BSTR ip, BSTR username, BSTR password);
+    HRESULT get_is_login(SHORT* state);
+    HRESULT get_privilege(LONG* mask);
+    HRESULT get_error_msg(BSTR* message);
+    HRESULT get_svr_chnum(BSTR ipaddr);
+    HRESULT get_svr_channel_cnt(LONG* count);
+    HRESULT get_ver(BSTR* version);
+
+    // Dispatch members: the active pane's user and network settings.
+    HRESULT set_usr(BSTR old_usr_name, BSTR usr_name, BSTR usr_pswd);
+    HRESULT set_net(LONG net_type, USHORT svr_port, USHORT clt_port, USHORT ttl);
+
+    // Dispatch members that push the settings cache to the active pane's
+    // channel or fill it from there.  set_video_para answers the pane's 0
+    // or -1.
+    HRESULT set_encode();
+    HRESULT set_video_para();
+    HRESULT set_video_effect();
+    HRESULT get_video_effect();
+    HRESULT set_ptz();
+    HRESULT get_ptz();
+    HRESULT set_osdlogo();
+    HRESULT get_osdlogo();
+    HRESULT get_osd_pos(USHORT* code);
+    HRESULT put_osd_pos(USHORT code);
+
+    // Dispatch members: camera moves of the active pane's channel.
+    HRESULT ptz_op(LONG dir, LONG range, LONG speed);
+    HRESULT ptz_left();
+    HRESULT ptz_right();
+    HRESULT ptz_up();
+    HRESULT ptz_down();
+    HRESULT ptz_tele();
+    HRESULT ptz_wild();
+    HRESULT ptz_near();
+    HRESULT ptz_far();
+    HRESULT ptz_stop();
+    HRESULT ptz_iris(BOOL open);
+
+    // Settings properties: the cache, behind the privilege gate.
+    HRESULT get_brightness(USHORT* value);
+    HRESULT put_brightness(USHORT value);
+    HRESULT get_contrast(USHORT* value);
+    HRESULT put_contrast(USHORT value);
+    HRESULT get_hue(USHORT* value);
+    HRESULT put_hue(USHORT value);
+    HRESULT get_saturation(USHORT* value);
+    HRESULT put_saturation(USHORT value);
+    HRESULT get_video_standard(USHORT* value);
+    HRESULT put_video_standard(USHORT value);
+    HRESULT get_bitrate(USHORT* value);
+    HRESULT put_bitrate(USHORT value);
+    HRESULT get_video_format(USHORT* value);
+    HRESULT put_video_format(USHORT value);
+    HRESULT get_quanlity(USHORT* value);
+    HRESULT put_quanlity(USHORT value);
+    HRESULT get_enable_audio(LONG* value);
+    HRESULT put_enable_audio(LONG value);
+    HRESULT get_frame_rate(LONG* value);
+    HRESULT put_frame_rate(LONG value);
+    HRESULT get_ptz_protocol(LONG* value);
+    HRESULT put_ptz_protocol(LONG value);
+    HRESULT get_ptz_address(LONG* value);
+    HRESULT put_ptz_address(LONG value);
+    HRESULT get_ptz_speed(LONG* value);
+    HRESULT put_ptz_speed(LONG value);
+    HRESULT get_ptz_port(USHORT* value);
+    HRESULT put_ptz_port(USHORT value);
+    HRESULT get_osd_text(BSTR* value);
+    HRESULT put_osd_text(BSTR value);
+    HRESULT put_logo_filepath(BSTR value);
+    HRESULT put_enable_osd_time(BOOL value);
+    HRESULT put_enable_osd_date(BOOL value);
+    HRESULT get_keyframe(USHORT* value);
+    HRESULT put_keyframe(USHORT value);
+    HRESULT get_bframe(USHORT* value);
+    HRESULT put_bframe(USHORT value);
+    HRESULT get_pframe(USHORT* value);
+    HRESULT put_pframe(USHORT value);
+    HRESULT get_logo_ox(USHORT* value);
+    HRESULT put_logo_ox(USHORT value);
+    HRESULT get_logo_oy(USHORT* value);
+    HRESULT put_logo_oy(USHORT value);
+    HRESULT get_logo_lx(USHORT* value);
+    HRESULT put_logo_lx(USHORT value);
+    HRESULT get_logo_ly(USHORT* value);
+    HRESULT put_logo_ly(USHORT value);
+
+    // The clock of the login lockout, in whole seconds; tests replace it so
+    // that no test waits out the lockout.  Null restores the real clock.
+    typedef time_t (*Clock)();
+    void set_lockout_clock(Clock clock);
+
     // True when the privilege mask holds every bit of `bits`.
     bool check_privilege(unsigned bits) const;
     // Moves the active-pane frame to pane `index` (0 to 15) and makes it the
@@ -87,6 +181,7 @@ private:
     short pane_channel[pane_count];
     wchar_t pane_address[pane_count][pane_address_units];
 
+    Clock lockout_clock = nullptr;  // null: time()
     long privilege = -1;  // -1: no login has succeeded; every bit allowed
     long login_failures = 0;
     time_t lockout_start = 0;
@@ -109,6 +204,9 @@ private:
     long ptz_address = 0;
     long ptz_port = 0;
     long ptz_speed = 0;
+    unsigned short keyframe = 0;  // sent as words 0 to 2: 0 keeps the server's value
+    unsigned short bframe = 0;
+    unsigned short pframe = 0;
     unsigned short logo_ox = 0;
     unsigned short logo_oy = 0;
     unsigned short logo_lx = 50;
