@@ -1,11 +1,10 @@
-// The viewer's demonstration steps, all through the control's own members.
+// The viewer's demonstration steps, all through the control's IDispatch.
 #include "demo_steps.h"
 
 #include <cstdio>
-#include <oleauto.h>
 #include <string>
 
-#include "kelm_ctrl.h"
+#include "dispatch_call.h"
 
 namespace {
 
@@ -49,43 +48,47 @@ void pump_for(DWORD milliseconds)
     }
 }
 
-void arrange_demo(kelm_ctrl& control, HWND frame)
+void arrange_demo(IDispatch* control)
 {
-    HWND view = control.window();
-    RECT client;
-    GetClientRect(frame, &client);
-    (void)MoveWindow(view, 0, 0, client.right, client.bottom, TRUE);
-    if (control.put_ScreenMode(demo_panes) != S_OK)
+    if (put_property(control, L"ScreenMode", Variant(demo_panes)) != S_OK)
         fwprintf(stderr, L"kelm-viewer: the split mode was refused\n");
 }
 
-void open_demo_channels(kelm_ctrl& control, const wchar_t* server)
+void activate_pane(IDispatch* control, int pane)
 {
-    BSTR address = SysAllocString(server);
-    for (int pane = 0; pane < demo_panes; ++pane) {
-        if (control.active_nth_screen(static_cast<SHORT>(pane)) != S_OK)
-            continue;
-        const HRESULT handle = control.open_channel(address, pane + 1);
-        if (handle == S_FALSE)
-            fwprintf(stderr, L"kelm-viewer: channel %d of %ls did not open\n", pane + 1, server);
-    }
-    SysFreeString(address);
+    Variant index(pane);
+    if (call_method(control, L"active_nth_screen", {&index}) != S_OK)
+        fwprintf(stderr, L"kelm-viewer: pane %d cannot be made active\n", pane);
 }
 
-void record_and_capture(kelm_ctrl& control, const wchar_t* media)
+// A script sees no handle and no S_FALSE; the pane's record tells whether
+// the channel opened.
+void open_demo_channels(IDispatch* control, const wchar_t* server)
 {
-    BSTR folder = SysAllocString(media);
-    const HRESULT stored = control.set_file_path(folder);
-    SysFreeString(folder);
-    if (stored != S_OK) {
+    Variant address(server);
+    for (int pane = 0; pane < demo_panes; ++pane) {
+        activate_pane(control, pane);
+        Variant channel(pane + 1), opened;
+        const HRESULT hr = call_method(control, L"open_channel", {&address, &channel});
+        if (FAILED(hr) || FAILED(get_property(control, L"current_active_ch", &opened)) ||
+            opened.number() != pane + 1)
+            fwprintf(stderr, L"kelm-viewer: channel %d of %ls did not open\n", pane + 1, server);
+    }
+}
+
+void record_and_capture(IDispatch* control, const wchar_t* media)
+{
+    Variant folder(media), stored, handle(0);
+    if (FAILED(call_method(control, L"set_file_path", {&folder})) ||
+        FAILED(get_property(control, L"save_filepath", &stored)) || stored.text().empty()) {
         fwprintf(stderr, L"kelm-viewer: the media folder %ls was refused\n", media);
         return;
     }
-    (void)control.start_recorde(0);  // failures stay in the channel's error
+    // Failures of recording and snapshot stay in the channel's error.
+    (void)call_method(control, L"start_recorde", {&handle});
     pump_for(recording_ms);
-    (void)control.stop_recorde(0);
-    (void)control.capture();
+    (void)call_method(control, L"stop_recorde", {&handle});
+    (void)call_method(control, L"capture");
     print_newest(L"recording", media, L"*.mp4");
     print_newest(L"snapshot", media, L"*.jpg");
 }
-

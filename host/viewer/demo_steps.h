@@ -1,16 +1,18 @@
-// The steps the viewer takes with the control, as a host would take them.
+// The steps the viewer takes with the control, as a host would take them:
+// every member is called by name through the control's IDispatch.
 #pragma once
 
 #include <windows.h>
-
-class kelm_ctrl;
+#include <oaidl.h>
 
 // Handles window messages for `milliseconds`.
 void pump_for(DWORD milliseconds);
-// Four panes filling the frame window.
-void arrange_demo(kelm_ctrl& control, HWND frame);
+// Four panes.
+void arrange_demo(IDispatch* control);
 // Channels 1 to 4 of the server in panes 0 to 3.
-void open_demo_channels(kelm_ctrl& control, const wchar_t* server);
+void open_demo_channels(IDispatch* control, const wchar_t* server);
+// Makes pane `pane` the active one.
+void activate_pane(IDispatch* control, int pane);
 // A few seconds of the active pane recorded into `media`, and one snapshot;
 // prints where both went.
-void record_and_capture(kelm_ctrl& control, const wchar_t* media);
+void record_and_capture(IDispatch* control, const wchar_t* media);

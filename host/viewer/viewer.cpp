@@ -1,5 +1,7 @@
-// kelm-viewer: a small container that hosts the control in its window the
-// way an application would, drives it, and saves a screenshot.
+// kelm-viewer: a small host that creates the control by its ProgID in the
+// standard ActiveX container (atl.dll's AtlAxWin window), drives it by name
+// through IDispatch only, and saves a screenshot.  kelm.dll must have been
+// registered (regsvr32 kelm.dll).
 //
 //   kelm-viewer.exe [--server ADDRESS] [--media DIR] [--screenshot PATH]
 //                   [--interactive]
@@ -11,16 +13,18 @@
 // stays open for a person to use until it is closed.
 #include <cstdio>
 #include <cwchar>
-#include <objbase.h>
+#include <ole2.h>
 #include <windows.h>
 
+#include "ax_container.h"
+#include "com_ptr.h"
 #include "demo_steps.h"
-#include "kelm_ctrl.h"
 #include "screenshot.h"
 
 namespace {
 
 const wchar_t viewer_class[] = L"kelm_viewer";
+const wchar_t control_prog_id[] = L"kelm.kelm_ctrl";
 const int view_width = 641;
 const int view_height = 481;
 
@@ -52,6 +56,13 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
 
 LRESULT CALLBACK viewer_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
+    // The container window, and with it the control, fills the frame.
+    if (message == WM_SIZE) {
+        HWND container = GetWindow(window, GW_CHILD);
+        if (container)
+            (void)MoveWindow(container, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);  // best effort while resizing
+        return 0;
+    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -86,6 +97,44 @@ int run_message_loop()
     return 0;
 }
 
+// The control in its container, filling the frame's client area.
+IDispatch* create_control(Ax_Container& container, HWND frame)
+{
+    if (!container.ready()) {
+        fwprintf(stderr, L"kelm-viewer: atl.dll offers no ActiveX container\n");
+        return nullptr;
+    }
+    RECT client;
+    GetClientRect(frame, &client);
+    HWND host = container.create(frame, control_prog_id, client);
+    IDispatch* control = host ? container.control(host) : nullptr;
+    if (!control)
+        fwprintf(stderr, L"kelm-viewer: cannot create %ls (is kelm.dll registered?)\n", control_prog_id);
+    return control;
+}
+
+int save_screenshot(HWND frame, const wchar_t* path)
+{
+    const HRESULT hr = save_window_png(frame, path);
+    if (FAILED(hr)) {
+        fwprintf(stderr, L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", hr);
+        return 1;
+    }
+    wprintf(L"screenshot: %ls\n", path);
+    return 0;
+}
+
+void run_demo(IDispatch* control, const Options& options)
+{
+    arrange_demo(control);
+    if (options.server)
+        open_demo_channels(control, options.server);
+    activate_pane(control, active_pane);
+    if (options.server && options.media)
+        record_and_capture(control, options.media);
+    pump_for(700);
+}
+
 int run(const Options& options)
 {
     HWND frame = create_frame();
@@ -94,31 +143,17 @@ int run(const Options& options)
         return 1;
     }
     ShowWindow(frame, SW_SHOWNORMAL);
-    kelm_ctrl control;
-    if (!control.create_window(frame)) {
-        fwprintf(stderr, L"kelm-viewer: cannot create the control's window (%lu)\n", GetLastError());
-        return 1;
+    Ax_Container container;
+    Com_Ptr<IDispatch> control;
+    *control.put() = create_control(container, frame);
+    int status = 1;
+    if (control) {
+        run_demo(control.get(), options);
+        status = options.screenshot ? save_screenshot(frame, options.screenshot) : 0;
+        if (options.interactive)
+            status |= run_message_loop();
     }
-    arrange_demo(control, frame);
-    if (options.server)
-        open_demo_channels(control, options.server);
-    (void)control.active_nth_screen(active_pane);
-    if (options.server && options.media)
-        record_and_capture(control, options.media);
-    pump_for(700);
-    int status = 0;
-    if (options.screenshot) {
-        const HRESULT hr = save_window_png(frame, options.screenshot);
-        if (FAILED(hr)) {
-            fwprintf(stderr, L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", hr);
-            status = 1;
-        } else {
-            wprintf(L"screenshot: %ls\n", options.screenshot);
-        }
-    }
-    if (options.interactive)
-        status |= run_message_loop();
-    control.destroy_window();
+    // Destroying the frame destroys the container, which closes the control.
     DestroyWindow(frame);
     return status;
 }
@@ -133,12 +168,13 @@ int wmain(int argc, wchar_t** argv)
                          L"[--screenshot PATH] [--interactive]\n");
         return 2;
     }
-    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // A container of OLE controls needs OLE, not only COM.
+    const HRESULT hr = OleInitialize(nullptr);
     if (FAILED(hr)) {
-        fwprintf(stderr, L"kelm-viewer: COM did not start (hr %08lx)\n", hr);
+        fwprintf(stderr, L"kelm-viewer: OLE did not start (hr %08lx)\n", hr);
         return 1;
     }
     const int status = run(options);
-    CoUninitialize();
+    OleUninitialize();
     return status;
 }
