@@ -36,6 +36,10 @@ struct Forward<Member> {
 template <auto Member>
 constexpr auto forward = &Forward<Member>::call;
 
+// An entry and the member it calls share one name, written once, so no
+// entry can be wired to another member.
+#define KELM_WIRE(name) v->name = forward<&kelm_ctrl::name>
+
 HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfoCount(Ikelm_ctrl*, UINT* count)
 {
     if (!count)
@@ -87,111 +91,111 @@ HRESULT STDMETHODCALLTYPE dispatch_Invoke(Ikelm_ctrl* iface, DISPID member, REFI
 
 void wire_view_and_channel_members(Ikelm_ctrlVtbl* v)
 {
-    v->get_ScreenMode = forward<&kelm_ctrl::get_ScreenMode>;
-    v->put_ScreenMode = forward<&kelm_ctrl::put_ScreenMode>;
-    v->set_usr = forward<&kelm_ctrl::set_usr>;
-    v->set_net = forward<&kelm_ctrl::set_net>;
-    v->open_channel = forward<&kelm_ctrl::open_channel>;
-    v->close_channel = forward<&kelm_ctrl::close_channel>;
-    v->start_recorde = forward<&kelm_ctrl::start_recorde>;
-    v->stop_recorde = forward<&kelm_ctrl::stop_recorde>;
-    v->capture = forward<&kelm_ctrl::capture>;
-    v->get_save_filepath = forward<&kelm_ctrl::get_save_filepath>;
-    v->put_save_filepath = forward<&kelm_ctrl::put_save_filepath>;
-    v->set_file_path = forward<&kelm_ctrl::set_file_path>;
-    v->active_nth_screen = forward<&kelm_ctrl::active_nth_screen>;
-    v->get_current_screen_num = forward<&kelm_ctrl::get_current_screen_num>;
-    v->get_screen_state = forward<&kelm_ctrl::get_screen_state>;
-    v->get_screen_state_info = forward<&kelm_ctrl::get_screen_state_info>;
-    v->get_current_active_ch = forward<&kelm_ctrl::get_current_active_ch>;
-    v->get_current_active_ipaddr = forward<&kelm_ctrl::get_current_active_ipaddr>;
-    v->login = forward<&kelm_ctrl::login>;
-    v->get_is_login = forward<&kelm_ctrl::get_is_login>;
-    v->get_ver = forward<&kelm_ctrl::get_ver>;
-    v->get_error_msg = forward<&kelm_ctrl::get_error_msg>;
-    v->get_privilege = forward<&kelm_ctrl::get_privilege>;
-    v->get_svr_chnum = forward<&kelm_ctrl::get_svr_chnum>;
-    v->get_svr_channel_cnt = forward<&kelm_ctrl::get_svr_channel_cnt>;
+    KELM_WIRE(get_ScreenMode);
+    KELM_WIRE(put_ScreenMode);
+    KELM_WIRE(set_usr);
+    KELM_WIRE(set_net);
+    KELM_WIRE(open_channel);
+    KELM_WIRE(close_channel);
+    KELM_WIRE(start_recorde);
+    KELM_WIRE(stop_recorde);
+    KELM_WIRE(capture);
+    KELM_WIRE(get_save_filepath);
+    KELM_WIRE(put_save_filepath);
+    KELM_WIRE(set_file_path);
+    KELM_WIRE(active_nth_screen);
+    KELM_WIRE(get_current_screen_num);
+    KELM_WIRE(get_screen_state);
+    KELM_WIRE(get_screen_state_info);
+    KELM_WIRE(get_current_active_ch);
+    KELM_WIRE(get_current_active_ipaddr);
+    KELM_WIRE(login);
+    KELM_WIRE(get_is_login);
+    KELM_WIRE(get_ver);
+    KELM_WIRE(get_error_msg);
+    KELM_WIRE(get_privilege);
+    KELM_WIRE(get_svr_chnum);
+    KELM_WIRE(get_svr_channel_cnt);
 }
 
 void wire_picture_and_encoder_members(Ikelm_ctrlVtbl* v)
 {
-    v->set_encode = forward<&kelm_ctrl::set_encode>;
-    v->set_video_para = forward<&kelm_ctrl::set_video_para>;
-    v->set_video_effect = forward<&kelm_ctrl::set_video_effect>;
-    v->get_video_effect = forward<&kelm_ctrl::get_video_effect>;
-    v->get_brightness = forward<&kelm_ctrl::get_brightness>;
-    v->put_brightness = forward<&kelm_ctrl::put_brightness>;
-    v->get_contrast = forward<&kelm_ctrl::get_contrast>;
-    v->put_contrast = forward<&kelm_ctrl::put_contrast>;
-    v->get_hue = forward<&kelm_ctrl::get_hue>;
-    v->put_hue = forward<&kelm_ctrl::put_hue>;
-    v->get_saturation = forward<&kelm_ctrl::get_saturation>;
-    v->put_saturation = forward<&kelm_ctrl::put_saturation>;
-    v->get_video_standard = forward<&kelm_ctrl::get_video_standard>;
-    v->put_video_standard = forward<&kelm_ctrl::put_video_standard>;
-    v->get_bitrate = forward<&kelm_ctrl::get_bitrate>;
-    v->put_bitrate = forward<&kelm_ctrl::put_bitrate>;
-    v->get_video_format = forward<&kelm_ctrl::get_video_format>;
-    v->put_video_format = forward<&kelm_ctrl::put_video_format>;
-    v->get_quanlity = forward<&kelm_ctrl::get_quanlity>;
-    v->put_quanlity = forward<&kelm_ctrl::put_quanlity>;
-    v->get_enable_audio = forward<&kelm_ctrl::get_enable_audio>;
-    v->put_enable_audio = forward<&kelm_ctrl::put_enable_audio>;
-    v->get_frame_rate = forward<&kelm_ctrl::get_frame_rate>;
-    v->put_frame_rate = forward<&kelm_ctrl::put_frame_rate>;
-    v->get_keyframe = forward<&kelm_ctrl::get_keyframe>;
-    v->put_keyframe = forward<&kelm_ctrl::put_keyframe>;
-    v->get_bframe = forward<&kelm_ctrl::get_bframe>;
-    v->put_bframe = forward<&kelm_ctrl::put_bframe>;
-    v->get_pframe = forward<&kelm_ctrl::get_pframe>;
-    v->put_pframe = forward<&kelm_ctrl::put_pframe>;
+    KELM_WIRE(set_encode);
+    KELM_WIRE(set_video_para);
+    KELM_WIRE(set_video_effect);
+    KELM_WIRE(get_video_effect);
+    KELM_WIRE(get_brightness);
+    KELM_WIRE(put_brightness);
+    KELM_WIRE(get_contrast);
+    KELM_WIRE(put_contrast);
+    KELM_WIRE(get_hue);
+    KELM_WIRE(put_hue);
+    KELM_WIRE(get_saturation);
+    KELM_WIRE(put_saturation);
+    KELM_WIRE(get_video_standard);
+    KELM_WIRE(put_video_standard);
+    KELM_WIRE(get_bitrate);
+    KELM_WIRE(put_bitrate);
+    KELM_WIRE(get_video_format);
+    KELM_WIRE(put_video_format);
+    KELM_WIRE(get_quanlity);
+    KELM_WIRE(put_quanlity);
+    KELM_WIRE(get_enable_audio);
+    KELM_WIRE(put_enable_audio);
+    KELM_WIRE(get_frame_rate);
+    KELM_WIRE(put_frame_rate);
+    KELM_WIRE(get_keyframe);
+    KELM_WIRE(put_keyframe);
+    KELM_WIRE(get_bframe);
+    KELM_WIRE(put_bframe);
+    KELM_WIRE(get_pframe);
+    KELM_WIRE(put_pframe);
 }
 
 void wire_ptz_members(Ikelm_ctrlVtbl* v)
 {
-    v->set_ptz = forward<&kelm_ctrl::set_ptz>;
-    v->get_ptz = forward<&kelm_ctrl::get_ptz>;
-    v->ptz_op = forward<&kelm_ctrl::ptz_op>;
-    v->ptz_left = forward<&kelm_ctrl::ptz_left>;
-    v->ptz_right = forward<&kelm_ctrl::ptz_right>;
-    v->ptz_up = forward<&kelm_ctrl::ptz_up>;
-    v->ptz_down = forward<&kelm_ctrl::ptz_down>;
-    v->ptz_tele = forward<&kelm_ctrl::ptz_tele>;
-    v->ptz_wild = forward<&kelm_ctrl::ptz_wild>;
-    v->ptz_near = forward<&kelm_ctrl::ptz_near>;
-    v->ptz_far = forward<&kelm_ctrl::ptz_far>;
-    v->ptz_stop = forward<&kelm_ctrl::ptz_stop>;
-    v->ptz_iris = forward<&kelm_ctrl::ptz_iris>;
-    v->get_ptz_protocol = forward<&kelm_ctrl::get_ptz_protocol>;
-    v->put_ptz_protocol = forward<&kelm_ctrl::put_ptz_protocol>;
-    v->get_ptz_address = forward<&kelm_ctrl::get_ptz_address>;
-    v->put_ptz_address = forward<&kelm_ctrl::put_ptz_address>;
-    v->get_ptz_speed = forward<&kelm_ctrl::get_ptz_speed>;
-    v->put_ptz_speed = forward<&kelm_ctrl::put_ptz_speed>;
-    v->get_ptz_port = forward<&kelm_ctrl::get_ptz_port>;
-    v->put_ptz_port = forward<&kelm_ctrl::put_ptz_port>;
+    KELM_WIRE(set_ptz);
+    KELM_WIRE(get_ptz);
+    KELM_WIRE(ptz_op);
+    KELM_WIRE(ptz_left);
+    KELM_WIRE(ptz_right);
+    KELM_WIRE(ptz_up);
+    KELM_WIRE(ptz_down);
+    KELM_WIRE(ptz_tele);
+    KELM_WIRE(ptz_wild);
+    KELM_WIRE(ptz_near);
+    KELM_WIRE(ptz_far);
+    KELM_WIRE(ptz_stop);
+    KELM_WIRE(ptz_iris);
+    KELM_WIRE(get_ptz_protocol);
+    KELM_WIRE(put_ptz_protocol);
+    KELM_WIRE(get_ptz_address);
+    KELM_WIRE(put_ptz_address);
+    KELM_WIRE(get_ptz_speed);
+    KELM_WIRE(put_ptz_speed);
+    KELM_WIRE(get_ptz_port);
+    KELM_WIRE(put_ptz_port);
 }
 
 void wire_on_screen_members(Ikelm_ctrlVtbl* v)
 {
-    v->set_osdlogo = forward<&kelm_ctrl::set_osdlogo>;
-    v->get_osdlogo = forward<&kelm_ctrl::get_osdlogo>;
-    v->get_osd_pos = forward<&kelm_ctrl::get_osd_pos>;
-    v->put_osd_pos = forward<&kelm_ctrl::put_osd_pos>;
-    v->get_osd_text = forward<&kelm_ctrl::get_osd_text>;
-    v->put_osd_text = forward<&kelm_ctrl::put_osd_text>;
-    v->put_logo_filepath = forward<&kelm_ctrl::put_logo_filepath>;
-    v->put_enable_osd_time = forward<&kelm_ctrl::put_enable_osd_time>;
-    v->put_enable_osd_date = forward<&kelm_ctrl::put_enable_osd_date>;
-    v->get_logo_ox = forward<&kelm_ctrl::get_logo_ox>;
-    v->put_logo_ox = forward<&kelm_ctrl::put_logo_ox>;
-    v->get_logo_oy = forward<&kelm_ctrl::get_logo_oy>;
-    v->put_logo_oy = forward<&kelm_ctrl::put_logo_oy>;
-    v->get_logo_lx = forward<&kelm_ctrl::get_logo_lx>;
-    v->put_logo_lx = forward<&kelm_ctrl::put_logo_lx>;
-    v->get_logo_ly = forward<&kelm_ctrl::get_logo_ly>;
-    v->put_logo_ly = forward<&kelm_ctrl::put_logo_ly>;
+    KELM_WIRE(set_osdlogo);
+    KELM_WIRE(get_osdlogo);
+    KELM_WIRE(get_osd_pos);
+    KELM_WIRE(put_osd_pos);
+    KELM_WIRE(get_osd_text);
+    KELM_WIRE(put_osd_text);
+    KELM_WIRE(put_logo_filepath);
+    KELM_WIRE(put_enable_osd_time);
+    KELM_WIRE(put_enable_osd_date);
+    KELM_WIRE(get_logo_ox);
+    KELM_WIRE(put_logo_ox);
+    KELM_WIRE(get_logo_oy);
+    KELM_WIRE(put_logo_oy);
+    KELM_WIRE(get_logo_lx);
+    KELM_WIRE(put_logo_lx);
+    KELM_WIRE(get_logo_ly);
+    KELM_WIRE(put_logo_ly);
 }
 
 // Entries are assigned by name, so the vtable's order is the IDL's alone.
@@ -211,6 +215,8 @@ Ikelm_ctrlVtbl make_dispatch_vtbl()
     wire_on_screen_members(&v);
     return v;
 }
+
+#undef KELM_WIRE
 
 static_assert(sizeof(Ikelm_ctrlVtbl) == (7 + 93) * sizeof(void*),
               "IDispatch's seven entries and the control's 93");

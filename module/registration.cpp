@@ -150,8 +150,8 @@ bool has_subkeys(const std::wstring& key)
 
 LSTATUS remove_entry(const Registry_Entry& entry, const Parameters& parameters)
 {
-    // A named value goes with its key; a NoRemove key stays.
-    if (entry.value_name || entry.removal == Removal::no_remove)
+    // Values go with their keys; a key met twice is found gone the second time.
+    if (entry.removal == Removal::no_remove)
         return ERROR_SUCCESS;
     const std::wstring key = expand(entry.key, parameters);
     if (entry.removal == Removal::force_remove)

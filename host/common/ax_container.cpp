@@ -21,7 +21,9 @@ Ax_Container::Ax_Container()
         return;
     typedef BOOL(WINAPI * Init)();
     auto init = export_of<Init>(atl, "AtlAxWinInit");
-    if (init && init())
+    // A second container in the process finds the class registered already.
+    WNDCLASSW registered;
+    if (init && (init() || GetClassInfoW(GetModuleHandleW(nullptr), container_class, &registered)))
         get_control = export_of<Get_Control>(atl, "AtlAxGetControl");
 }
 

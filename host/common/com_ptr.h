@@ -8,6 +8,7 @@ class Com_Ptr {
 public:
     Com_Ptr() = default;
     ~Com_Ptr() { reset(); }
+    Com_Ptr(Com_Ptr&& other) noexcept : pointer(other.pointer) { other.pointer = nullptr; }
     Com_Ptr(const Com_Ptr&) = delete;
     Com_Ptr& operator=(const Com_Ptr&) = delete;
 
@@ -20,6 +21,14 @@ public:
     {
         reset();
         return &pointer;
+    }
+
+    // Gives up the reference without releasing it.
+    Interface* detach()
+    {
+        Interface* held = pointer;
+        pointer = nullptr;
+        return held;
     }
 
     void reset()

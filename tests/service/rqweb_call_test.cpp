@@ -3,6 +3,7 @@
  * it against a server (dvr-sim): its output lines and its exit status.
  */
 
+#include "child_process.h"
 #include "dvr_sim.h"
 
 #include <gtest/gtest.h>
@@ -14,64 +15,16 @@
 
 namespace {
 
-struct Result
-{
-    DWORD status;
-    std::string output;
-};
-
-/* The tool's path as Windows sees the build tree (drive Z: is the root). */
-std::string tool_path()
-{
-    std::string path = std::string("Z:") + RQWEB_CALL_EXE;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
+typedef Program_Result Result;
 
 Result run_tool(const std::string &arguments)
 {
-    Result result = {9999, std::string()};
-    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE read_end = nullptr, write_end = nullptr;
-    if (!CreatePipe(&read_end, &write_end, &inherit, 0))
-        return result;
-    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = write_end;
-    startup.hStdError = write_end;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process = {};
-    const std::string program = tool_path();
-    std::string line = "\"" + program + "\" " + arguments;
-    const BOOL started =
-        CreateProcessA(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
-    CloseHandle(write_end);
-    if (started) {
-        char buffer[4096];
-        DWORD n = 0;
-        while (ReadFile(read_end, buffer, sizeof buffer, &n, nullptr) && n > 0)
-            result.output.append(buffer, n);
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &result.status);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(read_end);
-    return result;
+    return run_program(windows_path(RQWEB_CALL_EXE), arguments);
 }
 
-/* Output with the carriage returns of the console's text mode removed. */
 std::string lines(const std::string &output)
 {
-    std::string text;
-    for (char c : output)
-        if (c != '\r')
-            text += c;
-    return text;
+    return without_carriage_returns(output);
 }
 
 class Probe_Test : public ::testing::Test
