@@ -11,6 +11,26 @@ namespace {
 
 const int demo_panes = 4;
 const DWORD recording_ms = 3000;
+const DWORD camera_move_ms = 1200;
+const wchar_t demo_user[] = L"operator";
+const wchar_t demo_password[] = L"op";
+const wchar_t demo_caption[] = L"kelm demo: gate 1";
+const LONG camera_speed = 5;
+
+// A member's failure told on standard error; the demo goes on.
+void report(HRESULT result, const wchar_t* what)
+{
+    if (result != S_OK)
+        fwprintf(stderr, L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
+}
+
+// Runs one camera move for a moment and stops it.
+void move_camera(kelm_ctrl& control, HRESULT (kelm_ctrl::*move)(), const wchar_t* what)
+{
+    report((control.*move)(), what);
+    pump_for(camera_move_ms);
+    report(control.ptz_stop(), L"ptz_stop");
+}
 
 // Prints the newest file of `folder` that matches `pattern`.
 void print_newest(const wchar_t* label, const wchar_t* folder, const wchar_t* pattern)
@@ -89,3 +109,34 @@ void record_and_capture(kelm_ctrl& control, const wchar_t* media)
     print_newest(L"snapshot", media, L"*.jpg");
 }
 
+
+void log_in(kelm_ctrl& control, const wchar_t* server)
+{
+    BSTR address = SysAllocString(server);
+    BSTR user = SysAllocString(demo_user);
+    BSTR password = SysAllocString(demo_password);
+    report(control.login(address, user, password), L"login");
+    SysFreeString(address);
+    SysFreeString(user);
+    SysFreeString(password);
+    LONG mask = 0;
+    report(control.get_privilege(&mask), L"privilege");
+    wprintf(L"privilege mask of %ls: 0x%04lx\n", demo_user, static_cast<unsigned long>(mask));
+}
+
+void change_settings(kelm_ctrl& control)
+{
+    if (control.active_nth_screen(0) == S_OK) {
+        BSTR caption = SysAllocString(demo_caption);
+        report(control.put_osd_text(caption), L"osd_text");
+        SysFreeString(caption);
+        report(control.put_enable_osd_date(TRUE), L"enable_osd_date");
+        report(control.put_enable_osd_time(TRUE), L"enable_osd_time");
+        report(control.put_osd_pos(0), L"osd_pos");  // sends the on-screen settings
+    }
+    if (control.active_nth_screen(1) == S_OK) {
+        report(control.put_ptz_speed(camera_speed), L"ptz_speed");
+        move_camera(control, &kelm_ctrl::ptz_left, L"ptz_left");
+        move_camera(control, &kelm_ctrl::ptz_tele, L"ptz_tele");
+    }
+}

@@ -100,8 +100,11 @@ int run(const Options& options)
         return 1;
     }
     arrange_demo(control, frame);
-    if (options.server)
+    if (options.server) {
+        log_in(control, options.server);
         open_demo_channels(control, options.server);
+        change_settings(control);
+    }
     (void)control.active_nth_screen(active_pane);
     if (options.server && options.media)
         record_and_capture(control, options.media);
