@@ -7,30 +7,8 @@
 #include "logger.h"
 #include "method_trace.h"
 #include "ocx_log.h"
-#include "text_convert.h"
+#include "service_link.h"
 #include "web_service.h"
-
-namespace {
-
-const size_t endpoint_bytes = 40;
-
-// A proxy for "http://" + address + ":8000", or null when the endpoint does
-// not fit its 40 bytes or the proxy cannot be made.
-Web_Service* make_web_service(const std::wstring& server_ip)
-{
-    const std::wstring endpoint = L"http://" + server_ip + L":8000";
-    char narrow[endpoint_bytes];
-    if (!wide_to_ansi(endpoint.c_str(), narrow, sizeof narrow))
-        return nullptr;
-    Web_Service* service = new (std::nothrow) Web_Service(narrow);
-    if (service && !service->soap) {
-        delete service;
-        return nullptr;
-    }
-    return service;
-}
-
-} // namespace
 
 Channel_Impl::Channel_Impl(const Channel_Param& param) : param(param)
 {
@@ -99,3 +77,6 @@ int Channel::set_usr(const char* old_id, const char* new_id, const char* passwor
 }
 
 int Channel::take_last_error(int a, int b) { return impl->take_last_error(a, b); }
+int Channel::start_audio() { return impl->start_audio(); }
+int Channel::stop_audio() { return impl->stop_audio(); }
+bool Channel::audio_playing() const { return impl->audio_playing(); }

@@ -37,6 +37,8 @@ public:
     virtual int get_channel_state(Channel_State* state) = 0;
     virtual int set_usr(const char* old_id, const char* new_id, const char* password) = 0;
     virtual int take_last_error(int, int) = 0;
+    // True while this channel's stream is the one whose sound is played.
+    virtual bool audio_playing() const = 0;
 
     Channel_Impl(const Channel_Impl&) = delete;
     Channel_Impl& operator=(const Channel_Impl&) = delete;
@@ -69,6 +71,9 @@ public:
     virtual int get_channel_state(Channel_State* state);
     virtual int set_usr(const char* old_id, const char* new_id, const char* password);
     virtual int take_last_error(int, int);
+    virtual int start_audio();
+    virtual int stop_audio();
+    virtual bool audio_playing() const;
 
     Channel(const Channel&) = delete;
     Channel& operator=(const Channel&) = delete;

@@ -176,6 +176,7 @@ int Hik_Channel_Impl::close_channel()
 {
     KELM_TRACE("Hik_Channel_Impl::close_channel");
     connected = false;
+    audio_on = false;  // the library's sound ends with the stream
     return MP4_ClientStop(stream_handle) ? 0 : -1;
 }
 
@@ -236,16 +237,18 @@ int Hik_Channel_Impl::stop_recorde()
 int Hik_Channel_Impl::start_audio()
 {
     KELM_TRACE("Hik_Channel_Impl::start_audio");
-    if (!connected)
+    if (!connected || !MP4_ClientAudioStart(stream_handle))
         return -1;
-    return MP4_ClientAudioStart(stream_handle) ? 0 : -1;
+    audio_on = true;
+    return 0;
 }
 
 int Hik_Channel_Impl::stop_audio()
 {
-    if (!connected)
+    if (!connected || !MP4_ClientAudioStop())
         return -1;
-    return MP4_ClientAudioStop() ? 0 : -1;
+    audio_on = false;
+    return 0;
 }
 
 void Hik_Channel_Impl::set_audio_volume(int volume)

@@ -32,6 +32,7 @@ public:
     int get_channel_state(Channel_State* state) override;
     int set_usr(const char* old_id, const char* new_id, const char* password) override;
     int take_last_error(int, int) override;
+    bool audio_playing() const override { return audio_on; }
 
 private:
     int start_stream(long* handle);
@@ -39,12 +40,16 @@ private:
     int refuse_connection(const char* message);  // code 10, the state's line, -1
     void report_video_signal();
     void set_last_error(int code) { last_error = code; }
+    template <class Record>
+    int read_record(const char* status_format, int (Web_Service::*read)(int, Record*&), Record* copy,
+                    bool log_always = false);
     bool saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count);
 
     long stream_handle = -1;
     bool connected = false;
     int para_cache[4] = {};
     int audio_volume = 0;
+    bool audio_on = false;  // the library plays one stream's sound at a time
     int last_error = 0;
     Channel_State state_buffer = {};
 };

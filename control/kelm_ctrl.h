@@ -171,6 +171,16 @@ private:
     int pane_index_of_item(int item) const;
     bool allowed(Gated_Member member) const;
     void reset_pane_record(int index);
+    time_t lockout_now() const;
+    HRESULT local_login(const wchar_t* username, const wchar_t* password);
+    HRESULT ask_server_login(const wchar_t* address, const wchar_t* username, const wchar_t* password);
+    HRESULT count_login_refusal();
+    HRESULT ptz_move(Gated_Member member, int command);
+    void refresh_picture();
+    template <class Field, class Value>
+    HRESULT read_setting(Gated_Member member, const Field& field, Value* value) const;
+    template <class Field, class Value>
+    HRESULT write_setting(Gated_Member member, Field& field, Value value);
 
     HWND hwnd = nullptr;
 

@@ -35,6 +35,9 @@ public:
     int get_osdlogo(Osd_Logo* logo, int selection);
     int set_ptz(int type, int address, int port, int selection);
     int get_ptz(Ptz_Para* para, int selection);
+    int start_audio();
+    int stop_audio();
+    bool audio_playing() const;
     Channel* channel_handle() const { return channel; }
     const Channel_Param& channel_params() const { return params; }
     bool channel_open() const { return is_open != 0; }

@@ -144,3 +144,18 @@ int Screen::get_ptz(Ptz_Para* para, int selection)
 {
     return channel ? channel->get_ptz(para, selection) : -1;
 }
+
+int Screen::start_audio()
+{
+    return channel ? channel->start_audio() : -1;
+}
+
+int Screen::stop_audio()
+{
+    return channel ? channel->stop_audio() : -1;
+}
+
+bool Screen::audio_playing() const
+{
+    return channel && channel->audio_playing();
+}

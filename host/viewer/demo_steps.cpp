@@ -10,6 +10,26 @@ namespace {
 
 const int demo_panes = 4;
 const DWORD recording_ms = 3000;
+const DWORD camera_move_ms = 1200;
+const wchar_t demo_user[] = L"operator";
+const wchar_t demo_password[] = L"op";
+const wchar_t demo_caption[] = L"kelm demo: gate 1";
+const int camera_speed = 5;
+
+// A member's failure told on standard error; the demo goes on.
+void report(HRESULT result, const wchar_t* what)
+{
+    if (result != S_OK)
+        fwprintf(stderr, L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
+}
+
+// Runs one camera move for a moment and stops it.
+void move_camera(IDispatch* control, const wchar_t* move)
+{
+    report(call_method(control, move), move);
+    pump_for(camera_move_ms);
+    report(call_method(control, L"ptz_stop"), L"ptz_stop");
+}
 
 // Prints the newest file of `folder` that matches `pattern`.
 void print_newest(const wchar_t* label, const wchar_t* folder, const wchar_t* pattern)
@@ -54,11 +74,17 @@ void arrange_demo(IDispatch* control)
         fwprintf(stderr, L"kelm-viewer: the split mode was refused\n");
 }
 
-void activate_pane(IDispatch* control, int pane)
+// A script sees no S_FALSE: the active pane's number tells whether the
+// choice took.
+bool activate_pane(IDispatch* control, int pane)
 {
-    Variant index(pane);
-    if (call_method(control, L"active_nth_screen", {&index}) != S_OK)
+    Variant index(pane), active;
+    if (FAILED(call_method(control, L"active_nth_screen", {&index})) ||
+        FAILED(get_property(control, L"current_screen_num", &active)) || active.number() != pane) {
         fwprintf(stderr, L"kelm-viewer: pane %d cannot be made active\n", pane);
+        return false;
+    }
+    return true;
 }
 
 // A script sees no handle and no S_FALSE; the pane's record tells whether
@@ -67,7 +93,8 @@ void open_demo_channels(IDispatch* control, const wchar_t* server)
 {
     Variant address(server);
     for (int pane = 0; pane < demo_panes; ++pane) {
-        activate_pane(control, pane);
+        if (!activate_pane(control, pane))
+            continue;
         Variant channel(pane + 1), opened;
         const HRESULT hr = call_method(control, L"open_channel", {&address, &channel});
         if (FAILED(hr) || FAILED(get_property(control, L"current_active_ch", &opened)) ||
@@ -91,4 +118,27 @@ void record_and_capture(IDispatch* control, const wchar_t* media)
     (void)call_method(control, L"capture");
     print_newest(L"recording", media, L"*.mp4");
     print_newest(L"snapshot", media, L"*.jpg");
+}
+
+void log_in(IDispatch* control, const wchar_t* server)
+{
+    Variant address(server), user(demo_user), password(demo_password), mask;
+    report(call_method(control, L"login", {&address, &user, &password}), L"login");
+    report(get_property(control, L"privilege", &mask), L"privilege");
+    wprintf(L"privilege mask of %ls: 0x%04lx\n", demo_user, static_cast<unsigned long>(mask.number()));
+}
+
+void change_settings(IDispatch* control)
+{
+    if (activate_pane(control, 0)) {
+        report(put_property(control, L"osd_text", Variant(demo_caption)), L"osd_text");
+        report(put_property(control, L"enable_osd_date", Variant(1)), L"enable_osd_date");
+        report(put_property(control, L"enable_osd_time", Variant(1)), L"enable_osd_time");
+        report(put_property(control, L"osd_pos", Variant(0)), L"osd_pos");  // sends the on-screen settings
+    }
+    if (activate_pane(control, 1)) {
+        report(put_property(control, L"ptz_speed", Variant(camera_speed)), L"ptz_speed");
+        move_camera(control, L"ptz_left");
+        move_camera(control, L"ptz_tele");
+    }
 }

@@ -6,8 +6,10 @@
 //   kelm-viewer.exe [--server ADDRESS] [--media DIR] [--screenshot PATH]
 //                   [--interactive]
 //
-// It shows the control in four-pane mode, opens channels 1 to 4 of the
-// server in the four panes, makes the second pane active, records it for a
+// It shows the control in four-pane mode, logs in to the server as its
+// operator, opens channels 1 to 4 of the server in the four panes, puts an
+// on-screen text on the first and moves the second pane's camera, makes
+// the second pane active, records it for a
 // few seconds and takes a snapshot into DIR, saves the window as a PNG at
 // PATH and prints where everything went.  With --interactive the window
 // stays open for a person to use until it is closed.
@@ -127,9 +129,12 @@ int save_screenshot(HWND frame, const wchar_t* path)
 void run_demo(IDispatch* control, const Options& options)
 {
     arrange_demo(control);
-    if (options.server)
+    if (options.server) {
+        log_in(control, options.server);
         open_demo_channels(control, options.server);
-    activate_pane(control, active_pane);
+        change_settings(control);
+    }
+    (void)activate_pane(control, active_pane);  // a refusal is reported on standard error
     if (options.server && options.media)
         record_and_capture(control, options.media);
     pump_for(700);

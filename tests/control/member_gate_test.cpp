@@ -19,12 +19,18 @@ struct Gated_Call {
     std::function<HRESULT(kelm_ctrl&, bool*)> call;
 };
 
-HRESULT call_short_get(HRESULT (kelm_ctrl::*get)(SHORT*), kelm_ctrl& c, bool* untouched)
+template <class Value>
+HRESULT call_number_get(HRESULT (kelm_ctrl::*get)(Value*), kelm_ctrl& c, bool* untouched)
 {
-    SHORT value = 0x5a5a;
+    Value value = 0x5a5a;
     const HRESULT hr = (c.*get)(&value);
     *untouched = value == 0x5a5a;
     return hr;
+}
+
+HRESULT call_short_get(HRESULT (kelm_ctrl::*get)(SHORT*), kelm_ctrl& c, bool* untouched)
+{
+    return call_number_get(get, c, untouched);
 }
 
 HRESULT call_bstr_get(HRESULT (kelm_ctrl::*get)(BSTR*), kelm_ctrl& c, bool* untouched)
@@ -55,6 +61,29 @@ const Gated_Call gated_calls[] = {
     {"current_screen_num", 0x800, [](kelm_ctrl& c, bool* u) { return call_short_get(&kelm_ctrl::get_current_screen_num, c, u); }},
     {"get_screen_state", 0x800, [](kelm_ctrl& c, bool* u) { *u = true; return c.get_screen_state(0); }},
     {"screen_state_info", 0x800, [](kelm_ctrl& c, bool* u) { return call_bstr_get(&kelm_ctrl::get_screen_state_info, c, u); }},
+    {"set_usr", 0x1, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_usr(Bstr(L"a"), Bstr(L"b"), Bstr(L"c")); }},
+    {"set_net", 0x2, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_net(0, 8000, 9000, 64); }},
+    {"set_osdlogo", 0x40, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_osdlogo(); }},
+    {"get_osdlogo", 0x40, [](kelm_ctrl& c, bool* u) { *u = true; return c.get_osdlogo(); }},
+    {"osd_text get", 0x40, [](kelm_ctrl& c, bool* u) { return call_bstr_get(&kelm_ctrl::get_osd_text, c, u); }},
+    {"logo_ly get", 0x40, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_logo_ly, c, u); }},
+    {"enable_osd_time put", 0x40, [](kelm_ctrl& c, bool* u) { *u = true; return c.put_enable_osd_time(TRUE); }},
+    {"set_video_para", 0x80, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_video_para(); }},
+    {"contrast get", 0x80, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_contrast, c, u); }},
+    {"brightness put", 0x80, [](kelm_ctrl& c, bool* u) { *u = true; return c.put_brightness(1); }},
+    {"set_video_effect", 0x100, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_video_effect(); }},
+    {"get_video_effect", 0x100, [](kelm_ctrl& c, bool* u) { *u = true; return c.get_video_effect(); }},
+    {"quanlity get", 0x100, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_quanlity, c, u); }},
+    {"enable_audio get", 0x200, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_enable_audio, c, u); }},
+    {"frame_rate get", 0x400, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_frame_rate, c, u); }},
+    {"keyframe get", 0x400, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_keyframe, c, u); }},
+    {"video_standard put", 0x400, [](kelm_ctrl& c, bool* u) { *u = true; return c.put_video_standard(0); }},
+    {"set_ptz", 0x1000, [](kelm_ctrl& c, bool* u) { *u = true; return c.set_ptz(); }},
+    {"get_ptz", 0x1000, [](kelm_ctrl& c, bool* u) { *u = true; return c.get_ptz(); }},
+    {"ptz_left", 0x1000, [](kelm_ctrl& c, bool* u) { *u = true; return c.ptz_left(); }},
+    {"ptz_op", 0x1000, [](kelm_ctrl& c, bool* u) { *u = true; return c.ptz_op(20, 10, 1); }},
+    {"ptz_port get", 0x1000, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_ptz_port, c, u); }},
+    {"ptz_protocol get", 0x1000, [](kelm_ctrl& c, bool* u) { return call_number_get(&kelm_ctrl::get_ptz_protocol, c, u); }},
 };
 
 } // namespace
