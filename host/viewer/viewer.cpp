@@ -9,10 +9,10 @@
 // It shows the control in four-pane mode, logs in to the server as its
 // operator, opens channels 1 to 4 of the server in the four panes, puts an
 // on-screen text on the first and moves the second pane's camera, makes
-// the second pane active, records it for a
-// few seconds and takes a snapshot into DIR, saves the window as a PNG at
-// PATH and prints where everything went.  With --interactive the window
-// stays open for a person to use until it is closed.
+// the second pane active, records it for a few seconds and takes a
+// snapshot into DIR, saves the window as a PNG at PATH and prints where
+// everything went.  With --interactive the window stays open for a person
+// to use until it is closed.
 #include <cstdio>
 #include <cwchar>
 #include <ole2.h>
