@@ -8,7 +8,7 @@
 
 /* The users a fresh simulator knows; sim/dvr/README.md lists them. */
 Dvr_State::Dvr_State()
-    : users{{"admin", {"12345", 0x1FFF}}, {"operator", {"op", 0x00FF}}, {"guest", {"guest", 0x0001}}}
+    : users{{"admin", {"12345", 0x1FFF}}, {"operator", {"op", 0x10FF}}, {"guest", {"guest", 0x0001}}}
 {
 }
 
