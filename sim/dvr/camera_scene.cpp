@@ -26,18 +26,23 @@ int64_t floor_div(int64_t a, int64_t b)
     return a / b - (a % b != 0 && (a < 0) != (b < 0));
 }
 
-/* A world coordinate split into its cell and its place inside the cell. */
+/* A world coordinate split into its cell and its place inside the cell,
+   with what the figure test needs of it worked out once per column or row. */
 struct Cell_Place
 {
     int world;
-    int index;
-    int offset;
+    int index;   /* the cell */
+    bool ruled;  /* on a grid line */
+    int across;  /* distance from the cell's middle */
+    int squared; /* that distance squared */
 };
 
 Cell_Place place(int64_t world)
 {
     const int64_t index = floor_div(world, cell);
-    return {static_cast<int>(world), static_cast<int>(index), static_cast<int>(world - index * cell)};
+    const int from_middle = static_cast<int>(world - index * cell) - cell / 2;
+    return {static_cast<int>(world), static_cast<int>(index), from_middle < rule - cell / 2,
+            from_middle < 0 ? -from_middle : from_middle, from_middle * from_middle};
 }
 
 /* The world coordinate of each pixel along one axis of `pixels`, whose
@@ -66,10 +71,9 @@ uint8_t ground_green(int world_y)
 /* Discs in the cells whose column and row add up even, diamonds in the others. */
 bool in_figure(const Cell_Place &x, const Cell_Place &y)
 {
-    const int dx = x.offset - cell / 2, dy = y.offset - cell / 2;
-    if ((x.index + y.index) % 2 == 0)
-        return dx * dx + dy * dy < 36 * 36;
-    return (dx < 0 ? -dx : dx) + (dy < 0 ? -dy : dy) < 44;
+    if (((x.index + y.index) & 1) == 0)
+        return x.squared + y.squared < 36 * 36;
+    return x.across + y.across < 44;
 }
 
 } // namespace
@@ -88,7 +92,7 @@ void draw_camera_scene(Channel_Picture &picture, int channel, const Ptz_Position
         const uint8_t background[3] = {tint, ground_green(row.world), static_cast<uint8_t>(160 - tint / 2)};
         for (int x = 0; x < width; ++x, p += 3) {
             const Cell_Place &column = columns[static_cast<size_t>(x)];
-            const bool ruled = column.offset < rule || row.offset < rule;
+            const bool ruled = column.ruled || row.ruled;
             const uint8_t *colour = background;
             if (!ruled && in_figure(column, row))
                 colour = figures[((column.index + 2 * row.index) % 5 + 5) % 5];
