@@ -20,14 +20,14 @@ void draw_number_and_clock(Canvas &canvas, const Picture_Content &content, int w
     char number[16];
     (void)std::snprintf(number, sizeof number, "%d", content.channel); /* always fits */
     const int big = height / 16 > 1 ? height / 16 : 1;
-    (void)canvas.text(number, width / 10, height / 10, big, white);
+    canvas.text(number, width / 10, height / 10, big, white);
 
     std::tm utc{};
     char clock[16] = "--:--:--";
     if (gmtime_r(&content.now, &utc))
-        (void)std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", utc.tm_hour, utc.tm_min, utc.tm_sec);
+        (void)std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", utc.tm_hour, utc.tm_min, utc.tm_sec); /* fits */
     const int small = big / 2 > 1 ? big / 2 : 1;
-    (void)canvas.text(clock, width / 10, height / 10 + 9 * big, small, white);
+    canvas.text(clock, width / 10, height / 10 + 9 * big, small, white);
 }
 
 } // namespace

@@ -61,5 +61,5 @@ void draw_osd(Canvas &canvas, const Osd_Settings &osd, std::time_t now, int widt
     const int top = block_start(osd.oy, osd_space_height, block_height, height);
     canvas.darken(left, top, block_width, block_height);
     for (size_t i = 0; i < lines.size(); ++i)
-        (void)canvas.text(lines[i], left + dot, top + dot + static_cast<int>(i) * line_rows * dot, dot, letters);
+        canvas.text(lines[i], left + dot, top + dot + static_cast<int>(i) * line_rows * dot, dot, letters);
 }

@@ -38,7 +38,7 @@ void Canvas::darken(int left, int top, int width, int height)
     });
 }
 
-int Canvas::text(const std::string &text, int left, int top, int dot, Rgb colour)
+void Canvas::text(const std::string &text, int left, int top, int dot, Rgb colour)
 {
     for (const char c : text) {
         const unsigned char *rows = dot_glyph(static_cast<unsigned char>(c));
@@ -48,7 +48,6 @@ int Canvas::text(const std::string &text, int left, int top, int dot, Rgb colour
                     fill(left + column * dot, top + row * dot, dot, dot, colour);
         left += glyph_advance * dot;
     }
-    return left;
 }
 
 int text_width(size_t length, int dot)

@@ -35,8 +35,8 @@ public:
     void darken(int left, int top, int width, int height);
 
     /* Draws every byte of `text` with dots of `dot` pixels, the top left of
-       the first glyph at (left, top); returns the x after the last glyph. */
-    int text(const std::string &text, int left, int top, int dot, Rgb colour);
+       the first glyph at (left, top). */
+    void text(const std::string &text, int left, int top, int dot, Rgb colour);
 
 private:
     template <class Paint> void each_pixel(int left, int top, int width, int height, Paint paint);
