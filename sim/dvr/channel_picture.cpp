@@ -1,90 +1,49 @@
 /*
- * channel_picture.cpp: a 5 x 7 dot font of our own for digits and the
- * colon, each dot drawn as a square block.
+ * channel_picture.cpp: a picture is drawn in layers: the camera's scene,
+ * the moving bar, the channel number and clock, and the on-screen display
+ * on top of everything.
  */
 
 #include "channel_picture.h"
+
+#include "camera_scene.h"
 
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-/* Rows of the glyphs "0" to "9" and ":", five dots wide, top row first. */
-const unsigned char font[11][7] = {
-    {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}, {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E},
-    {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}, {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E},
-    {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}, {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E},
-    {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}, {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08},
-    {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}, {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C},
-    {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00},
-};
+const Rgb white{255, 255, 255};
 
-struct Canvas
+void draw_number_and_clock(Canvas &canvas, const Picture_Content &content, int width, int height)
 {
-    Channel_Picture &picture;
+    char number[16];
+    (void)std::snprintf(number, sizeof number, "%d", content.channel); /* always fits */
+    const int big = height / 16 > 1 ? height / 16 : 1;
+    canvas.text(number, width / 10, height / 10, big, white);
 
-    void set(int x, int y, uint8_t r, uint8_t g, uint8_t b)
-    {
-        if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
-            return;
-        uint8_t *p = &picture.rgb[(static_cast<size_t>(y) * picture.width + x) * 3];
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-    }
-
-    void fill(int left, int top, int width, int height, uint8_t r, uint8_t g, uint8_t b)
-    {
-        for (int y = top; y < top + height; ++y)
-            for (int x = left; x < left + width; ++x)
-                set(x, y, r, g, b);
-    }
-
-    /* Draws `text` (digits and colons) with dots of `dot` pixels; returns
-       the x after the last glyph. */
-    int text(const char *text, int left, int top, int dot)
-    {
-        for (; *text; ++text) {
-            const int glyph = *text == ':' ? 10 : *text - '0';
-            if (glyph < 0 || glyph > 10)
-                continue;
-            for (int row = 0; row < 7; ++row)
-                for (int column = 0; column < 5; ++column)
-                    if (font[glyph][row] & (0x10 >> column))
-                        fill(left + column * dot, top + row * dot, dot, dot, 255, 255, 255);
-            left += 6 * dot;
-        }
-        return left;
-    }
-};
+    std::tm utc{};
+    char clock[16] = "--:--:--";
+    if (gmtime_r(&content.now, &utc))
+        (void)std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", utc.tm_hour, utc.tm_min, utc.tm_sec); /* fits */
+    const int small = big / 2 > 1 ? big / 2 : 1;
+    canvas.text(clock, width / 10, height / 10 + 9 * big, small, white);
+}
 
 } // namespace
 
-Channel_Picture draw_channel_picture(int channel, std::time_t now, unsigned frame, int width, int height)
+Channel_Picture draw_channel_picture(const Picture_Content &content, int width, int height)
 {
     Channel_Picture picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    Canvas canvas{picture};
-    const uint8_t tint = static_cast<uint8_t>((channel * 53) & 0xFF);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            canvas.set(x, y, tint, static_cast<uint8_t>(40 + y * 80 / height), static_cast<uint8_t>(160 - tint / 2));
+    draw_camera_scene(picture, content.channel, content.view);
+    Canvas canvas(picture);
 
     /* The bar sweeps the width once every 64 frames. */
-    const int bar_x = static_cast<int>(frame % 64) * width / 64;
-    canvas.fill(bar_x, height - height / 6, width / 8, height / 8, 255, 220, 0);
+    const int bar_x = static_cast<int>(content.frame % 64) * width / 64;
+    canvas.fill(bar_x, height - height / 6, width / 8, height / 8, Rgb{255, 220, 0});
 
-    char number[16];
-    std::snprintf(number, sizeof number, "%d", channel);
-    const int big = height / 16 > 1 ? height / 16 : 1;
-    canvas.text(number, width / 10, height / 10, big);
-
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char clock[16];
-    std::snprintf(clock, sizeof clock, "%02d:%02d:%02d", utc.tm_hour, utc.tm_min, utc.tm_sec);
-    const int small = big / 2 > 1 ? big / 2 : 1;
-    canvas.text(clock, width / 10, height / 10 + 9 * big, small);
+    draw_number_and_clock(canvas, content, width, height);
+    draw_osd(canvas, content.osd, content.now, width, height);
     return picture;
 }
 

@@ -1,25 +1,31 @@
 /*
- * channel_picture.h: the pictures of a simulated channel: the channel number
- * in large digits, the server's clock, and a bar that moves from frame to
- * frame, on a background whose colour tells the channels apart.  The live
- * stream and the snapshots both draw with it.
+ * channel_picture.h: the pictures of a simulated channel: what its camera
+ * sees at its pan, tilt and zoom, the channel number in large digits, the
+ * server's clock, a bar that moves from frame to frame, and the channel's
+ * on-screen display.  The live stream and the snapshots both draw with it.
  */
 #ifndef KELM_SIM_CHANNEL_PICTURE_H
 #define KELM_SIM_CHANNEL_PICTURE_H
+
+#include "osd_overlay.h"
+#include "picture_canvas.h"
+#include "ptz_motion.h"
 
 #include <cstdint>
 #include <ctime>
 #include <vector>
 
-struct Channel_Picture
+/* Everything a picture shows. */
+struct Picture_Content
 {
-    int width;
-    int height;
-    std::vector<uint8_t> rgb; /* rows top to bottom, red, green, blue */
+    int channel = 0;
+    std::time_t now = 0;  /* shown as HH:MM:SS UTC */
+    unsigned frame = 0;   /* the stream's frame number, for the moving bar */
+    Ptz_Position view;
+    Osd_Settings osd;
 };
 
-/* Frame `frame` of channel `channel` at time `now` (shown as HH:MM:SS UTC). */
-Channel_Picture draw_channel_picture(int channel, std::time_t now, unsigned frame, int width, int height);
+Channel_Picture draw_channel_picture(const Picture_Content &content, int width, int height);
 
 /* The same pixels with blue and red swapped, as the stream carries them. */
 std::vector<uint8_t> to_bgr(const Channel_Picture &picture);

@@ -181,6 +181,14 @@ std::string do_snapshot_bytes(Command &c)
     return "ok\n";
 }
 
+/* Where the camera looks now and the move running (0: none). */
+std::string camera_lines(const Ptz_Motion &ptz)
+{
+    const Ptz_Position now = ptz.at(ptz_clock_ms());
+    return "pan=" + std::to_string(now.pan) + "\ntilt=" + std::to_string(now.tilt) + "\nzoom="
+           + std::to_string(now.zoom) + "\nptz-move=" + std::to_string(ptz.moving()) + "\n";
+}
+
 std::string do_channel(Command &c)
 {
     long channel = -1;
@@ -190,7 +198,7 @@ std::string do_channel(Command &c)
         std::string reply = "name=" + s.name + "\nosdmsg=" + s.osdmsg + "\n";
         for (const Channel_Field &f : channel_fields)
             reply += std::string(f.name) + "=" + std::to_string(f.number ? s.*f.number : int(s.*f.flag)) + "\n";
-        return reply + "end\n";
+        return reply + camera_lines(s.ptz) + "end\n";
     });
 }
 

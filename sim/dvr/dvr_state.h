@@ -7,6 +7,8 @@
 #ifndef KELM_SIM_DVR_STATE_H
 #define KELM_SIM_DVR_STATE_H
 
+#include "ptz_motion.h"
+
 #include <map>
 #include <mutex>
 #include <string>
@@ -29,8 +31,9 @@ struct Channel_Settings
     std::string osdmsg;
     /* PtzInfo-T */
     int port = 0, ptzaddr = 1, ptztype = 0, ptzspeed = 0;
-    /* what the camera was last told, and the picture signal */
+    /* what the camera was last told, where it looks, and the picture signal */
     int last_ptz_op = -1, last_ptz_range = -1;
+    Ptz_Motion ptz;
     int logo_bytes = -1, logo_x = 0, logo_y = 0;
     bool signal = true;
 };

@@ -365,6 +365,7 @@ int rqweb__ptzop(struct soap *soap, int channel, int op, int range, int &r)
     return on_channel(soap, "ptzop", channel, [&](Channel_Settings &c) {
         c.last_ptz_op = op;
         c.last_ptz_range = range;
+        c.ptz.command(op, ptz_clock_ms());
     });
 }
 
@@ -390,7 +391,8 @@ int rqweb__snapshot(struct soap *soap, int channel, Byte_Array *&out)
     return operate(soap, "snapshot", [&](const Behaviour &behaviour) {
         if (!Dvr_State::valid_channel(channel))
             return soap_sender_fault(soap, "no such channel", nullptr);
-        const std::string jpeg = snapshot_jpeg(channel, sim_of(soap).state.snapshot_bytes());
+        Dvr_State &state = sim_of(soap).state;
+        const std::string jpeg = snapshot_jpeg(state, channel, state.snapshot_bytes());
         if (behaviour.kind == Answer_Kind::oversize)
             return send_raw(soap, byte_array_answer("snapshot", jpeg, behaviour.number));
         out = soap_new_Byte_Array(soap);

@@ -1,11 +1,10 @@
 /*
- * snapshot_jpeg.cpp: the channel's picture (channel number and clock)
- * compressed with libjpeg.
+ * snapshot_jpeg.cpp: the channel's live picture compressed with libjpeg.
  */
 
 #include "snapshot_jpeg.h"
 
-#include "channel_picture.h"
+#include "live_picture.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -67,9 +66,9 @@ void pad(std::string &jpeg, size_t pad_to)
 
 } // namespace
 
-std::string snapshot_jpeg(int channel, size_t pad_to)
+std::string snapshot_jpeg(Dvr_State &state, int channel, size_t pad_to)
 {
-    std::string jpeg = compress(draw_channel_picture(channel, std::time(nullptr), 0, width, height));
+    std::string jpeg = compress(live_picture(state, channel, std::time(nullptr), 0, width, height));
     if (pad_to >= jpeg.size() + 4)
         pad(jpeg, pad_to);
     return jpeg;

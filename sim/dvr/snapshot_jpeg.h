@@ -7,9 +7,12 @@
 #include <cstddef>
 #include <string>
 
-/* A JPEG picture (176 x 144, a few kilobytes) showing the channel number in
-   large digits and the server's clock.  With pad_to larger than the picture, comment segments fill
-   it up to exactly pad_to bytes (the picture stays valid).  Empty on failure. */
-std::string snapshot_jpeg(int channel, size_t pad_to);
+class Dvr_State;
+
+/* A JPEG picture (176 x 144, a few kilobytes) of a valid channel as its live
+   stream shows it now.  With pad_to larger than the picture, comment
+   segments fill it up to exactly pad_to bytes (the picture stays valid).
+   Empty on failure. */
+std::string snapshot_jpeg(Dvr_State &state, int channel, size_t pad_to);
 
 #endif

@@ -4,7 +4,7 @@
 
 #include "stream_server.h"
 
-#include "channel_picture.h"
+#include "live_picture.h"
 #include "simulator.h"
 #include "stream_protocol.h"
 
@@ -89,7 +89,7 @@ bool send_frame(Simulator &sim, int fd, uint16_t channel, unsigned sequence)
 {
     const std::time_t now = std::time(nullptr);
     const Channel_Picture picture =
-        draw_channel_picture(channel, now, sequence, sim.stream.width.load(), sim.stream.height.load());
+        live_picture(sim.state, channel, now, sequence, sim.stream.width.load(), sim.stream.height.load());
     const std::vector<uint8_t> pixels = to_bgr(picture);
     Stream_Frame_Header header{};
     std::memcpy(header.magic, "KFRM", 4);
