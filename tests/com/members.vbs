@@ -12,9 +12,22 @@ Set c = CreateObject("kelm.kelm_ctrl")
 On Error Resume Next
 
 Sub Report(entry, value)
-    WScript.Echo entry & " " & Err.Number & " " & value
+    WScript.Echo entry & " " & Err.Number & " " & Printable(value)
     Err.Clear
 End Sub
+
+' Texts are printed in ASCII with "?" for every other character: Wine's
+' cscript overruns its output buffer on text that code page 936 writes in
+' two bytes (and its VBScript has no AscW to print character codes).
+Function Printable(value)
+    Dim i, c
+    Printable = ""
+    For i = 1 To Len(value)
+        c = Mid(value, i, 1)
+        If Asc(c) < 32 Or Asc(c) > 126 Then c = "?"
+        Printable = Printable & c
+    Next
+End Function
 
 v = Empty : v = c.ScreenMode : Report "get ScreenMode", v
 c.ScreenMode = 4 : Report "put ScreenMode", ""
