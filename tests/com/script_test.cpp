@@ -1,12 +1,14 @@
-// A script reaches every entry by name: members.vbs, run by cscript, calls
-// the 93 entries in order and prints what each answered; every one answers
-// without raising an error.
+// Scripts reach the control by name: members.vbs, run by cscript, calls
+// the 93 entries in order and prints what each answered (every one answers
+// without raising an error); the integrators' examples log in to a server
+// and print its channel count.
 #include "com_fixture.h"
 
 #include <sstream>
 #include <vector>
 
 #include "child_process.h"
+#include "dvr_sim.h"
 #include "member_table.h"
 
 namespace {
@@ -33,6 +35,14 @@ std::vector<Line> parse(const std::string& output)
     return lines;
 }
 
+std::string run_script(const std::string& script, const std::string& arguments)
+{
+    return without_carriage_returns(run_program("C:\\windows\\system32\\cscript.exe",
+                                                "//nologo \"" + windows_path(script) + "\" " + arguments,
+                                                Captured::output_only)
+                                        .output);
+}
+
 const char* kind_word(Kind kind)
 {
     return kind == Kind::get ? "get" : kind == Kind::put ? "put" : "call";
@@ -43,11 +53,9 @@ const char* kind_word(Kind kind)
 TEST_F(Com_Test, AScriptCallsAllNinetyThreeEntriesByName)
 {
     ASSERT_EQ(module.register_server(), S_OK);
-    const Program_Result result =
-        run_program("C:\\windows\\system32\\cscript.exe", "//nologo \"" + windows_path(MEMBERS_VBS) + "\"",
-                    Captured::output_only);
-    const std::vector<Line> lines = parse(result.output);
-    ASSERT_EQ(lines.size(), 94u) << result.output;
+    const std::string output = run_script(MEMBERS_VBS, "");
+    const std::vector<Line> lines = parse(output);
+    ASSERT_EQ(lines.size(), 94u) << output;
     EXPECT_EQ(lines.back().kind, "done");
     for (size_t i = 0; i < 93; ++i) {
         const Member& member = members[i];
@@ -64,4 +72,18 @@ TEST_F(Com_Test, AScriptCallsAllNinetyThreeEntriesByName)
     EXPECT_EQ(lines[84].value, std::string(19, '?')) << "the refused save path's message, 19 characters";
     EXPECT_EQ(lines[91].value, "-1") << "current_active_ch";
     EXPECT_EQ(lines[92].value, "") << "current_active_ipaddr";
+}
+
+TEST_F(Com_Test, TheExamplesLogInAndPrintTheChannelCount)
+{
+    ASSERT_EQ(module.register_server(), S_OK);
+    Dvr_Sim sim(Dvr_Sim::number_for("com.examples"));
+    ASSERT_TRUE(sim.running());
+    for (const char* example : {"channel_count.vbs", "channel_count.js"}) {
+        EXPECT_EQ(run_script(std::string(EXAMPLES_DIR) + "/" + example, sim.address() + " admin 12345"),
+                  "control: version:v.1.0.0\n"
+                  "logged in as admin, privilege mask 1FFF\n"
+                  "channels: 16\n")
+            << example;
+    }
 }
