@@ -3,13 +3,14 @@
 // Implements: Ikelm_ctrl, IDispatch.
 //
 // IDispatch works through the type description of Ikelm_ctrl from the
-// embedded type library: names are looked up there (without regard to
-// case, as script engines expect) and Invoke lets it check and convert
-// the arguments and call the vtable entry.  Each of the 93 vtable entries
+// embedded type library: names are looked up in a table read from it
+// (without regard to case, as script engines expect) and Invoke lets it
+// check and convert the arguments and call the vtable entry.  Each of the 93 vtable entries
 // hands its arguments to the kelm_ctrl method of the same name and returns
 // that method's result unchanged (S_FALSE, a channel handle, -1).
 #include "kelm_object.h"
 
+#include "dispatch_names.h"
 #include "kelm_ctrl.h"
 #include "module.h"
 
@@ -70,6 +71,10 @@ HRESULT STDMETHODCALLTYPE dispatch_GetIDsOfNames(Ikelm_ctrl*, REFIID riid, LPOLE
     const HRESULT hr = module_type_info(IID_Ikelm_ctrl, &info);
     if (FAILED(hr))
         return hr;
+    // A script asks for one name at every call; argument names go to the
+    // type description.
+    if (count == 1)
+        return dispatch_id_of_name(info, names[0], ids);
     return ITypeInfo_GetIDsOfNames(info, names, count, ids);
 }
 

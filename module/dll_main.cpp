@@ -2,6 +2,7 @@
 // module's lock count and its path.
 #include "module.h"
 
+#include "dispatch_names.h"
 #include "kelm_object.h"
 #include "module_instance.h"
 
@@ -37,10 +38,12 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
     // Thread notifications stay on: the statically linked runtime relies on
     // them for its thread-local data.  The module registers no window class
     // (its window is a dialog of the system's classes), so detach has only
-    // the cached type descriptions to drop, and only on an explicit unload:
-    // at process exit oleaut32 may already be gone.
-    if (reason == DLL_PROCESS_DETACH && !reserved)
+    // the cached type descriptions and names to drop, and only on an
+    // explicit unload: at process exit oleaut32 may already be gone.
+    if (reason == DLL_PROCESS_DETACH && !reserved) {
+        dispatch_release_names();
         module_release_type_infos();
+    }
     return TRUE;
 }
 
