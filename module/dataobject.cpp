@@ -51,7 +51,7 @@ HGLOBAL wrap_metafile(HMETAFILE metafile, SIZEL himetric)
     METAFILEPICT* picture = memory ? static_cast<METAFILEPICT*>(GlobalLock(memory)) : nullptr;
     if (!picture) {
         if (memory)
-            GlobalFree(memory);
+            (void)GlobalFree(memory);  // our own unlocked block: nothing to report
         return nullptr;
     }
     picture->mm = MM_ANISOTROPIC;
@@ -82,7 +82,7 @@ HRESULT STDMETHODCALLTYPE dataobject_GetData(IDataObject* iface, FORMATETC* form
         return E_OUTOFMEMORY;
     HGLOBAL picture = wrap_metafile(metafile, extent);
     if (!picture) {
-        DeleteMetaFile(metafile);
+        (void)DeleteMetaFile(metafile);  // never handed out: nothing to report
         return E_OUTOFMEMORY;
     }
     medium->tymed = TYMED_MFPICT;

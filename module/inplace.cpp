@@ -55,12 +55,11 @@ void clip_window(HWND window, const RECT& position, const RECT* clip)
         (void)SetWindowRgn(window, nullptr, TRUE);  // no region: nothing to undo on failure
         return;
     }
-    if (IsRectEmpty(&visible))
-        SetRectEmpty(&visible);
-    OffsetRect(&visible, -position.left, -position.top);
+    // Without any overlap `visible` is empty, and so is the region.
+    (void)OffsetRect(&visible, -position.left, -position.top);  // fails only for a null rectangle
     HRGN region = CreateRectRgnIndirect(&visible);
     if (region && !SetWindowRgn(window, region, TRUE))
-        DeleteObject(region);  // the window took no ownership
+        (void)DeleteObject(region);  // the window took no ownership; nothing else to do
 }
 
 HRESULT place_window(HWND window, const RECT* position, const RECT* clip)

@@ -32,7 +32,7 @@ SIZE screen_pixels_per_inch()
     if (screen) {
         ppi.cx = GetDeviceCaps(screen, LOGPIXELSX);
         ppi.cy = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+        (void)ReleaseDC(nullptr, screen);  // the screen's common context: nothing to report
     }
     return ppi;
 }

@@ -159,7 +159,7 @@ int run(const Options& options)
             status |= run_message_loop();
     }
     // Destroying the frame destroys the container, which closes the control.
-    DestroyWindow(frame);
+    (void)DestroyWindow(frame);  // at the end of the run there is nothing left to do about a failure
     return status;
 }
 

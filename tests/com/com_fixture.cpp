@@ -79,6 +79,30 @@ void Com_Test::TearDown()
     OleUninitialize();
 }
 
+Canvas::Canvas()
+{
+    HDC screen = GetDC(nullptr);
+    memory = CreateCompatibleDC(screen);
+    bitmap = CreateCompatibleBitmap(screen, 200, 100);
+    ReleaseDC(nullptr, screen);
+    previous = SelectObject(memory, bitmap);
+    RECT all = {0, 0, 200, 100};
+    FillRect(memory, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+Canvas::~Canvas()
+{
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
+HRESULT Canvas::draw(IViewObject* view) const
+{
+    const RECTL bounds = {0, 0, 200, 100};
+    return view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, memory, &bounds, nullptr, nullptr, 0);
+}
+
 ULONG ref_count(IUnknown* object)
 {
     object->AddRef();

@@ -48,6 +48,25 @@ protected:
     Kelm_Module module;
 };
 
+// A white 200 by 100 bitmap in a memory device context, to draw into.
+class Canvas {
+public:
+    Canvas();
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    HDC dc() const { return memory; }
+    COLORREF pixel(int x, int y) const { return GetPixel(memory, x, y); }
+    // Draws the content aspect of `view` over the whole canvas.
+    HRESULT draw(IViewObject* view) const;
+
+private:
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+};
+
 // The reference count of `object`, read by an AddRef and a Release.
 ULONG ref_count(IUnknown* object);
 

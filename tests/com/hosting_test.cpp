@@ -96,6 +96,14 @@ TEST_F(Hosting_Test, TheWindowAndItsSixteenPanesLiveInTheSitesWindow)
     for (int item : pane_items)
         EXPECT_NE(GetDlgItem(dialog, item), nullptr) << "pane item " << item;
     EXPECT_EQ(number_of(control.get(), L"ScreenMode"), 1);
+    // Active in place the window paints itself; the view adds nothing.
+    Com_Ptr<IViewObject> view;
+    Canvas canvas;
+    ASSERT_EQ(ask(view, IID_IViewObject)->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, canvas.dc(),
+                                                nullptr, nullptr, nullptr, 0),
+              E_INVALIDARG) << "no bounds";
+    ASSERT_EQ(canvas.draw(view.get()), S_OK);
+    EXPECT_EQ(canvas.pixel(0, 50), RGB(255, 255, 255));
 }
 
 TEST_F(Hosting_Test, SizesFromTheContainerReachThePanes)

@@ -38,11 +38,6 @@ struct Outer : IUnknown {
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
 };
 
-COLORREF pixel(HDC dc, int x, int y)
-{
-    return GetPixel(dc, x, y);
-}
-
 } // namespace
 
 TEST_F(Com_Test, ClassObjectOnlyForTheControlsClass)
@@ -145,7 +140,7 @@ TEST_F(Com_Test, DescribesItsClassWithoutEventsErrorInfoOrForeignPages)
     CoTaskMemFree(list.pElems);
 }
 
-TEST_F(Com_Test, StartsAt645By485PixelsWithItsMiscStatus)
+TEST_F(Com_Test, StartsAt645By485PixelsAndTellsContainersItsStatus)
 {
     Com_Ptr<IOleObject> ole;
     make(ole, IID_IOleObject);
@@ -157,6 +152,16 @@ TEST_F(Com_Test, StartsAt645By485PixelsWithItsMiscStatus)
     DWORD status = 0;
     ASSERT_EQ(ole->GetMiscStatus(DVASPECT_CONTENT, &status), S_OK);
     EXPECT_EQ(status, 131473u);
+    Com_Ptr<IQuickActivate> quick;
+    ASSERT_EQ(ole->QueryInterface(IID_IQuickActivate, reinterpret_cast<void**>(quick.put())), S_OK);
+    QACONTAINER container = {};
+    QACONTROL control = {};
+    container.cbSize = sizeof container;
+    control.cbSize = sizeof control;
+    ASSERT_EQ(quick->QuickActivate(&container, &control), S_OK);
+    EXPECT_EQ(control.dwMiscStatus, 131473u);
+    EXPECT_EQ(control.dwViewStatus, static_cast<DWORD>(VIEWSTATUS_SOLIDBKGND | VIEWSTATUS_OPAQUE));
+    EXPECT_EQ(control.dwEventCookie, 0u) << "no events";
     EXPECT_EQ(ole->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), E_UNEXPECTED)
         << "no client site to activate in";
 }
@@ -165,24 +170,15 @@ TEST_F(Com_Test, DrawsTheStandardPictureOutsideInPlaceActivation)
 {
     Com_Ptr<IViewObject2> view;
     make(view, IID_IViewObject2);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 200, 100);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ previous = SelectObject(dc, bitmap);
-    RECT all = {0, 0, 200, 100};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    const RECTL bounds = {0, 0, 200, 100};
-    ASSERT_EQ(view->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0), S_OK);
-    EXPECT_EQ(pixel(dc, 0, 50), RGB(0, 0, 0)) << "the border";
-    EXPECT_EQ(pixel(dc, 5, 5), RGB(128, 128, 128)) << "the grey inside";
+    Canvas canvas;
+    ASSERT_EQ(canvas.draw(reinterpret_cast<IViewObject*>(view.get())), S_OK);
+    EXPECT_EQ(canvas.pixel(0, 50), RGB(0, 0, 0)) << "the border";
+    EXPECT_EQ(canvas.pixel(5, 5), RGB(128, 128, 128)) << "the grey inside";
     int caption = 0;
     for (int x = 20; x < 180; ++x)
-        caption += pixel(dc, x, 50) == RGB(0, 0, 0);
+        caption += canvas.pixel(x, 50) == RGB(0, 0, 0);
     EXPECT_GT(caption, 10) << "the caption runs through the middle";
-    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, dc, &bounds, nullptr, nullptr, 0),
+    const RECTL bounds = {0, 0, 200, 100};
+    EXPECT_EQ(view->Draw(DVASPECT_ICON, -1, nullptr, nullptr, nullptr, canvas.dc(), &bounds, nullptr, nullptr, 0),
               DV_E_DVASPECT);
-    SelectObject(dc, previous);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
