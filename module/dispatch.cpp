@@ -41,6 +41,15 @@ constexpr auto forward = &Forward<Member>::call;
 // entry can be wired to another member.
 #define KELM_WIRE(name) v->name = forward<&kelm_ctrl::name>
 
+// The interface's type description, for the calls that name no other
+// interface (riid IID_NULL).
+HRESULT dispatch_type_info(REFIID riid, ITypeInfo** info)
+{
+    if (!IsEqualIID(riid, IID_NULL))
+        return DISP_E_UNKNOWNINTERFACE;
+    return module_type_info(IID_Ikelm_ctrl, info);
+}
+
 HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfoCount(Ikelm_ctrl*, UINT* count)
 {
     if (!count)
@@ -65,10 +74,8 @@ HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfo(Ikelm_ctrl*, UINT index, LCID, IT
 HRESULT STDMETHODCALLTYPE dispatch_GetIDsOfNames(Ikelm_ctrl*, REFIID riid, LPOLESTR* names,
                                                  UINT count, LCID, DISPID* ids)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
-    const HRESULT hr = module_type_info(IID_Ikelm_ctrl, &info);
+    const HRESULT hr = dispatch_type_info(riid, &info);
     if (FAILED(hr))
         return hr;
     // A script asks for one name at every call; argument names go to the
@@ -82,10 +89,8 @@ HRESULT STDMETHODCALLTYPE dispatch_Invoke(Ikelm_ctrl* iface, DISPID member, REFI
                                           WORD flags, DISPPARAMS* params, VARIANT* result,
                                           EXCEPINFO* exception, UINT* bad_argument)
 {
-    if (!IsEqualIID(riid, IID_NULL))
-        return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
-    const HRESULT hr = module_type_info(IID_Ikelm_ctrl, &info);
+    const HRESULT hr = dispatch_type_info(riid, &info);
     if (FAILED(hr))
         return hr;
     // The members never raise error information; a failing member must

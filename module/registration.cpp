@@ -186,16 +186,11 @@ HRESULT remove_entries(const Registry_Entry (&entries)[N], const Parameters& par
 
 HRESULT register_type_library()
 {
-    wchar_t path[MAX_PATH];
-    if (!module_path(path, MAX_PATH))
-        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     ITypeLib* library = nullptr;
-    const HRESULT hr = module_type_library(&library);
-    if (FAILED(hr))
-        return hr;
-    const HRESULT registered = RegisterTypeLib(library, path, nullptr);
-    ITypeLib_Release(library);
-    return registered;
+    const HRESULT hr = module_type_library(REGKIND_REGISTER, &library);
+    if (SUCCEEDED(hr))
+        ITypeLib_Release(library);
+    return hr;
 }
 
 HRESULT unregister_type_library()
@@ -207,28 +202,20 @@ HRESULT unregister_type_library()
     return UnRegisterTypeLib(LIBID_kelmLib, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
 }
 
-HRESULT register_server()
+// Registration goes AppID, class, type library; unregistration takes the
+// class and the type library away first and the AppID last.  The first
+// failure ends either.
+HRESULT update_registry(bool registering)
 {
     Parameters parameters;
     HRESULT hr = make_parameters(&parameters);
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr) && registering)
         hr = write_entries(appid_entries, parameters);
     if (SUCCEEDED(hr))
-        hr = write_entries(class_entries, parameters);
+        hr = registering ? write_entries(class_entries, parameters) : remove_entries(class_entries, parameters);
     if (SUCCEEDED(hr))
-        hr = register_type_library();
-    return hr;
-}
-
-HRESULT unregister_server()
-{
-    Parameters parameters;
-    HRESULT hr = make_parameters(&parameters);
-    if (SUCCEEDED(hr))
-        hr = remove_entries(class_entries, parameters);
-    if (SUCCEEDED(hr))
-        hr = unregister_type_library();
-    if (SUCCEEDED(hr))
+        hr = registering ? register_type_library() : unregister_type_library();
+    if (SUCCEEDED(hr) && !registering)
         hr = remove_entries(appid_entries, parameters);
     return hr;
 }
@@ -238,7 +225,7 @@ HRESULT unregister_server()
 STDAPI DllRegisterServer()
 {
     try {
-        return register_server();
+        return update_registry(true);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -247,7 +234,7 @@ STDAPI DllRegisterServer()
 STDAPI DllUnregisterServer()
 {
     try {
-        return unregister_server();
+        return update_registry(false);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

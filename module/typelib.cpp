@@ -31,22 +31,22 @@ Cached_Type_Info* cache_entry(REFGUID guid)
 HRESULT load_type_info(REFGUID guid, ITypeInfo** info)
 {
     ITypeLib* library = nullptr;
-    const HRESULT hr = module_type_library(&library);
-    if (FAILED(hr))
-        return hr;
-    const HRESULT found = ITypeLib_GetTypeInfoOfGuid(library, guid, info);
-    ITypeLib_Release(library);
-    return found;
+    HRESULT hr = module_type_library(REGKIND_NONE, &library);
+    if (SUCCEEDED(hr)) {
+        hr = ITypeLib_GetTypeInfoOfGuid(library, guid, info);
+        ITypeLib_Release(library);
+    }
+    return hr;
 }
 
 } // namespace
 
-HRESULT module_type_library(ITypeLib** library)
+HRESULT module_type_library(REGKIND registration, ITypeLib** library)
 {
     wchar_t path[MAX_PATH];
     if (!module_path(path, MAX_PATH))
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    return LoadTypeLibEx(path, REGKIND_NONE, library);
+    return LoadTypeLibEx(path, registration, library);
 }
 
 HRESULT module_type_info(REFGUID guid, ITypeInfo** info)
