@@ -20,8 +20,7 @@ bool module_path(wchar_t* path, DWORD size);
 // pointer stays valid while the module is loaded, and a caller that hands
 // it on adds a reference of its own.
 HRESULT module_type_info(REFGUID guid, ITypeInfo** info);
-// Loads the embedded type library; REGKIND_REGISTER also registers it (with
-// the interface's entries) under the DLL's path.
-HRESULT module_type_library(REGKIND registration, ITypeLib** library);
+// Loads the embedded type library without registering anything.
+HRESULT module_type_library(ITypeLib** library);
 // Drops the cached type descriptions (process detach).
 void module_release_type_infos();

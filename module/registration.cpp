@@ -184,12 +184,18 @@ HRESULT remove_entries(const Registry_Entry (&entries)[N], const Parameters& par
     return S_OK;
 }
 
+// Registered under the DLL's path as hosts know it (loading with
+// REGKIND_REGISTER would write the path the loader resolved, "\\?\...").
 HRESULT register_type_library()
 {
+    wchar_t path[MAX_PATH];
     ITypeLib* library = nullptr;
-    const HRESULT hr = module_type_library(REGKIND_REGISTER, &library);
-    if (SUCCEEDED(hr))
+    HRESULT hr = module_path(path, MAX_PATH) ? module_type_library(&library)
+                                             : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+    if (SUCCEEDED(hr)) {
+        hr = RegisterTypeLib(library, path, nullptr);
         ITypeLib_Release(library);
+    }
     return hr;
 }
 

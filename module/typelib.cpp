@@ -31,7 +31,7 @@ Cached_Type_Info* cache_entry(REFGUID guid)
 HRESULT load_type_info(REFGUID guid, ITypeInfo** info)
 {
     ITypeLib* library = nullptr;
-    HRESULT hr = module_type_library(REGKIND_NONE, &library);
+    HRESULT hr = module_type_library(&library);
     if (SUCCEEDED(hr)) {
         hr = ITypeLib_GetTypeInfoOfGuid(library, guid, info);
         ITypeLib_Release(library);
@@ -41,12 +41,12 @@ HRESULT load_type_info(REFGUID guid, ITypeInfo** info)
 
 } // namespace
 
-HRESULT module_type_library(REGKIND registration, ITypeLib** library)
+HRESULT module_type_library(ITypeLib** library)
 {
     wchar_t path[MAX_PATH];
     if (!module_path(path, MAX_PATH))
         return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-    return LoadTypeLibEx(path, registration, library);
+    return LoadTypeLibEx(path, REGKIND_NONE, library);
 }
 
 HRESULT module_type_info(REFGUID guid, ITypeInfo** info)
