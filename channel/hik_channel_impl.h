@@ -43,6 +43,10 @@ private:
     template <class Record>
     int read_record(const char* status_format, int (Web_Service::*read)(int, Record*&), Record* copy,
                     bool log_always = false);
+    template <class Call>
+    int store_call(const char* status_format, Call call, int* answer);
+    template <class Call>
+    int store(const char* status_format, Call call);
     bool saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count);
 
     long stream_handle = -1;

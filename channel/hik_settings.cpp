@@ -77,12 +77,6 @@ void log_status_line(const char* format, int status)
 
 } // namespace
 
-// The answer of a store call, or -1 when the call itself failed.
-static int answer_of(int status, int answer)
-{
-    return status == 0 ? answer : -1;
-}
-
 // One read of a record from the server into `copy`: code 1 without a
 // service or when the call fails, -1 without a code when the answer holds
 // no record.  The status line is logged for a failed call, and for every
@@ -109,6 +103,31 @@ int Hik_Channel_Impl::read_record(const char* status_format, int (Web_Service::*
     return 0;
 }
 
+// One store call: its status line logged and its status returned, the
+// server's answer in `*answer` (-1 when the call failed).
+template <class Call>
+int Hik_Channel_Impl::store_call(const char* status_format, Call call, int* answer)
+{
+    *answer = -1;
+    const int status = call(*web_service, *answer);
+    log_status_line(status_format, status);
+    return status;
+}
+
+// An operation made of one store call: code 1 without a service, then the
+// server's answer, or -1 when the call failed.
+template <class Call>
+int Hik_Channel_Impl::store(const char* status_format, Call call)
+{
+    if (!web_service) {
+        set_last_error(1);
+        return -1;
+    }
+    Results_Scope results(web_service);
+    int answer = -1;
+    return store_call(status_format, call, &answer) == 0 ? answer : -1;
+}
+
 int Hik_Channel_Impl::ptz_op(int command, int range, int)
 {
     KELM_TRACE("Hik_Channel_Impl::ptz_op");
@@ -116,16 +135,11 @@ int Hik_Channel_Impl::ptz_op(int command, int range, int)
         Logger::instance().write(log_status, "server is not connect!!");
         return -1;
     }
-    if (!web_service) {
-        set_last_error(1);
-        return -1;
-    }
-    Results_Scope results(web_service);
     // The server takes no speed with a move.
-    int answer = -1;
-    const int status = web_service->ptzop(param.channel_index, accepted_ptz_command(command), range, answer);
-    log_status_line("Hik_Channel_Impl::ptz_op,return is [%d]", status);
-    return answer_of(status, answer);
+    const int op = accepted_ptz_command(command);
+    return store("Hik_Channel_Impl::ptz_op,return is [%d]", [&](Web_Service& service, int& answer) {
+        return service.ptzop(param.channel_index, op, range, answer);
+    });
 }
 
 int Hik_Channel_Impl::set_ptz(int type, int address, int port, int selection)
@@ -138,15 +152,9 @@ int Hik_Channel_Impl::set_ptz(int type, int address, int port, int selection)
         info.ptztype = type;
     if (selection & select_ptz_port)
         info.port = port;
-    if (!web_service) {
-        set_last_error(1);
-        return -1;
-    }
-    Results_Scope results(web_service);
-    int answer = -1;
-    const int status = web_service->set_ptzinfo(param.channel_index, &info, answer);
-    log_status_line("set_ptzinfo,return is [%d]\n", status);
-    return answer_of(status, answer);
+    return store("set_ptzinfo,return is [%d]\n", [&](Web_Service& service, int& answer) {
+        return service.set_ptzinfo(param.channel_index, &info, answer);
+    });
 }
 
 int Hik_Channel_Impl::get_ptz(Ptz_Para* para, int)
@@ -252,19 +260,20 @@ int Hik_Channel_Impl::set_video_effect(Video_Effect effect, int selection)
 
     // All three are sent whatever the earlier ones gave; the last one the
     // server took decides the answer.
+    const int channel_index = param.channel_index;
     int result = -1;
     int answer = -1;
-    int status = web_service->set_ibpmode(param.channel_index, &frames, answer);
-    log_status_line("set_ibpmode,return is [%d]\n", status);
-    if (status == 0)
+    if (store_call("set_ibpmode,return is [%d]\n", [&](Web_Service& service, int& r) {
+            return service.set_ibpmode(channel_index, &frames, r);
+        }, &answer) == 0)
         result = answer;
-    status = web_service->set_channelinfo(param.channel_index, &channel, answer);
-    log_status_line("set_channelinfo,return is [%d]\n", status);
-    if (status == 0)
+    if (store_call("set_channelinfo,return is [%d]\n", [&](Web_Service& service, int& r) {
+            return service.set_channelinfo(channel_index, &channel, r);
+        }, &answer) == 0)
         result = answer;
-    status = web_service->set_videoquantify(param.channel_index, &quantify, answer);
-    log_status_line("set_videoquantify,return is [%d]\n", status);
-    if (status == 0)
+    if (store_call("set_videoquantify,return is [%d]\n", [&](Web_Service& service, int& r) {
+            return service.set_videoquantify(channel_index, &quantify, r);
+        }, &answer) == 0)
         result = answer;
     return result;
 }
@@ -302,15 +311,9 @@ int Hik_Channel_Impl::set_caption(Osd_Logo logo, int selection)
         record.lx = logo.lx;
         record.ly = logo.ly;
     }
-    if (!web_service) {
-        set_last_error(1);
-        return -1;
-    }
-    Results_Scope results(web_service);
-    int answer = -1;
-    const int status = web_service->set_osdlogo(param.channel_index, &record, answer);
-    log_status_line("set_osdlogo,return is [%d]", status);
-    return answer_of(status, answer);
+    return store("set_osdlogo,return is [%d]", [&](Web_Service& service, int& answer) {
+        return service.set_osdlogo(param.channel_index, &record, answer);
+    });
 }
 
 // Answers 1 when the record was filled.
