@@ -264,6 +264,14 @@ HRESULT inplace_deactivate(Kelm_Object* object)
     return S_OK;
 }
 
+void inplace_release(Kelm_Object* object)
+{
+    release_context(object);
+    if (object->inplace_site)
+        IOleInPlaceSite_Release(object->inplace_site);
+    object->inplace_site = nullptr;
+}
+
 const IOleInPlaceObjectWindowlessVtbl kelm_inplaceobject_vtbl = {
     Outer_Unknown<IOleInPlaceObjectWindowless, impl_from_IOleInPlaceObjectWindowless>::QueryInterface,
     Outer_Unknown<IOleInPlaceObjectWindowless, impl_from_IOleInPlaceObjectWindowless>::AddRef,

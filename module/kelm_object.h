@@ -104,6 +104,9 @@ void oleobject_release(Kelm_Object* object);
 HRESULT inplace_activate(Kelm_Object* object, bool ui_activate);
 HRESULT inplace_hide(Kelm_Object* object);
 HRESULT inplace_deactivate(Kelm_Object* object);
+// Lets go of the in-place site, frame and document window without calling
+// them (final release).
+void inplace_release(Kelm_Object* object);
 
 // view.cpp: the view status, the painting outside in-place activation,
 // the extent conversions and dropping the view's sink.

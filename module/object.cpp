@@ -90,12 +90,7 @@ void destroy_object(Kelm_Object* object)
     oleobject_release(object);
     view_release(object);
     dataobject_release(object);
-    if (object->inplace_site)
-        IOleInPlaceSite_Release(object->inplace_site);
-    if (object->frame)
-        IOleInPlaceFrame_Release(object->frame);
-    if (object->doc_window)
-        IOleInPlaceUIWindow_Release(object->doc_window);
+    inplace_release(object);
     delete object;
     module_unlock();
 }
