@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "hikclient.h"
+#include "library_thread.h"
+#include "recorder.h"
 
 namespace {
 
@@ -31,7 +33,6 @@ Stream::Stream(const Stream_Target& target)
 
 Stream::~Stream()
 {
-    stop();
     if (settled)
         (void)CloseHandle(settled);
 }
@@ -40,7 +41,7 @@ bool Stream::start()
 {
     if (!settled)
         return false;
-    thread = CreateThread(nullptr, 0, &Stream::thread_main, this, 0, nullptr);
+    thread = start_library_thread(&Stream::thread_main, this);
     return thread != nullptr;
 }
 
@@ -54,20 +55,18 @@ HANDLE Stream::settled_event() const
 
 bool Stream::stop()
 {
-    stopping.store(true);
+    request_stop();
     if (thread) {
         if (WaitForSingleObject(thread, stop_wait_ms) != WAIT_OBJECT_0)
             return false;
-        (void)CloseHandle(thread);
+        (void)CloseHandle(thread);  // the thread has ended
         thread = nullptr;
     }
     if (socket != INVALID_SOCKET) {
         (void)closesocket(socket);  // nothing is left to send on it
         socket = INVALID_SOCKET;
     }
-    boost::mutex::scoped_lock guard(lock);
-    recorder.close();
-    return true;
+    return File_Writer::close(take_capture());
 }
 
 DWORD WINAPI Stream::thread_main(void* stream)
@@ -177,9 +176,13 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
     Picture_Values adjust;
     {
         boost::mutex::scoped_lock guard(lock);
-        recorder.write(header, payload);
+        if (recording)
+            record_frame(*recording, header, payload);  // queued; the writer does the I/O
         adjust = values;
     }
+    // A stream being stopped may belong to a pane that is closing.
+    if (stopping.load())
+        return;
     adjust_pixels(payload, adjust);
     if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height))) {
         painted.fetch_add(1);
@@ -187,16 +190,17 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
     }
 }
 
-bool Stream::start_capture(const char* path)
+File_Writer* Stream::start_capture(File_Writer* new_recording)
 {
     boost::mutex::scoped_lock guard(lock);
-    return recorder.open(path, target.channel);
+    File_Writer* replaced = recording;
+    recording = new_recording;
+    return replaced;
 }
 
-bool Stream::stop_capture()
+File_Writer* Stream::take_capture()
 {
-    boost::mutex::scoped_lock guard(lock);
-    return recorder.close();
+    return start_capture(nullptr);
 }
 
 void Stream::set_picture(const Picture_Values& new_values)

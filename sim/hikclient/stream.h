@@ -1,6 +1,6 @@
 // Stream: one live stream of one server channel.  A thread of its own
 // connects, logs in, receives frames, paints them into the display window
-// and hands them to the recorder.
+// and hands them to the recording, whose own writer takes them to disk.
 #pragma once
 
 #include <winsock2.h>
@@ -14,7 +14,7 @@
 #include <boost/thread/mutex.hpp>
 
 #include "picture.h"
-#include "recorder.h"
+#include "file_writer.h"
 #include "socket_io.h"
 #include "stream_protocol.h"
 
@@ -34,7 +34,7 @@ struct Stream_Target {
 class Stream {
 public:
     explicit Stream(const Stream_Target& target);
-    ~Stream();  // stops the thread first
+    ~Stream();  // only once stop() has ended the thread, or start() failed
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
@@ -43,13 +43,23 @@ public:
     // settled (the login answered, refused, or nothing to connect to); the
     // caller closes it.  Null when it cannot be duplicated.
     HANDLE settled_event() const;
-    // Ends the thread and closes the connection; false when the thread did
-    // not end in time (the stream must then be left alone, never deleted).
+    // Asks the thread to end without waiting; it paints no frame after this.
+    void request_stop() { stopping.store(true); }
+    // Ends the thread, closes the connection and the recording.  False when
+    // the thread did not end in time (see thread_ended) or the recording's
+    // file is left for its writer to close once the disk lets it.
     bool stop();
+    // False while the thread may still run: the stream must then be left
+    // alone, never deleted.
+    bool thread_ended() const { return thread == nullptr; }
 
     int state() const { return current_state.load(); }
-    bool start_capture(const char* path);
-    bool stop_capture();
+    uint16_t channel() const { return target.channel; }
+    // Makes `recording` the stream's recording; returns the one it replaces
+    // (null when none), for the caller to close outside every lock.
+    File_Writer* start_capture(File_Writer* recording);
+    // The running recording, taken from the stream; null when none.
+    File_Writer* take_capture();
     void set_picture(const Picture_Values& values);
     Picture_Values picture() const;
     DWORD frames_received() const { return received.load(); }
@@ -75,7 +85,7 @@ private:
     std::atomic<DWORD> received{0};
     std::atomic<DWORD> painted{0};
 
-    mutable boost::mutex lock;  // guards recorder and values
-    Recorder recorder;
+    mutable boost::mutex lock;  // guards recording and values; never held for I/O
+    File_Writer* recording = nullptr;
     Picture_Values values;
 };
