@@ -133,12 +133,45 @@ BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
 
 namespace {
 
-LONG start_stream(const Client_Info* info, HANDLE* settled);
-
-// How long MP4_ClientStart lets a connection settle before it returns: a
+// How long MP4_ClientStart leads the connection before it returns: a
 // server on the local network has answered the login by then, so the first
 // state read already tells the truth; a slower one is still "connecting".
-const DWORD settle_wait_ms = 500;
+const DWORD handshake_wait_ms = 500;
+
+// What a stream of `info` is started with; false when the library is not
+// started up.
+bool target_for(const Client_Info* info, Stream_Target* target)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    if (lib.startups == 0)
+        return false;
+    target->server_ip = info->server_ip;
+    target->port = lib.server_port;
+    target->channel = info->channel;
+    target->user_name = info->user_name;
+    target->password = info->password;
+    target->window = info->display_window;
+    return true;
+}
+
+// Enters a started stream into the table under a new handle; -1 when the
+// last clean-up came meanwhile, and the stream is stopped again.
+LONG adopt(Library& lib, Stream* stream)
+{
+    LONG handle;
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        handle = lib.next_handle++;
+        if (lib.startups > 0) {
+            lib.streams[handle] = stream;
+            return handle;
+        }
+    }
+    (void)stream->stop();  // a thread that does not end is kept below
+    release_or_keep(lib, handle, stream);
+    return -1;
+}
 
 } // namespace
 
@@ -147,32 +180,9 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
     if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
         !usable_text(info->password))
         return -1;
-    HANDLE settled = nullptr;
-    const LONG handle = start_stream(info, &settled);
-    // Waited on outside the lock, through a handle of its own, so other
-    // callers go on meanwhile and a stop cannot pull the event away.
-    if (settled) {
-        (void)WaitForSingleObject(settled, settle_wait_ms);  // still connecting is a state too
-        (void)CloseHandle(settled);
-    }
-    return handle;
-}
-
-namespace {
-
-LONG start_stream(const Client_Info* info, HANDLE* settled)
-{
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    if (lib.startups == 0)
-        return -1;
     Stream_Target target;
-    target.server_ip = info->server_ip;
-    target.port = lib.server_port;
-    target.channel = info->channel;
-    target.user_name = info->user_name;
-    target.password = info->password;
-    target.window = info->display_window;
+    if (!target_for(info, &target))
+        return -1;
     Stream* stream = new (std::nothrow) Stream(target);
     if (!stream)
         return -1;
@@ -180,13 +190,11 @@ LONG start_stream(const Client_Info* info, HANDLE* settled)
         delete stream;
         return -1;
     }
-    const LONG handle = lib.next_handle++;
-    lib.streams[handle] = stream;
-    *settled = stream->settled_event();
-    return handle;
+    // Led outside the lock and before the stream is in the table: other
+    // callers go on meanwhile, and no stop can reach the stream under it.
+    stream->lead_handshake(handshake_wait_ms);
+    return adopt(library(), stream);
 }
-
-} // namespace
 
 BOOL __stdcall MP4_ClientStop(LONG handle)
 {
