@@ -108,7 +108,7 @@ BOOL __stdcall MP4_ClientCleanup(void)
             lib.audio_stream = -1;
         }
     }
-    // Stopped outside the lock: the threads may take a slice to notice.
+    // Stopped outside the lock: the threads take a moment to end.
     stop_all(lib, ending);
     (void)WSACleanup();  // balances this user's WSAStartup; its sockets are closed by now
     return TRUE;
@@ -209,7 +209,7 @@ BOOL __stdcall MP4_ClientStop(LONG handle)
         if (lib.audio_stream == handle)
             lib.audio_stream = -1;
     }
-    // Stopped outside the lock: the thread may take a slice to notice.
+    // Stopped outside the lock: the thread takes a moment to end.
     const bool stopped = stream->stop();
     release_or_keep(lib, handle, stream);
     return stopped ? TRUE : FALSE;
