@@ -5,14 +5,13 @@
 // code page the log is read in.
 #include "hik_channel_impl.h"
 
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "hikclient.h"
 #include "logger.h"
 #include "method_trace.h"
 #include "text_convert.h"
+#include "unique_file.h"
 #include "web_service.h"
 
 #include <cstddef>
@@ -61,6 +60,29 @@ bool read_state(long handle, int* state)
     } catch (...) {
         return false;
     }
+}
+
+bool stream_running(long handle)
+{
+    int state = 0;
+    return read_state(handle, &state) && state == state_running;
+}
+
+bool file_exists(const char* path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Starts the library's capture into a new file.  A name already on disk is
+// never handed over: a library that replaces files would destroy it.
+Create_Outcome start_capture_as(long handle, char* path)
+{
+    if (file_exists(path))
+        return Create_Outcome::name_taken;
+    if (MP4_ClientStartCaptureFile(handle, path))
+        return Create_Outcome::created;
+    // Made meanwhile by another recording of the same second.
+    return file_exists(path) ? Create_Outcome::name_taken : Create_Outcome::failed;
 }
 
 } // namespace
@@ -210,16 +232,24 @@ int Hik_Channel_Impl::start_recorde(const std::wstring& directory)
         set_last_error(7);
         return -1;
     }
-    char path[record_path_bytes];
-    char name[128];
-    snprintf(name, sizeof name, "%d-%d.mp4", static_cast<int>(time(nullptr)), param.channel_index);
-    if (!wide_to_ansi(directory.c_str(), path, sizeof path) ||
-        strlen(path) + strlen(name) >= sizeof path) {
+    // A recording of a stream that delivers no frames would hold its header
+    // alone, and the host would take it for a recording under way.
+    if (!stream_running(stream_handle)) {
+        Logger::instance().write(log_status, "stream is not running, can't record!");
         set_last_error(9);
         return -1;
     }
-    strcat(path, name);
-    return MP4_ClientStartCaptureFile(stream_handle, path) ? 0 : -1;
+    char folder[record_path_bytes];
+    char path[record_path_bytes];
+    const long handle = stream_handle;
+    if (!wide_to_ansi(directory.c_str(), folder, sizeof folder) ||
+        !create_under_free_name(folder, param.channel_index, ".mp4", path, sizeof path,
+                                [handle](char* name) { return start_capture_as(handle, name); })) {
+        Logger::instance().write(log_status, "record file can't be created!");
+        set_last_error(9);
+        return -1;
+    }
+    return 0;
 }
 
 int Hik_Channel_Impl::stop_recorde()

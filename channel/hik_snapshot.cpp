@@ -2,14 +2,13 @@
 // web service and saved in a directory of the host's choice.
 #include "hik_channel_impl.h"
 
-#include <cstdio>
 #include <cstring>
-#include <ctime>
 
 #include "logger.h"
 #include "method_trace.h"
 #include "save_directory.h"
 #include "text_convert.h"
+#include "unique_file.h"
 #include "web_service.h"
 
 namespace {
@@ -17,24 +16,19 @@ namespace {
 const size_t directory_bytes = 260;
 const size_t directory_units = 130;
 const size_t picture_path_bytes = 512;
-const int most_same_second_pictures = 100;
 
-// Creates the picture file under a name not taken yet: "<seconds>-<channel>"
-// and, when two pictures fall in the same second, "-2", "-3" ... after it,
-// so an earlier picture is never replaced.
+// Creates the picture file under a name not taken yet, so that an earlier
+// picture of the same second is never replaced.
 HANDLE create_picture_file(const char* directory, int channel, char* path, size_t size)
 {
-    const int seconds = static_cast<int>(time(nullptr));
-    for (int copy = 1; copy <= most_same_second_pictures; ++copy) {
-        if (copy == 1)
-            snprintf(path, size, "%s%d-%d.jpg", directory, seconds, channel);
-        else
-            snprintf(path, size, "%s%d-%d-%d.jpg", directory, seconds, channel, copy);
-        HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
-    }
-    return INVALID_HANDLE_VALUE;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    (void)create_under_free_name(directory, channel, ".jpg", path, size, [&file](char* name) {
+        file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE)
+            return Create_Outcome::created;
+        return GetLastError() == ERROR_FILE_EXISTS ? Create_Outcome::name_taken : Create_Outcome::failed;
+    });  // the handle tells the outcome
+    return file;
 }
 
 } // namespace

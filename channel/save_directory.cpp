@@ -10,6 +10,14 @@ bool is_separator(char c)
     return c == ':' || c == '/' || c == '\\';
 }
 
+// The start of the next character in the system's code page.  Pieces are
+// split on characters, not bytes: in code page 936 the byte of '\\' is also
+// the second byte of many double-byte characters (淺 is 0x9C 0x5C).
+const char* next_character(const char* at)
+{
+    return IsDBCSLeadByte(static_cast<BYTE>(*at)) && at[1] ? at + 2 : at + 1;
+}
+
 // Appends `text` to `out` if it fits with the terminating zero.
 bool append(char* out, size_t size, size_t* used, const char* text, size_t length)
 {
@@ -45,10 +53,11 @@ bool normalise_directory(const char* path, char* out, size_t size)
             ++p;
         const char* piece = p;
         while (*p && !is_separator(*p))
-            ++p;
+            p = next_character(p);
         if (p == piece)
             break;
-        const bool fits = first ? append(out, size, &used, piece, 1) && append(out, size, &used, ":/", 2)
+        const size_t drive = next_character(piece) - piece;
+        const bool fits = first ? append(out, size, &used, piece, drive) && append(out, size, &used, ":/", 2)
                                 : append(out, size, &used, piece, p - piece) && append(out, size, &used, "/", 1);
         if (!fits) {
             memset(out, 0, size);

@@ -10,7 +10,8 @@ bool has_drive_letter(const char* path);
 
 // Writes the normal form of `path` into `out` (zero-filled, `size` bytes):
 // the first character of the first piece, ":/", then every further piece
-// followed by "/", pieces being split at ':', '/' and '\'.  D:\video\rec
+// followed by "/", pieces being split at the characters ':', '/' and '\'
+// (never inside a double-byte character of the system's code page).  D:\video\rec
 // gives D:/video/rec/, d:\\a//b\ gives d:/a/b/.  False, with `out` empty,
 // when the path has no piece at all or the result does not fit.
 bool normalise_directory(const char* path, char* out, size_t size);

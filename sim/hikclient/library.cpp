@@ -10,6 +10,7 @@
 
 #include <boost/thread/mutex.hpp>
 
+#include "recorder.h"
 #include "stream.h"
 
 namespace {
@@ -55,16 +56,28 @@ Result with_stream(LONG handle, Result unknown, Use use)
     return stream ? use(*stream, lib) : unknown;
 }
 
-// Stops every stream; a stream whose thread will not end is left running
-// rather than freed under its feet.
-void stop_all(Library& lib)
+// A stream whose thread has ended is freed.  One whose thread did not end
+// in time goes back into the table, never freed under its thread: a later
+// stop or the last clean-up tries again.
+void release_or_keep(Library& lib, LONG handle, Stream* stream)
 {
-    for (auto& entry : lib.streams) {
-        if (entry.second->stop())
-            delete entry.second;
+    if (stream->thread_ended()) {
+        delete stream;
+        return;
     }
-    lib.streams.clear();
-    lib.audio_stream = -1;
+    boost::mutex::scoped_lock guard(lib.lock);
+    lib.streams[handle] = stream;
+}
+
+// Stops the streams taken out of the table, all threads asked at once.
+void stop_all(Library& lib, std::map<LONG, Stream*>& ending)
+{
+    for (auto& entry : ending)
+        entry.second->request_stop();
+    for (auto& entry : ending) {
+        (void)entry.second->stop();  // a stream left running is kept below
+        release_or_keep(lib, entry.first, entry.second);
+    }
 }
 
 } // namespace
@@ -85,12 +98,19 @@ BOOL __stdcall MP4_ClientStartup(UINT, HWND)
 BOOL __stdcall MP4_ClientCleanup(void)
 {
     Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    if (lib.startups == 0)
-        return FALSE;
-    if (--lib.startups == 0)
-        stop_all(lib);
-    (void)WSACleanup();  // balances this user's WSAStartup
+    std::map<LONG, Stream*> ending;
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        if (lib.startups == 0)
+            return FALSE;
+        if (--lib.startups == 0) {
+            ending.swap(lib.streams);
+            lib.audio_stream = -1;
+        }
+    }
+    // Stopped outside the lock: the threads take a moment to end.
+    stop_all(lib, ending);
+    (void)WSACleanup();  // balances this user's WSAStartup; its sockets are closed by now
     return TRUE;
 }
 
@@ -113,12 +133,45 @@ BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
 
 namespace {
 
-LONG start_stream(const Client_Info* info, HANDLE* settled);
-
-// How long MP4_ClientStart lets a connection settle before it returns: a
+// How long MP4_ClientStart leads the connection before it returns: a
 // server on the local network has answered the login by then, so the first
 // state read already tells the truth; a slower one is still "connecting".
-const DWORD settle_wait_ms = 500;
+const DWORD handshake_wait_ms = 500;
+
+// What a stream of `info` is started with; false when the library is not
+// started up.
+bool target_for(const Client_Info* info, Stream_Target* target)
+{
+    Library& lib = library();
+    boost::mutex::scoped_lock guard(lib.lock);
+    if (lib.startups == 0)
+        return false;
+    target->server_ip = info->server_ip;
+    target->port = lib.server_port;
+    target->channel = info->channel;
+    target->user_name = info->user_name;
+    target->password = info->password;
+    target->window = info->display_window;
+    return true;
+}
+
+// Enters a started stream into the table under a new handle; -1 when the
+// last clean-up came meanwhile, and the stream is stopped again.
+LONG adopt(Library& lib, Stream* stream)
+{
+    LONG handle;
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        handle = lib.next_handle++;
+        if (lib.startups > 0) {
+            lib.streams[handle] = stream;
+            return handle;
+        }
+    }
+    (void)stream->stop();  // a thread that does not end is kept below
+    release_or_keep(lib, handle, stream);
+    return -1;
+}
 
 } // namespace
 
@@ -127,32 +180,9 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
     if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
         !usable_text(info->password))
         return -1;
-    HANDLE settled = nullptr;
-    const LONG handle = start_stream(info, &settled);
-    // Waited on outside the lock, through a handle of its own, so other
-    // callers go on meanwhile and a stop cannot pull the event away.
-    if (settled) {
-        (void)WaitForSingleObject(settled, settle_wait_ms);  // still connecting is a state too
-        (void)CloseHandle(settled);
-    }
-    return handle;
-}
-
-namespace {
-
-LONG start_stream(const Client_Info* info, HANDLE* settled)
-{
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    if (lib.startups == 0)
-        return -1;
     Stream_Target target;
-    target.server_ip = info->server_ip;
-    target.port = lib.server_port;
-    target.channel = info->channel;
-    target.user_name = info->user_name;
-    target.password = info->password;
-    target.window = info->display_window;
+    if (!target_for(info, &target))
+        return -1;
     Stream* stream = new (std::nothrow) Stream(target);
     if (!stream)
         return -1;
@@ -160,13 +190,11 @@ LONG start_stream(const Client_Info* info, HANDLE* settled)
         delete stream;
         return -1;
     }
-    const LONG handle = lib.next_handle++;
-    lib.streams[handle] = stream;
-    *settled = stream->settled_event();
-    return handle;
+    // Led outside the lock and before the stream is in the table: other
+    // callers go on meanwhile, and no stop can reach the stream under it.
+    stream->lead_handshake(handshake_wait_ms);
+    return adopt(library(), stream);
 }
-
-} // namespace
 
 BOOL __stdcall MP4_ClientStop(LONG handle)
 {
@@ -181,10 +209,10 @@ BOOL __stdcall MP4_ClientStop(LONG handle)
         if (lib.audio_stream == handle)
             lib.audio_stream = -1;
     }
-    // Stopped outside the lock: the thread may take a slice to notice.
-    if (stream->stop())
-        delete stream;
-    return TRUE;
+    // Stopped outside the lock: the thread takes a moment to end.
+    const bool stopped = stream->stop();
+    release_or_keep(lib, handle, stream);
+    return stopped ? TRUE : FALSE;
 }
 
 int __stdcall MP4_ClientGetState(LONG handle)
@@ -193,20 +221,44 @@ int __stdcall MP4_ClientGetState(LONG handle)
                        [](Stream& stream, Library&) { return stream.state(); });
 }
 
+// The file is created and closed outside every lock, so other callers go
+// on while the disk answers.  A capture starts only on a stream that is
+// receiving frames: on a dead one the file would hold its header alone.
 BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char* path)
 {
     if (!path || !*path)
         return FALSE;
-    return with_stream(handle, FALSE, [path](Stream& stream, Library&) {
-        return stream.start_capture(path) ? TRUE : FALSE;
+    uint16_t channel = 0;
+    if (!with_stream(handle, false, [&channel](Stream& stream, Library&) {
+            channel = stream.channel();
+            return stream.state() == HIK_STATE_RUNNING;
+        }))
+        return FALSE;
+    File_Writer* recording = start_recording(path, channel);
+    if (!recording)
+        return FALSE;
+    File_Writer* displaced = recording;
+    const bool attached = with_stream(handle, false, [&displaced](Stream& stream, Library&) {
+        displaced = stream.start_capture(displaced);
+        return true;
     });
+    // The stream's earlier recording, or the new one when the stream was
+    // stopped meanwhile; a file the disk holds up is closed by its writer.
+    (void)File_Writer::close(displaced);
+    return attached ? TRUE : FALSE;
 }
 
+// TRUE when a recording was running and its file is closed on return.
 BOOL __stdcall MP4_ClientStopCapture(LONG handle)
 {
-    return with_stream(handle, FALSE, [](Stream& stream, Library&) {
-        return stream.stop_capture() ? TRUE : FALSE;
+    File_Writer* recording = nullptr;
+    (void)with_stream(handle, false, [&recording](Stream& stream, Library&) {
+        recording = stream.take_capture();
+        return true;
     });
+    if (!recording)
+        return FALSE;
+    return File_Writer::close(recording) ? TRUE : FALSE;
 }
 
 BOOL __stdcall MP4_ClientAudioStart(LONG handle)

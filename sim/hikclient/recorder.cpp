@@ -1,45 +1,35 @@
 #include "recorder.h"
 
 #include <cstring>
+#include <new>
 
-bool Recorder::open(const char* path, uint32_t channel)
+File_Writer* start_recording(const char* path, uint32_t channel)
 {
-    close();
-    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
+    File_Writer* recording = File_Writer::create(path);
+    if (!recording)
+        return nullptr;
     Recording_Header header;
     memcpy(header.magic, "KREC", 4);
     header.version = STREAM_PROTOCOL_VERSION;
     header.channel = channel;
-    if (!write_bytes(&header, sizeof header)) {
-        close();
-        return false;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&header);
+    // The queue is empty: the header is always taken.
+    (void)recording->append(std::vector<uint8_t>(bytes, bytes + sizeof header));
+    return recording;
+}
+
+void record_frame(File_Writer& recording, const Stream_Frame_Header& header,
+                  const std::vector<uint8_t>& payload)
+{
+    // A frame refused by a lagging or failed disk, or left without memory
+    // for its copy, is missing from the file; the sequence numbers of the
+    // frames around it show the gap.
+    try {
+        std::vector<uint8_t> frame(sizeof header + payload.size());
+        memcpy(frame.data(), &header, sizeof header);
+        if (!payload.empty())
+            memcpy(frame.data() + sizeof header, payload.data(), payload.size());
+        (void)recording.append(std::move(frame));
+    } catch (const std::bad_alloc&) {
     }
-    return true;
-}
-
-void Recorder::write(const Stream_Frame_Header& header, const std::vector<uint8_t>& payload)
-{
-    if (!is_open())
-        return;
-    if (!write_bytes(&header, sizeof header) ||
-        !write_bytes(payload.data(), static_cast<DWORD>(payload.size())))
-        close();  // a full disk ends the recording; what was written stays readable
-}
-
-bool Recorder::close()
-{
-    if (!is_open())
-        return false;
-    (void)CloseHandle(file);  // nothing buffered of ours is lost on failure
-    file = INVALID_HANDLE_VALUE;
-    return true;
-}
-
-bool Recorder::write_bytes(const void* data, DWORD size)
-{
-    DWORD written = 0;
-    return WriteFile(file, data, size, &written, nullptr) && written == size;
 }

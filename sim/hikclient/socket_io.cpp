@@ -2,67 +2,85 @@
 
 namespace {
 
-const long slice_microseconds = 100 * 1000;
+const long network_events = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
 
-// Waits for the socket to become readable or writable (or to fail), one
-// slice at a time; false when stopped.
-bool wait_ready(SOCKET socket, bool for_write, const std::atomic<bool>& stop, bool* failed)
+// Milliseconds left of `timeout_ms` counted from `started`.
+DWORD left_of(DWORD timeout_ms, DWORD started)
 {
-    while (!stop.load()) {
-        fd_set ready, errors;
-        FD_ZERO(&ready);
-        FD_ZERO(&errors);
-        FD_SET(socket, &ready);
-        FD_SET(socket, &errors);
-        timeval slice = {0, slice_microseconds};
-        const int count = select(0, for_write ? nullptr : &ready, for_write ? &ready : nullptr,
-                                 &errors, &slice);
-        if (count == SOCKET_ERROR) {
-            *failed = true;
-            return true;
-        }
-        if (count > 0) {
-            *failed = FD_ISSET(socket, &errors) != 0;
-            return true;
-        }
-    }
-    return false;
+    if (timeout_ms == INFINITE)
+        return INFINITE;
+    const DWORD spent = GetTickCount() - started;
+    return spent < timeout_ms ? timeout_ms - spent : 0;
+}
+
+// Waits for the next network events of the socket, or the stop.
+Io_Result wait_for_network(Stream_Socket& connection, WSANETWORKEVENTS* events, DWORD timeout_ms)
+{
+    HANDLE waits[] = {connection.stop, connection.network};
+    const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, timeout_ms);
+    if (woken == WAIT_OBJECT_0)
+        return Io_Result::stopped;
+    if (woken == WAIT_TIMEOUT)
+        return Io_Result::timed_out;
+    if (woken != WAIT_OBJECT_0 + 1)
+        return Io_Result::failed;
+    // Also resets the event, so the next wait sleeps until something new.
+    return WSAEnumNetworkEvents(connection.socket, connection.network, events) == 0 ? Io_Result::done
+                                                                                   : Io_Result::failed;
+}
+
+// After an operation would block: waits until it may be tried again.
+Io_Result wait_to_retry(Stream_Socket& connection, DWORD timeout_ms = INFINITE)
+{
+    WSANETWORKEVENTS events;
+    return wait_for_network(connection, &events, timeout_ms);
 }
 
 } // namespace
 
-Io_Result connect_within(SOCKET socket, const sockaddr_in& address, const std::atomic<bool>& stop)
+bool begin_connect(Stream_Socket& connection, const sockaddr_in& address)
 {
-    u_long non_blocking = 1;
-    if (ioctlsocket(socket, FIONBIO, &non_blocking) == SOCKET_ERROR)
-        return Io_Result::failed;
-    if (connect(socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0)
-        return Io_Result::done;
-    if (WSAGetLastError() != WSAEWOULDBLOCK)
-        return Io_Result::failed;
-    bool failed = false;
-    if (!wait_ready(socket, true, stop, &failed))
-        return Io_Result::stopped;
-    int error = 0;
-    int length = sizeof error;
-    if (failed || getsockopt(socket, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
-        error != 0)
-        return Io_Result::failed;
+    connection.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    connection.network = WSACreateEvent();
+    if (connection.socket == INVALID_SOCKET || connection.network == WSA_INVALID_EVENT ||
+        WSAEventSelect(connection.socket, connection.network, network_events) == SOCKET_ERROR)
+        return false;
+    if (connect(connection.socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        connection.connected = true;
+        return true;
+    }
+    return WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
+Io_Result finish_connect(Stream_Socket& connection, DWORD timeout_ms)
+{
+    const DWORD started = GetTickCount();
+    while (!connection.connected) {
+        WSANETWORKEVENTS events;
+        const Io_Result woken = wait_for_network(connection, &events, left_of(timeout_ms, started));
+        if (woken != Io_Result::done)
+            return woken;
+        if (events.lNetworkEvents & FD_CONNECT) {
+            if (events.iErrorCode[FD_CONNECT_BIT] != 0)
+                return Io_Result::failed;
+            connection.connected = true;
+        }
+    }
     return Io_Result::done;
 }
 
-Io_Result send_all(SOCKET socket, const void* data, int size, const std::atomic<bool>& stop)
+Io_Result send_all(Stream_Socket& connection, const void* data, int size)
 {
     const char* bytes = static_cast<const char*>(data);
     while (size > 0) {
-        bool failed = false;
-        if (!wait_ready(socket, true, stop, &failed))
-            return Io_Result::stopped;
-        const int sent = failed ? SOCKET_ERROR : send(socket, bytes, size, 0);
+        const int sent = send(connection.socket, bytes, size, 0);
         if (sent == SOCKET_ERROR) {
-            if (!failed && WSAGetLastError() == WSAEWOULDBLOCK)
-                continue;
-            return Io_Result::closed;
+            if (WSAGetLastError() != WSAEWOULDBLOCK)
+                return Io_Result::closed;
+            const Io_Result woken = wait_to_retry(connection);
+            if (woken != Io_Result::done)
+                return woken;
+            continue;
         }
         bytes += sent;
         size -= sent;
@@ -70,23 +88,52 @@ Io_Result send_all(SOCKET socket, const void* data, int size, const std::atomic<
     return Io_Result::done;
 }
 
-Io_Result receive_all(SOCKET socket, void* data, int size, const std::atomic<bool>& stop)
+Io_Result receive_all(Stream_Socket& connection, void* data, int size)
 {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
-        bool failed = false;
-        if (!wait_ready(socket, false, stop, &failed))
-            return Io_Result::stopped;
-        const int got = failed ? SOCKET_ERROR : recv(socket, bytes, size, 0);
+        const int got = recv(connection.socket, bytes, size, 0);
         if (got == 0)
             return Io_Result::closed;
         if (got == SOCKET_ERROR) {
-            if (!failed && WSAGetLastError() == WSAEWOULDBLOCK)
-                continue;
-            return Io_Result::closed;
+            if (WSAGetLastError() != WSAEWOULDBLOCK)
+                return Io_Result::closed;
+            const Io_Result woken = wait_to_retry(connection);
+            if (woken != Io_Result::done)
+                return woken;
+            continue;
         }
         bytes += got;
         size -= got;
     }
     return Io_Result::done;
+}
+
+Io_Result receive_whole(Stream_Socket& connection, void* data, int size, DWORD timeout_ms)
+{
+    const DWORD started = GetTickCount();
+    for (;;) {
+        // Looked at, not taken: a part of it stays for receive_all.  (A part
+        // keeps the read event set; the rest follows within moments.)
+        const int waiting = recv(connection.socket, static_cast<char*>(data), size, MSG_PEEK);
+        if (waiting >= size)
+            return recv(connection.socket, static_cast<char*>(data), size, 0) == size ? Io_Result::done
+                                                                                      : Io_Result::closed;
+        if (waiting == 0 || (waiting == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK))
+            return Io_Result::closed;
+        const Io_Result woken = wait_to_retry(connection, left_of(timeout_ms, started));
+        if (woken != Io_Result::done)
+            return woken;
+    }
+}
+
+void close_connection(Stream_Socket& connection)
+{
+    if (connection.socket != INVALID_SOCKET)
+        (void)closesocket(connection.socket);  // nothing is left to send on it
+    if (connection.network != WSA_INVALID_EVENT)
+        (void)WSACloseEvent(connection.network);  // nothing waits on it any more
+    connection.socket = INVALID_SOCKET;
+    connection.network = WSA_INVALID_EVENT;
+    connection.connected = false;
 }

@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "hikclient.h"
+#include "library_thread.h"
+#include "recorder.h"
 
 namespace {
 
@@ -25,49 +27,61 @@ std::atomic<DWORD> library_frames_received{0};
 std::atomic<DWORD> library_frames_painted{0};
 
 Stream::Stream(const Stream_Target& target)
-    : target(target), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
+    : target(target), handed_over(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      stop_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
 {
+    connection.stop = stop_event;
 }
 
 Stream::~Stream()
 {
-    stop();
-    if (settled)
-        (void)CloseHandle(settled);
+    close_connection(connection);
+    for (HANDLE event : {handed_over, stop_event}) {
+        if (event)
+            (void)CloseHandle(event);  // nothing waits on it any more
+    }
 }
 
+// The thread is started before the caller waits on the server, so its
+// start overlaps the server's answer.
 bool Stream::start()
 {
-    if (!settled)
+    if (!handed_over || !stop_event)
         return false;
-    thread = CreateThread(nullptr, 0, &Stream::thread_main, this, 0, nullptr);
+    if (!begin_connection())
+        handshake = Handshake::over;
+    thread = start_library_thread(&Stream::thread_main, this);
     return thread != nullptr;
 }
 
-HANDLE Stream::settled_event() const
+void Stream::lead_handshake(DWORD wait_ms)
 {
-    HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), settled, GetCurrentProcess(), &copy, SYNCHRONIZE, FALSE, 0))
-        return nullptr;
-    return copy;
+    const DWORD started = GetTickCount();
+    while (handshake != Handshake::over) {
+        const DWORD spent = GetTickCount() - started;
+        if (spent >= wait_ms || !advance_handshake(wait_ms - spent))
+            break;
+    }
+    (void)SetEvent(handed_over);  // a valid event
+}
+
+void Stream::request_stop()
+{
+    stopping.store(true);
+    (void)SetEvent(stop_event);  // a valid event; the flag alone also ends the thread
 }
 
 bool Stream::stop()
 {
-    stopping.store(true);
+    request_stop();
     if (thread) {
         if (WaitForSingleObject(thread, stop_wait_ms) != WAIT_OBJECT_0)
             return false;
-        (void)CloseHandle(thread);
+        (void)CloseHandle(thread);  // the thread has ended
         thread = nullptr;
     }
-    if (socket != INVALID_SOCKET) {
-        (void)closesocket(socket);  // nothing is left to send on it
-        socket = INVALID_SOCKET;
-    }
-    boost::mutex::scoped_lock guard(lock);
-    recorder.close();
-    return true;
+    close_connection(connection);
+    return File_Writer::close(take_capture());
 }
 
 DWORD WINAPI Stream::thread_main(void* stream)
@@ -78,71 +92,90 @@ DWORD WINAPI Stream::thread_main(void* stream)
 
 void Stream::run()
 {
-    if (!connect_to_server() || !log_in())
+    HANDLE waits[] = {stop_event, handed_over};
+    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
         return;
-    settle(HIK_STATE_RUNNING);
-    receive_frames();
+    while (handshake != Handshake::over) {
+        if (!advance_handshake(INFINITE))
+            return;
+    }
+    if (current_state.load() == HIK_STATE_RUNNING)
+        receive_frames();
 }
 
 // A stop request keeps the state the stream had; a failure sets its own.
 void Stream::end_with(int state)
 {
     if (!stopping.load())
-        settle(state);
+        current_state.store(state);
 }
 
-void Stream::settle(int state)
-{
-    current_state.store(state);
-    (void)SetEvent(settled);
-}
-
-bool Stream::connect_to_server()
+// False, with the state "unreachable", when the address is unusable or
+// the socket cannot be made.
+bool Stream::begin_connection()
 {
     sockaddr_in address = {};
     address.sin_family = AF_INET;
     address.sin_port = htons(target.port);
     address.sin_addr.s_addr = inet_addr(target.server_ip.c_str());
-    if (address.sin_addr.s_addr == INADDR_NONE) {
-        end_with(HIK_STATE_UNREACHABLE);
-        return false;
-    }
-    socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (socket == INVALID_SOCKET) {
-        end_with(HIK_STATE_UNREACHABLE);
-        return false;
-    }
-    const Io_Result result = connect_within(socket, address, stopping);
-    if (result != Io_Result::done) {
+    if (address.sin_addr.s_addr == INADDR_NONE || !begin_connect(connection, address)) {
         end_with(HIK_STATE_UNREACHABLE);
         return false;
     }
     return true;
 }
 
-bool Stream::log_in()
+// One step of the handshake; false when `timeout_ms` passed first (the
+// step is then taken up again from where it stood).
+bool Stream::advance_handshake(DWORD timeout_ms)
 {
+    if (handshake == Handshake::connecting)
+        return connect_and_log_in(timeout_ms);
+    if (handshake == Handshake::awaiting_reply)
+        return take_login_reply(timeout_ms);
+    return true;
+}
+
+bool Stream::connect_and_log_in(DWORD timeout_ms)
+{
+    const Io_Result connected = finish_connect(connection, timeout_ms);
+    if (connected == Io_Result::timed_out)
+        return false;
+    handshake = Handshake::over;
+    if (connected != Io_Result::done) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return true;
+    }
     Stream_Login login = {};
     memcpy(login.magic, "KLGN", 4);
     login.version = STREAM_PROTOCOL_VERSION;
     login.channel = target.channel;
     copy_text(login.user_name, target.user_name);
     copy_text(login.password, target.password);
-    Stream_Login_Reply reply = {};
-    if (send_all(socket, &login, sizeof login, stopping) != Io_Result::done ||
-        receive_all(socket, &reply, sizeof reply, stopping) != Io_Result::done ||
-        !has_magic(reply.magic, "KACK")) {
+    // 88 bytes into the empty buffer of a new connection: never waits.
+    if (send_all(connection, &login, sizeof login) != Io_Result::done) {
         end_with(HIK_STATE_BROKEN_OFF);
-        return false;
+        return true;
     }
-    if (reply.status == STREAM_NO_SIGNAL) {
+    handshake = Handshake::awaiting_reply;
+    return true;
+}
+
+bool Stream::take_login_reply(DWORD timeout_ms)
+{
+    Stream_Login_Reply reply = {};
+    const Io_Result answered = receive_whole(connection, &reply, sizeof reply, timeout_ms);
+    if (answered == Io_Result::timed_out)
+        return false;
+    handshake = Handshake::over;
+    if (answered != Io_Result::done || !has_magic(reply.magic, "KACK"))
+        end_with(HIK_STATE_BROKEN_OFF);
+    else if (reply.status == STREAM_NO_SIGNAL)
         end_with(HIK_STATE_NO_SIGNAL);
-        return false;
-    }
-    if (reply.status != STREAM_ACCEPTED) {
+    else if (reply.status != STREAM_ACCEPTED)
         end_with(HIK_STATE_REFUSED);
-        return false;
-    }
+    else
+        end_with(HIK_STATE_RUNNING);
     return true;
 }
 
@@ -157,7 +190,7 @@ void Stream::receive_frames()
 
 bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload)
 {
-    if (receive_all(socket, header, sizeof *header, stopping) != Io_Result::done)
+    if (receive_all(connection, header, sizeof *header) != Io_Result::done)
         return false;
     // A frame that does not describe itself consistently ends the stream
     // rather than making the library allocate what a broken peer claims.
@@ -166,8 +199,7 @@ bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* pa
         header->payload_size != header->width * header->height * 3)
         return false;
     payload->resize(header->payload_size);
-    return receive_all(socket, payload->data(), static_cast<int>(payload->size()), stopping) ==
-           Io_Result::done;
+    return receive_all(connection, payload->data(), static_cast<int>(payload->size())) == Io_Result::done;
 }
 
 void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload)
@@ -177,9 +209,13 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
     Picture_Values adjust;
     {
         boost::mutex::scoped_lock guard(lock);
-        recorder.write(header, payload);
+        if (recording)
+            record_frame(*recording, header, payload);  // queued; the writer does the I/O
         adjust = values;
     }
+    // A stream being stopped may belong to a pane that is closing.
+    if (stopping.load())
+        return;
     adjust_pixels(payload, adjust);
     if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height))) {
         painted.fetch_add(1);
@@ -187,16 +223,17 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
     }
 }
 
-bool Stream::start_capture(const char* path)
+File_Writer* Stream::start_capture(File_Writer* new_recording)
 {
     boost::mutex::scoped_lock guard(lock);
-    return recorder.open(path, target.channel);
+    File_Writer* replaced = recording;
+    recording = new_recording;
+    return replaced;
 }
 
-bool Stream::stop_capture()
+File_Writer* Stream::take_capture()
 {
-    boost::mutex::scoped_lock guard(lock);
-    return recorder.close();
+    return start_capture(nullptr);
 }
 
 void Stream::set_picture(const Picture_Values& new_values)

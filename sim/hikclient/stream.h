@@ -1,6 +1,8 @@
-// Stream: one live stream of one server channel.  A thread of its own
-// connects, logs in, receives frames, paints them into the display window
-// and hands them to the recorder.
+// Stream: one live stream of one server channel.  The caller's thread
+// begins the connection and leads the login for as long as it waits; a
+// thread of the stream's own finishes what is left, receives frames, paints
+// them into the display window and hands them to the recording, whose own
+// writer takes them to disk.
 #pragma once
 
 #include <winsock2.h>
@@ -14,7 +16,7 @@
 #include <boost/thread/mutex.hpp>
 
 #include "picture.h"
-#include "recorder.h"
+#include "file_writer.h"
 #include "socket_io.h"
 #include "stream_protocol.h"
 
@@ -34,22 +36,33 @@ struct Stream_Target {
 class Stream {
 public:
     explicit Stream(const Stream_Target& target);
-    ~Stream();  // stops the thread first
+    ~Stream();  // only once stop() has ended the thread, or start() failed
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
+    // Begins connecting and starts the thread, which waits for hand_over.
     bool start();
-    // A new handle of the event that is set once the connection attempt has
-    // settled (the login answered, refused, or nothing to connect to); the
-    // caller closes it.  Null when it cannot be duplicated.
-    HANDLE settled_event() const;
-    // Ends the thread and closes the connection; false when the thread did
-    // not end in time (the stream must then be left alone, never deleted).
+    // Runs the connection and the login on the caller's thread for up to
+    // `wait_ms`, then hands what is left to the stream's thread.  A server
+    // nearby has answered by then, so the state tells the truth at once.
+    void lead_handshake(DWORD wait_ms);
+    // Asks the thread to end without waiting; it paints no frame after this.
+    void request_stop();
+    // Ends the thread, closes the connection and the recording.  False when
+    // the thread did not end in time (see thread_ended) or the recording's
+    // file is left for its writer to close once the disk lets it.
     bool stop();
+    // False while the thread may still run: the stream must then be left
+    // alone, never deleted.
+    bool thread_ended() const { return thread == nullptr; }
 
     int state() const { return current_state.load(); }
-    bool start_capture(const char* path);
-    bool stop_capture();
+    uint16_t channel() const { return target.channel; }
+    // Makes `recording` the stream's recording; returns the one it replaces
+    // (null when none), for the caller to close outside every lock.
+    File_Writer* start_capture(File_Writer* recording);
+    // The running recording, taken from the stream; null when none.
+    File_Writer* take_capture();
     void set_picture(const Picture_Values& values);
     Picture_Values picture() const;
     DWORD frames_received() const { return received.load(); }
@@ -58,24 +71,31 @@ public:
 private:
     static DWORD WINAPI thread_main(void* stream);
     void run();
-    bool connect_to_server();
-    bool log_in();
+    bool begin_connection();
+    bool advance_handshake(DWORD timeout_ms);
+    bool connect_and_log_in(DWORD timeout_ms);
+    bool take_login_reply(DWORD timeout_ms);
     void receive_frames();
     bool receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload);
     void deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload);
     void end_with(int state);
-    void settle(int state);
+
+    // Where the handshake stands.  The caller's thread moves it on until it
+    // sets `handed_over`; the stream's thread from then on.
+    enum class Handshake { connecting, awaiting_reply, over };
 
     const Stream_Target target;
-    SOCKET socket = INVALID_SOCKET;
+    Stream_Socket connection;
+    Handshake handshake = Handshake::connecting;
     HANDLE thread = nullptr;
-    HANDLE settled = nullptr;  // set once the state leaves "connecting"
+    HANDLE handed_over = nullptr;  // the caller's part of the handshake is over
+    HANDLE stop_event = nullptr;   // ends the thread's every wait
     std::atomic<bool> stopping{false};
     std::atomic<int> current_state;
     std::atomic<DWORD> received{0};
     std::atomic<DWORD> painted{0};
 
-    mutable boost::mutex lock;  // guards recorder and values
-    Recorder recorder;
+    mutable boost::mutex lock;  // guards recording and values; never held for I/O
+    File_Writer* recording = nullptr;
     Picture_Values values;
 };

@@ -15,6 +15,9 @@ TEST(SaveDirectory, NormalFormUsesTheDriveAndSlashes)
         {"C:/", "C:/"},
         {"::C:\\x", "C:/x/"},
         {"rec", "r:/"},  // the raw form; callers refuse it for lack of a drive
+        // Double-byte characters whose second byte is that of '\\': 淺水, 禱\籠
+        {"C:\\\x9c\x5c\xcb\xae", "C:/\x9c\x5c\xcb\xae/"},
+        {"D:\\\xb6\x5c\\\xbb\x5c", "D:/\xb6\x5c/\xbb\x5c/"},
     };
     for (const auto& c : cases) {
         char out[260];

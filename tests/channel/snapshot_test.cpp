@@ -57,6 +57,18 @@ TEST_F(Channel_Test, TwoSnapshotsInOneSecondAreBothKept)
     }
 }
 
+TEST_F(Channel_Test, DirectoriesNamedWithCharactersEndingInTheBackslashByteAreMade)
+{
+    auto channel = make_channel(2);
+    const wchar_t* const stems[] = {L"\u6dfa\u6c34", L"\u79b1", L"\u7c60"};  // 淺水, 禱, 籠
+    for (int i = 0; i < 3; ++i) {
+        const std::wstring folder = fresh_folder(stems[i]);
+        EXPECT_EQ(channel->snapshot(folder.c_str()), 0) << "stem " << i;
+        EXPECT_EQ(files_in(folder, L"*.jpg").size(), 1u) << "stem " << i;
+    }
+    EXPECT_EQ(channel->take_last_error(0, 0), 0);
+}
+
 TEST_F(Channel_Test, SnapshotDirectoriesThatCannotBeMadeFailWithCode7)
 {
     auto channel = make_channel(0);

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <ctime>
+#include <functional>
 
 #include "hik_channel_impl.h"
 #include "hikclient.h"
@@ -28,6 +29,61 @@ const char refused_line[] = "\xb7\xfe\xce\xf1\xb6\xcb\xbe\xdc\xbe\xf8\xb7\xc3\xc
 const char unreachable_line[] = "\xce\xde\xb7\xa8\xc1\xaa\xcf\xb5\xb7\xfe\xce\xf1\xb6\xcb\r\n";  // 无法联系服务端
 const char invalid_line[] = "\xce\xde\xd0\xa7\r\n";  // 无效
 const char connected_stem[] = "\xb7\xfe\xce\xf1\xb6\xcb\xd5\xfd\xb3\xa3 handle:";  // 服务端正常
+
+std::wstring fresh_recording_folder()
+{
+    const std::wstring folder = fresh_folder(L"rec") + L"\\";
+    EXPECT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    return folder;
+}
+
+DWORD milliseconds_taken_by(const std::function<void()>& call)
+{
+    const DWORD start = GetTickCount();
+    call();
+    return GetTickCount() - start;
+}
+
+// Named pipes that nobody reads, standing in for a disk that stops
+// answering: made under the names a recording of `channel` gets in this
+// second and the next (the folder being L"\\\\.\\pipe\\").
+class Stalled_Disk {
+public:
+    explicit Stalled_Disk(int channel)
+    {
+        const long now = static_cast<long>(time(nullptr));
+        for (long seconds : {now, now + 1}) {
+            const std::string name = "\\\\.\\pipe\\" + std::to_string(seconds) + "-" + std::to_string(channel) + ".mp4";
+            pipes.push_back(CreateNamedPipeA(name.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE, 1, 4096, 4096, 0, nullptr));
+            EXPECT_NE(pipes.back(), INVALID_HANDLE_VALUE);
+        }
+    }
+    ~Stalled_Disk()
+    {
+        for (HANDLE pipe : pipes)
+            CloseHandle(pipe);
+    }
+
+    // True when the recording that opened one of the pipes has closed it;
+    // what it wrote is read away to find out.
+    bool recording_closed() const
+    {
+        for (HANDLE pipe : pipes) {
+            DWORD waiting = 0;
+            BOOL open;
+            while ((open = PeekNamedPipe(pipe, nullptr, 0, nullptr, &waiting, nullptr)) && waiting > 0) {
+                std::vector<char> bytes(waiting);
+                ReadFile(pipe, bytes.data(), waiting, &waiting, nullptr);
+            }
+            if (!open && GetLastError() == ERROR_BROKEN_PIPE)
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::vector<HANDLE> pipes;
+};
 
 } // namespace
 
@@ -185,6 +241,75 @@ TEST_F(Channel_Test, ARecordingGrowsWhileRecordingAndReadsBackWhole)
     EXPECT_TRUE(recording.valid) << recording.problem;
     EXPECT_EQ(recording.channel, 5u);
     EXPECT_GE(recording.frames, 8u);
+}
+
+TEST_F(Channel_Test, RecordingNeedsAStreamThatDeliversFrames)
+{
+    const struct { const char* command; int channel; } dead_streams[] = {
+        {"stream break-after 10", 2},   // broken off by the server after a second
+        {"set-channel 3 signal 0", 3},  // accepted without a video signal
+    };
+    for (const auto& dead : dead_streams) {
+        ASSERT_TRUE(sim.ok(dead.command));
+        const std::wstring folder = fresh_recording_folder();
+        auto channel = make_channel(dead.channel);
+        ASSERT_EQ(channel->open_channel(), 0) << dead.command;
+        pump_for(2000);
+        EXPECT_EQ(channel->start_recorde(folder.c_str()), -1) << dead.command;
+        EXPECT_EQ(channel->take_last_error(0, 0), 9) << dead.command;
+        EXPECT_TRUE(files_in(folder, L"*.mp4").empty()) << dead.command;
+        channel->close_channel();
+    }
+}
+
+TEST_F(Channel_Test, RecordingsOfOneSecondAreAllKept)
+{
+    // Two panes showing one channel, and one of them recording again at once.
+    const std::wstring folder = fresh_recording_folder();
+    auto first = make_channel(2), second = make_channel(2);
+    ASSERT_EQ(first->open_channel(), 0);
+    ASSERT_EQ(second->open_channel(), 0);
+    ASSERT_EQ(first->start_recorde(folder.c_str()), 0);
+    ASSERT_EQ(second->start_recorde(folder.c_str()), 0);
+    ASSERT_EQ(first->stop_recorde(), 0);
+    ASSERT_EQ(first->start_recorde(folder.c_str()), 0);
+    pump_for(500);
+    EXPECT_EQ(first->stop_recorde(), 0);
+    EXPECT_EQ(second->stop_recorde(), 0);
+    first->close_channel();
+    second->close_channel();
+
+    const std::vector<std::wstring> files = files_in(folder, L"*.mp4");
+    ASSERT_EQ(files.size(), 3u);
+    for (const std::wstring& name : files) {
+        EXPECT_EQ(name.substr(name.find(L'-'), 2), L"-2") << narrow(name);
+        const Recording_Summary recording = read_recording(read_file_bytes(narrow(folder + name).c_str()));
+        EXPECT_TRUE(recording.valid) << narrow(name) << ": " << recording.problem;
+    }
+}
+
+TEST_F(Channel_Test, AStalledRecordingWriteHoldsUpNeitherStopNorClose)
+{
+    const wchar_t pipe_folder[] = L"\\\\.\\pipe\\";
+    Stalled_Disk stopped_disk(3), closed_disk(6);
+    auto stopped = make_channel(3), closed = make_channel(6);
+    ASSERT_EQ(stopped->open_channel(), 0);
+    ASSERT_EQ(closed->open_channel(), 0);
+    ASSERT_EQ(stopped->start_recorde(pipe_folder), 0);
+    ASSERT_EQ(closed->start_recorde(pipe_folder), 0);
+    pump_for(800);  // a frame fills each pipe; both writes now wait
+
+    EXPECT_LT(milliseconds_taken_by([&] { EXPECT_EQ(stopped->stop_recorde(), 0); }), 1000u);
+    EXPECT_TRUE(stopped_disk.recording_closed());
+    stopped->close_channel();
+    EXPECT_LT(milliseconds_taken_by([&] { EXPECT_EQ(closed->close_channel(), 0); }), 1000u);
+    EXPECT_TRUE(closed_disk.recording_closed());
+
+    DWORD painted_before = 0, painted_after = 0;
+    HIK_SimGetLibraryStats(nullptr, &painted_before);
+    pump_for(500);
+    HIK_SimGetLibraryStats(nullptr, &painted_after);
+    EXPECT_EQ(painted_after, painted_before) << "a closed channel's stream still paints";
 }
 
 TEST_F(Channel_Test, ARecordingWithoutADirectoryIsRefused)

@@ -9,6 +9,7 @@
 #include "dvr_sim.h"
 #include "hikclient.h"
 #include "test_window.h"
+#include "text_file.h"
 
 namespace {
 
@@ -144,6 +145,7 @@ TEST_F(Library_Test, AudioAndCaptureNeedAStream)
     char path[MAX_PATH];
     GetTempPathA(sizeof path, path);
     strcat(path, "kelm-library-test.mp4");
+    DeleteFileA(path);  // left by an earlier run
     EXPECT_FALSE(MP4_ClientStartCaptureFile(12345, path));
     EXPECT_FALSE(MP4_ClientStopCapture(12345));
 
@@ -153,8 +155,13 @@ TEST_F(Library_Test, AudioAndCaptureNeedAStream)
     EXPECT_TRUE(MP4_ClientAudioStop());
     EXPECT_FALSE(MP4_ClientStopCapture(handle)) << "nothing is being recorded";
     EXPECT_TRUE(MP4_ClientStartCaptureFile(handle, path));
+    Sleep(300);
     EXPECT_TRUE(MP4_ClientStopCapture(handle));
     EXPECT_FALSE(MP4_ClientStartCaptureFile(handle, nullptr));
+    const std::string recorded = read_file_bytes(path);
+    EXPECT_GT(recorded.size(), 12u);
+    EXPECT_FALSE(MP4_ClientStartCaptureFile(handle, path)) << "a recording is never replaced";
+    EXPECT_EQ(read_file_bytes(path), recorded);
     DeleteFileA(path);
 }
 
