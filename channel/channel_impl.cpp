@@ -7,6 +7,7 @@
 #include "logger.h"
 #include "method_trace.h"
 #include "ocx_log.h"
+#include "service_address.h"
 #include "text_convert.h"
 #include "web_service.h"
 
@@ -14,10 +15,13 @@ namespace {
 
 const size_t endpoint_bytes = 40;
 
-// A proxy for "http://" + address + ":8000", or null when the endpoint does
-// not fit its 40 bytes or the proxy cannot be made.
+// A proxy for "http://" + address + ":8000", or null when the address names
+// no host (service_address.h), the endpoint does not fit its 40 bytes or the
+// proxy cannot be made.
 Web_Service* make_web_service(const std::wstring& server_ip)
 {
+    if (!is_service_address(server_ip.c_str()))
+        return nullptr;
     const std::wstring endpoint = L"http://" + server_ip + L":8000";
     char narrow[endpoint_bytes];
     if (!wide_to_ansi(endpoint.c_str(), narrow, sizeof narrow))
