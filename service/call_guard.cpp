@@ -214,7 +214,7 @@ Call_Guard::Call_Guard(struct soap *soap_)
       started(), call_seconds(0), min_rate(0), expected(), result_type(0), status(0), answered(false),
       badly_framed(false), too_large(false), has_body(false), length_given(false), framed_by_length(false),
       announced(0), body_start(0), body_seen(0), closed(false), cut_off(false), over_budget(false),
-      root_seen(false), root_envelope(false), root_html(false), body_child_seen(false), stray(false),
+      root_seen(false), root_envelope(false), root_html(false), body_child_seen(false), verdict(0),
       after_space(false), references(0), received(0), allocated(0), array()
 {
     const Call_Limits &limits = rqweb_call_limits;
@@ -260,7 +260,8 @@ void Call_Guard::arm(const char *operation)
     announced = body_start = body_seen = 0;
     closed = cut_off = over_budget = false;
     root_seen = root_envelope = root_html = false;
-    body_child_seen = stray = false;
+    body_child_seen = false;
+    verdict = 0;
     references = 0;
     received = allocated = 0;
     array = Array_Scope();
@@ -298,6 +299,8 @@ size_t Call_Guard::on_receive(struct soap *soap, char *buffer, size_t size)
    body framed by its length ends where the length says. */
 size_t Call_Guard::receive(char *buffer, size_t size)
 {
+    if (verdict)
+        return 0;
     if (framed_by_length) {
         if (body_seen >= announced)
             return 0;
@@ -403,21 +406,38 @@ int Call_Guard::drain_body()
 int Call_Guard::on_element(struct soap *soap, const char *tag)
 {
     Call_Guard *self = guard_of(soap);
-    if (!self->answered)
+    const int code = self->check_element(tag);
+    return code ? self->refuse(code) : SOAP_OK;
+}
+
+/* The code an element ends the answer with, 0 when it may be read. */
+int Call_Guard::check_element(const char *tag)
+{
+    if (!answered)
         return SOAP_HTTP_ERROR; /* an answer without a status line is no answer */
-    const Declared_Size declared = self->trusted_declared_size();
-    int error = SOAP_OK;
-    if (soap->level == 0 && !self->root_seen)
-        self->see_root(tag);
-    else if (soap->part == SOAP_IN_BODY && soap->level == 2 && !self->body_child_seen)
-        self->see_body_child(tag);
+    const Declared_Size declared = trusted_declared_size();
+    int code = SOAP_OK;
+    if (soap->level == 0 && !root_seen)
+        see_root(tag);
+    else if (soap->part == SOAP_IN_BODY && soap->level == 2 && !body_child_seen)
+        see_body_child(tag);
     else if (soap->part == SOAP_IN_BODY && soap->level == 2)
-        error = self->see_independent(declared);
+        code = see_independent(declared);
     else if (soap->part == SOAP_IN_BODY)
-        error = self->see_result(tag, declared);
-    if (!error && (*soap->id || *soap->href) && ++self->references > rqweb_call_limits.max_references)
-        error = ws_too_many_references; /* stops reading before any resolution */
-    return error;
+        code = see_result(tag, declared);
+    if (!code && (*soap->id || *soap->href) && ++references > rqweb_call_limits.max_references)
+        code = ws_too_many_references; /* stops reading before any resolution */
+    return code;
+}
+
+/* Ends the answer here with code.  The runtime does not always pass on an
+   error of the element hook (the loop over an array's items ignores it), so
+   the guard keeps the code and gives the runtime nothing more to read. */
+int Call_Guard::refuse(int code)
+{
+    verdict = code;
+    soap->bufidx = soap->buflen;
+    return SOAP_USER_ERROR;
 }
 
 int Call_Guard::on_element_end(struct soap *soap, const char *tag1, const char *tag2)
@@ -454,10 +474,8 @@ void Call_Guard::see_body_child(const char *tag)
 int Call_Guard::see_independent(const Declared_Size &declared)
 {
     const struct soap_ilist *entry = *soap->id ? soap_lookup(soap, soap->id) : nullptr;
-    if (!entry) {
-        stray = true;
-        return SOAP_NO_METHOD; /* any code that stops the reading; outcome() reports the stray element */
-    }
+    if (!entry)
+        return ws_no_response;
     return check_decoded_type(entry->type, declared);
 }
 
@@ -593,6 +611,8 @@ bool Call_Guard::ended_early() const
 int Call_Guard::outcome(int code)
 {
     limit_runtime_allocations(soap, nullptr);
+    if (verdict)
+        return verdict;
     if (over_budget)
         return SOAP_EOM; /* also when the runtime skipped what it could not allocate and went on */
     if (code == SOAP_OK)
@@ -607,8 +627,6 @@ int Call_Guard::outcome(int code)
         return SOAP_HTTP_ERROR;
     if (root_seen && !root_envelope)
         return root_html ? ws_html_page : ws_version_mismatch;
-    if (stray)
-        return ws_no_response;
     if (soap->fault && is_fault_code(code))
         return fault_outcome(*soap_faultcode(soap));
     code = array_outcome(code);

@@ -83,6 +83,8 @@ private:
     static int on_http_header(struct soap *soap);
     static int on_header_field(struct soap *soap, const char *key, const char *value);
     static int on_element(struct soap *soap, const char *tag);
+    int check_element(const char *tag);
+    int refuse(int code);
     static int on_element_end(struct soap *soap, const char *tag1, const char *tag2);
     static int on_answer_end(struct soap *soap);
     static int on_send(struct soap *soap, const char **bytes, size_t *size);
@@ -136,7 +138,7 @@ private:
     bool root_envelope;
     bool root_html;
     bool body_child_seen;
-    bool stray;                  /* a body element after the response that nothing refers to */
+    int verdict;                 /* the code the guard ended the answer with, 0: none */
     bool after_space;            /* the last piece written was a single space */
     unsigned long references;    /* elements with an id or href read so far */
     unsigned long long received; /* bytes of the answer received so far */
