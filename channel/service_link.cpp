@@ -4,6 +4,7 @@
 
 #include <new>
 
+#include "service_address.h"
 #include "text_convert.h"
 #include "web_service.h"
 
@@ -15,6 +16,8 @@ const size_t endpoint_bytes = 40;
 
 Web_Service* make_web_service(const std::wstring& server_ip)
 {
+    if (!is_service_address(server_ip.c_str()))
+        return nullptr;
     const std::wstring endpoint = L"http://" + server_ip + L":8000";
     char narrow[endpoint_bytes];
     if (!wide_to_ansi(endpoint.c_str(), narrow, sizeof narrow))

@@ -9,6 +9,7 @@
 #include "bstr_text.h"
 #include "error_table.h"
 #include "screen.h"
+#include "service_address.h"
 
 void kelm_ctrl::reset_pane_record(int index)
 {
@@ -23,8 +24,9 @@ HRESULT kelm_ctrl::open_channel(BSTR svr_ip, LONG channel_index)
     if (!allowed(Gated_Member::open_channel))
         return S_FALSE;
     const wchar_t* address = bstr_text(svr_ip);
-    // An address must fit the per-pane record (19 units and the zero).
-    if (!*address || *address == L' ' || wcslen(address) >= pane_address_units || !active_screen)
+    // An address must name a host (service_address.h) and fit the per-pane
+    // record (19 units and the zero).
+    if (!is_service_address(address) || wcslen(address) >= pane_address_units || !active_screen)
         return S_FALSE;
     const int handle = rand();
     if (active_screen->open_channel(address, channel_index) == -1) {

@@ -23,9 +23,9 @@ const long no_login = -1;
 const time_t lockout_seconds = 180;
 const size_t login_text_bytes = 40;  // user names and passwords the service is given
 
-// An address the control may hand to the service: not empty, not starting
-// with a space.
-bool usable_address(const wchar_t* address)
+// A login without an address, or with one that starts with a space, is
+// the local login.
+bool names_a_server(const wchar_t* address)
 {
     return *address && *address != L' ';
 }
@@ -92,7 +92,7 @@ HRESULT kelm_ctrl::count_login_refusal()
 HRESULT kelm_ctrl::login(BSTR ip, BSTR username, BSTR password)
 {
     const wchar_t* address = bstr_text(ip);
-    if (!usable_address(address))
+    if (!names_a_server(address))
         return local_login(bstr_text(username), bstr_text(password));
     if (login_failures > 2) {
         if (lockout_now() - lockout_start > lockout_seconds)
@@ -139,7 +139,7 @@ HRESULT kelm_ctrl::get_error_msg(BSTR* message)
 HRESULT kelm_ctrl::get_svr_chnum(BSTR ipaddr)
 {
     const wchar_t* address = bstr_text(ipaddr);
-    std::unique_ptr<Web_Service> service(usable_address(address) ? make_web_service(address) : nullptr);
+    std::unique_ptr<Web_Service> service(make_web_service(address));
     ServerInfo_T* info = nullptr;
     if (service && service->get_serverinfo(info) == 0 && info) {
         svr_channel_cnt = info->channel_cnt;

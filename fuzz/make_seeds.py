@@ -88,6 +88,39 @@ SEEDS = {
     "snapshot-declared-16M": ("snapshot", http(response("snapshot", array("xsd:unsignedByte", [7], declared=16000000)))),
     "vodflist-href-breaks-off": ("get-vodflist", http(response("get-vodflist",
         '<out SOAP-ENC:arrayType="xsd:string[]"><item>a</item><item href="#a"/><item href="#">')[:-60])),
+    # answers refused since: body elements nothing refers to, declared sizes
+    # read as the runtime reads them, strict status line and Content-Length,
+    # items beyond the declared size, results of the wrong type, character
+    # references out of range
+    "logon-stray-arrays": ("logon", http(ENVELOPE % (
+        "<rqweb:logonResponse><r>8191</r></rqweb:logonResponse>"
+        + '<a SOAP-ENC:arrayType="xsd:string[1]" SOAP-ENC:offset="[-1999998]"></a>' * 40
+        + '<b SOAP-ENC:arrayType="xsd:string[2000000]0"></b>' * 40
+        + "".join('<c%d SOAP-ENC:arrayType="xsd:string[100000]"></c%d>' % (i, i) for i in range(40))))),
+    "logon-ids-inside": (
+        "logon", "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + response("logon", "<r>1</r>" + "".join(
+            '<a%d id="x%d" SOAP-ENC:arrayType="xsd:string[100000]"></a%d>' % (i, i, i) for i in range(100)))),
+    "snapshot-negative-offset": ("snapshot", http(response("snapshot",
+        '<out SOAP-ENC:arrayType="xsd:unsignedByte[1]" SOAP-ENC:offset="[-1999998]"><item>7</item></out>'))),
+    "snapshot-size-then-digit": ("snapshot", http(response("snapshot",
+        '<out SOAP-ENC:arrayType="xsd:unsignedByte[2000000]0"><item>7</item></out>'))),
+    "snapshot-items-beyond-size": ("snapshot", http(response("snapshot", array("xsd:unsignedByte", [1, 2, 3], declared=1)))),
+    "snapshot-text": ("snapshot", http(response("snapshot", "<out>hello</out>"))),
+    "snapshot-base64": ("snapshot", http(response("snapshot", '<out xsi:type="xsd:base64Binary">AAAA</out>'))),
+    "snapshot-href-record": ("snapshot", http(ENVELOPE % (
+        '<rqweb:snapshotResponse><out href="#a"/></rqweb:snapshotResponse>'
+        '<a id="a" xsi:type="rqweb:ServerInfo-T"><channel-cnt>4</channel-cnt></a>'))),
+    "serverinfo-string": ("get-serverinfo", http(response("get-serverinfo", '<out xsi:type="xsd:string">x</out>'))),
+    "serverinfo-nul-reference": ("get-serverinfo", http(response("get-serverinfo",
+        "<out><channel-cnt>4&#0;5</channel-cnt><name>a&#-1;b&#x-2;</name></out>"))),
+    "status-cut-to-16-bits": ("logon", http(response("logon", "<r>1</r>"), status="65736 OK")),
+    "status-not-http": ("logon", "FOO 200 \r\nContent-Length: 10\r\n\r\n" + response("logon", "<r>1</r>")),
+    "no-http-header": ("logon", response("logon", "<r>1</r>")),
+    "body-shorter-than-length": ("logon", "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n"
+                                 + response("logon", "<r>1</r>")),
+    "body-longer-than-length": ("logon", "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n"
+                                + response("logon", "<r>1</r>")),
+    "http404-negative-length": ("get-serverinfo", "HTTP/1.1 404 Not Found\r\nContent-Length: -33\r\n\r\nnot here"),
 }
 
 os.makedirs("seeds", exist_ok=True)

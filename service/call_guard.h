@@ -3,14 +3,17 @@
  * its limits and watched, and where the runtime's result becomes the code
  * callers see.
  *
- * A Call_Guard installs itself on a context: time-outs, size bounds, and
- * four hooks of the runtime: on the bytes received, on the HTTP header of
- * the answer, at the start of every element read, and on every piece
- * written.  Before each call it is armed with the operation; afterwards
- * outcome() turns the runtime's code into the proxy's.
+ * A Call_Guard installs itself on a context: time-outs, size bounds, an
+ * allocation budget, and hooks of the runtime: on the bytes received, on
+ * the HTTP header of the answer and each of its fields, at the start and at
+ * the end of every element read, at the end of a complete answer, and on
+ * every piece written.  Before each call it is armed with the operation;
+ * afterwards outcome() turns the runtime's code into the proxy's.
  */
 #ifndef KELM_SERVICE_CALL_GUARD_H
 #define KELM_SERVICE_CALL_GUARD_H
+
+#include "runtime_allocation.h"
 
 #include <chrono>
 #include <cstddef>
@@ -28,13 +31,18 @@ struct Call_Limits
     unsigned long max_message_bytes;
     unsigned long max_items;   /* items of one array */
     unsigned int max_depth;    /* element nesting */
-    int max_declared_items;    /* larger declared array sizes are read item by item */
+    long max_declared_items;   /* larger declared array sizes are read item by item */
     unsigned long max_references; /* elements of one answer carrying an id or an href */
+    /* What the runtime may allocate during one call: a base and so much per
+       byte of the answer received so far, never more than the most. */
+    unsigned long allocation_base;
+    unsigned long allocation_per_byte;
+    unsigned long max_allocation;
 };
 
 extern const Call_Limits rqweb_call_limits;
 
-class Call_Guard
+class Call_Guard final : private Allocation_Limit
 {
 public:
     explicit Call_Guard(struct soap *soap);
@@ -45,49 +53,97 @@ public:
        ("get-ptzinfo") whose response element the answer must hold. */
     void arm(const char *operation);
 
-    /* The code a caller sees for the runtime's code of this call. */
-    int outcome(int runtime_code) const;
+    /* The code a caller sees for the runtime's code of this call; ends the
+       call's allocation budget. */
+    int outcome(int runtime_code);
 
 private:
+    /* An array's size as the runtime will read it. */
+    struct Declared_Size
+    {
+        long items;  /* -1: read item by item */
+        long offset; /* its SOAP-ENC:offset */
+    };
+
+    /* An array being read, from its start tag to its end tag. */
+    struct Array_Scope
+    {
+        bool open;
+        unsigned int level; /* nesting level at which its start tag was read */
+        long declared;      /* items the runtime allocated, -1: read item by item */
+        long offset;        /* its SOAP-ENC:offset, as the runtime reads it */
+        long next;          /* index the runtime gives the next item */
+        int saved_mode;     /* the context's mode bits before the array */
+    };
+
+    bool allow(size_t bytes) override;
+    unsigned long long allocation_left() const;
+
     static size_t on_receive(struct soap *soap, char *buffer, size_t size);
     static int on_http_header(struct soap *soap);
+    static int on_header_field(struct soap *soap, const char *key, const char *value);
     static int on_element(struct soap *soap, const char *tag);
+    int check_element(const char *tag);
+    int refuse(int code);
+    static int on_element_end(struct soap *soap, const char *tag1, const char *tag2);
+    static int on_answer_end(struct soap *soap);
     static int on_send(struct soap *soap, const char **bytes, size_t *size);
+
+    size_t receive(char *buffer, size_t size);
     bool too_slow(size_t received);
+    int check_http_header(int parse_error);
+    void frame_body();
+    int drain_body();
     void see_root(const char *tag);
     void see_body_child(const char *tag);
-    int see_result(const char *tag);
-    void bound_declared_size();
+    int see_independent(const Declared_Size &declared);
+    int see_result(const char *tag, const Declared_Size &declared);
+    int check_decoded_type(int type, const Declared_Size &declared);
+    void open_array(const Declared_Size &declared);
+    void see_array_item();
+    Declared_Size trusted_declared_size();
     unsigned long long bytes_left() const;
+    unsigned long long body_consumed() const;
     bool ended_early() const;
+    int array_outcome(int runtime_code) const;
     int http_outcome(int runtime_code) const;
 
     struct soap *soap;
-    size_t (*receive)(struct soap *, char *, size_t);
+    size_t (*socket_receive)(struct soap *, char *, size_t);
     int (*http_parse)(struct soap *);
+    int (*http_parse_field)(struct soap *, const char *, const char *);
 
     /* armed per call */
     std::chrono::steady_clock::time_point started;
     int call_seconds;            /* whole-call bound of the operation */
     unsigned long min_rate;      /* least average bytes per second after the grace time, 0: none */
     char expected[96];           /* qualified name of the response element */
-    const char *array_item_type; /* item type of an array result, or null */
+    int result_type;             /* runtime type of an "out" result, 0 for "r" */
 
     /* seen during the call */
     int status;                  /* HTTP status of the answer, as received */
     bool answered;               /* its status line has been read */
+    bool badly_framed;           /* status line or Content-Length unreadable */
+    bool too_large;              /* announced above the message bound */
     bool has_body;               /* it announced a body */
-    unsigned long long body_start; /* bytes received before the body */
+    bool length_given;           /* it carried a Content-Length */
+    bool framed_by_length;       /* the body ends after `announced` bytes */
     unsigned long long announced;  /* Content-Length, 0 when none */
+    unsigned long long body_start; /* bytes received before the body */
+    unsigned long long body_seen;  /* body bytes handed to the runtime */
     bool closed;                 /* the peer closed the connection */
     bool cut_off;                /* the guard ended the answer: over its time bound */
+    bool over_budget;            /* the runtime was refused an allocation */
     bool root_seen;              /* the root element's name has been read */
     bool root_envelope;
     bool root_html;
     bool body_child_seen;
+    int verdict;                 /* the code the guard ended the answer with, 0: none */
     bool after_space;            /* the last piece written was a single space */
     unsigned long references;    /* elements with an id or href read so far */
     unsigned long long received; /* bytes of the answer received so far */
+    unsigned long long allocated; /* bytes the runtime allocated during the call */
+    Array_Scope array;
 };
 
 #endif

@@ -8,6 +8,7 @@
 
 #include "call_guard.h"
 #include "rqweb_namespaces.h"
+#include "service_address.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -62,8 +63,9 @@ void Web_Service::release_results()
     soap_end(soap);
 }
 
-/* One call: refuse without a context or endpoint (the output untouched),
-   arm the guard, call, and report the guard's reading of the result.  The
+/* One call: refuse without a context or without an endpoint that names a
+   host (the output untouched), arm the guard, call, and report the guard's
+   reading of the result.  The
    generated call function resets the output once the request has been sent
    and sets it only from a complete answer. */
 template <class Invoke>
@@ -71,7 +73,7 @@ int Web_Service::call(const char *operation, Invoke invoke)
 {
     if (!soap || !guard)
         return SOAP_EOM;
-    if (!endpoint || !*endpoint)
+    if (!is_service_endpoint(endpoint))
         return ws_no_connection;
     guard->arm(operation);
     return guard->outcome(invoke());

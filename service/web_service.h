@@ -16,6 +16,21 @@
  * most 2 Mi items, elements nested at most 64 deep, at most 4,096 elements
  * with an id or href.  A call cut off by a time bound returns -1, as one
  * whose server closed the connection early.
+ *
+ * Memory is bounded by the answer: during a call the runtime may allocate
+ * 2 MiB plus twice the bytes received so far, at most 32 MiB; past that the
+ * call fails with 20.  A declared array size is believed only as the
+ * runtime reads it, up to 100,000 items, as far as the rest of the
+ * announced body can hold items and the budget can pay for them; otherwise
+ * the items are read one by one.  Nothing is built for a body element after
+ * the response that no reference names: the call fails with 3.
+ *
+ * The answer must be HTTP/1.x with a status from 100 to 599 and a plain
+ * Content-Length (or none): anything else fails with 29.  Nothing past the
+ * Content-Length is read, and a body shorter than it fails with -1.
+ *
+ * The endpoint must be "http://HOST[:PORT...]" (service_address.h); any
+ * other is refused with 25 before anything is opened.
  */
 #ifndef KELM_SERVICE_WEB_SERVICE_H
 #define KELM_SERVICE_WEB_SERVICE_H
@@ -23,13 +38,19 @@
 #include "rqwebH.h"
 
 /* What a call returns.  Codes that are not listed are the runtime's own
-   codes for transport, HTTP and XML errors (4 for a type error, 7 for an
-   array index out of range, ...). */
+   codes for transport, HTTP and XML errors: 4 for a type error (also a
+   result or referenced element whose xsi:type is not the expected type, and
+   text inside an array), 5 for malformed XML (also a character reference
+   to 0 or below), 7 for an array index out of range (also an item beyond
+   the declared size), 20 for an answer that needs more memory than its size
+   allows, 29 for an answer that is not HTTP/1.x with a readable status line
+   and Content-Length, ... */
 enum Web_Service_Code {
     ws_ok = 0,
     ws_client_fault = 1,       /* fault "SOAP-ENV:Client" or "SOAP-ENV:Sender" */
     ws_server_fault = 2,       /* fault "SOAP-ENV:Server" or "SOAP-ENV:Receiver" */
-    ws_no_response = 3,        /* the body held neither the response nor a fault */
+    ws_no_response = 3,        /* the body held neither the response nor a fault, or an
+                                  element after the response that no reference names */
     ws_must_understand = 8,    /* fault "SOAP-ENV:MustUnderstand", or such a header entry */
     ws_other_fault = 12,       /* fault with any other faultcode */
     ws_empty_answer = 14,      /* status 200 without a body */

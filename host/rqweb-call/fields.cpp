@@ -114,12 +114,17 @@ char names_buffer[256];
 
 } // namespace
 
+/* Decimal only, an optional minus sign and digits: "010" is ten, and a
+   leading space, a plus sign or "0x" are refused rather than guessed at. */
 bool parse_int(const char *text, int &value)
 {
+    const char *digits = *text == '-' ? text + 1 : text;
+    if (*digits < '0' || *digits > '9')
+        return false;
     char *end = nullptr;
     errno = 0;
-    const long number = std::strtol(text, &end, 0);
-    if (!*text || *end || errno || number < INT_MIN || number > INT_MAX)
+    const long long number = std::strtoll(text, &end, 10);
+    if (*end || errno || number < INT_MIN || number > INT_MAX)
         return false;
     value = static_cast<int>(number);
     return true;

@@ -67,15 +67,17 @@ const char html_page[] =
 std::string references_body(const std::string &operation, long count)
 {
     const bool array = operation == "snapshot" || operation == "get-vodflist" || operation == "get-vcardsn";
+    const bool record = !array && answers_out(operation);
     const char *type = operation == "snapshot" ? "xsd:unsignedByte" : array ? "xsd:string" : "xsd:int";
+    /* a record result's chain carries no xsi:type: each link is the record */
+    const std::string typed = record ? "" : std::string(" xsi:type=\"") + type + "\"";
     std::string result, independent;
     for (long i = 0; i < count; ++i) {
         const std::string id = "i" + std::to_string(i);
         if (array)
             result += "<item href=\"#" + id + "\"/>";
         const std::string next = !array && i + 1 < count ? " href=\"#i" + std::to_string(i + 1) + "\"" : "";
-        independent += "<mr id=\"" + id + "\" xsi:type=\"" + type + "\"" + next + ">" + std::to_string(i % 256)
-                       + "</mr>";
+        independent += "<mr id=\"" + id + "\"" + typed + next + ">" + std::to_string(i % 256) + "</mr>";
     }
     if (array)
         result = array_element(type, count, result);

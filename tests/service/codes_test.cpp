@@ -4,8 +4,11 @@
  * (null, 0, false) once it did and the answer was not a result.
  */
 
+#include "service_address.h"
 #include "service_fixture.h"
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -168,4 +171,105 @@ TEST_F(Service_Test, AnAnswerAboveTheSizeBoundIsRefused)
     PtzInfo_T *out = poison;
     EXPECT_EQ(ws_too_large, service->get_ptzinfo(1, out));
     EXPECT_EQ(nullptr, out);
+}
+
+TEST(ServiceAddress, AHostAndAtMostAPortOnly)
+{
+    struct Case
+    {
+        const char *address;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"10.0.0.5", true},  {"dvr-7.site_a.lan", true}, {"10.0.0.5:8001", true}, {"h:1", true},
+        {"h:65535", true},   {"", false},                {" ", false},            {"/", false},
+        {":80", false},      {"?x", false},              {"/x", false},           {" 10.0.0.5", false},
+        {"10.0.0.5 ", false}, {"host/evil?x=", false},   {"h#f", false},          {"a@b", false},
+        {"h:0", false},      {"h:65536", false},         {"h:123456", false},     {"h:", false},
+        {"h:8001:8000", false}, {"[::1]", false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.accepted, is_service_address(c.address)) << '"' << c.address << '"';
+        const std::string narrow = c.address;
+        EXPECT_EQ(c.accepted, is_service_address(std::wstring(narrow.begin(), narrow.end()).c_str())) << c.address;
+    }
+}
+
+namespace {
+
+/* Standard input and output of the process replaced by pipes for as long as
+   it lives: one byte waits in the input. */
+class Stdio_Pipes
+{
+public:
+    Stdio_Pipes()
+    {
+        std::fflush(stdout);
+        saved_in = _dup(0);
+        saved_out = _dup(1);
+        if (_pipe(in, 64, _O_BINARY) != 0 || _pipe(out, 64, _O_BINARY) != 0)
+            return;
+        (void)_write(in[1], "x", 1); /* the test reads it back below */
+        (void)_dup2(in[0], 0);
+        (void)_dup2(out[1], 1);
+    }
+    ~Stdio_Pipes()
+    {
+        (void)_dup2(saved_in, 0);
+        (void)_dup2(saved_out, 1);
+    }
+    /* Bytes still waiting in the input, and bytes written to the output. */
+    DWORD waiting_input() const { return available(in[0]); }
+    DWORD written_output() const { return available(out[0]); }
+
+private:
+    static DWORD available(int fd)
+    {
+        DWORD bytes = 0;
+        (void)PeekNamedPipe(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), nullptr, 0, nullptr, &bytes, nullptr);
+        return bytes;
+    }
+    int saved_in, saved_out;
+    int in[2] = {-1, -1};
+    int out[2] = {-1, -1};
+};
+
+} // namespace
+
+/* The runtime would take an endpoint without a host for standard input and
+   output, and send a path or query as the request's target. */
+TEST(ServiceCodes, EndpointsWithoutAPlainHostAreRefused)
+{
+    const char *endpoints[] = {
+        "", "http://", "http://:8000", "http:// :8000", "http:///:8000", "http://?x:8000", "http:///x:8000",
+        "http://127.0.0.1/evil?x=:8000", "http://127.0.0.1#f:8000", "http://u@127.0.0.1:8000",
+        "http://127.0.0.1 :8000", "udp://127.0.0.1:8000", "127.0.0.1:8000",
+    };
+    DWORD input = 0, output = 0;
+    {
+        Stdio_Pipes pipes;
+        for (const char *endpoint : endpoints) {
+            Web_Service service(endpoint);
+            PtzInfo_T *out = poison;
+            const int code = service.get_ptzinfo(1, out);
+            if (code != ws_no_connection || out != poison) {
+                std::fprintf(stderr, "\"%s\": code %d\n", endpoint, code);
+                ADD_FAILURE();
+            }
+        }
+        input = pipes.waiting_input();
+        output = pipes.written_output();
+    }
+    EXPECT_EQ(1u, input) << "standard input was read";
+    EXPECT_EQ(0u, output) << "something was written to standard output";
+}
+
+/* "ADDRESS:PORT" typed for a site behind port forwarding becomes
+   "http://ADDRESS:PORT:8000"; the runtime takes the first port. */
+TEST_F(Service_Test, AnAddressWithItsOwnPortIsCalledThere)
+{
+    Web_Service forwarded(("http://" + sim->address() + ":8000:8000").c_str());
+    PtzInfo_T *out = nullptr;
+    EXPECT_EQ(0, forwarded.get_ptzinfo(1, out));
+    EXPECT_NE(nullptr, out);
 }

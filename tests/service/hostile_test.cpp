@@ -195,6 +195,15 @@ int stand_in_close(struct soap *, SOAP_SOCKET)
     return SOAP_OK;
 }
 
+/* Makes the proxy send nowhere and read canned_answer. */
+void use_stand_in(Web_Service &service)
+{
+    service.soap->fopen = stand_in_open;
+    service.soap->fsend = stand_in_send;
+    service.soap->frecv = stand_in_receive;
+    service.soap->fclosesocket = stand_in_close;
+}
+
 std::string http_200(const std::string &body)
 {
     return "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: " + std::to_string(body.size())
@@ -259,10 +268,7 @@ TEST(ServiceHostile, MemoryStaysFlatOverManyFailingCalls)
 {
     Web_Service service("http://dvr.invalid:8000");
     ASSERT_NE(nullptr, service.soap);
-    service.soap->fopen = stand_in_open;
-    service.soap->fsend = stand_in_send;
-    service.soap->frecv = stand_in_receive;
-    service.soap->fclosesocket = stand_in_close;
+    use_stand_in(service);
     size_t after_100 = 0;
     int failed = 0;
     for (int i = 0; i < 10000; ++i) {
@@ -280,4 +286,137 @@ TEST(ServiceHostile, MemoryStaysFlatOverManyFailingCalls)
     EXPECT_LT(after_10000, after_100 + 1024 * 1024) << after_100 << " -> " << after_10000;
     std::printf("committed after 100 calls: %lu KiB, after 10,000: %lu KiB\n",
                 static_cast<unsigned long>(after_100 / 1024), static_cast<unsigned long>(after_10000 / 1024));
+}
+
+namespace {
+
+/* The highest the process's resident memory has been (Wine keeps no peak
+   of the committed memory; the runtime fills what it allocates, so it is
+   resident). */
+size_t peak_resident_bytes()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters) ? counters.PeakWorkingSetSize : 0;
+}
+
+enum class Hostile_Call { logon, snapshot, serverinfo };
+
+/* The call the answer is for; count is the array's size when it has one. */
+int call_for(Web_Service &service, Hostile_Call call, int &count)
+{
+    int r = 0;
+    Byte_Array *picture = nullptr;
+    ServerInfo_T *info = nullptr;
+    switch (call) {
+    case Hostile_Call::logon: return service.logon("admin", "12345", r);
+    case Hostile_Call::serverinfo: return service.get_serverinfo(info);
+    default: break;
+    }
+    const int code = service.snapshot(1, picture);
+    count = picture ? picture->__size : -1;
+    return code;
+}
+
+std::string logon_and(const std::string &after)
+{
+    return envelope("<rqweb:logonResponse><r>8191</r></rqweb:logonResponse>" + after);
+}
+
+/* Elements with ids of their own, each declaring 100,000 texts. */
+std::string numbered_arrays(int count)
+{
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += "<a id=\"x" + std::to_string(i) + "\" SOAP-ENC:arrayType=\"xsd:string[100000]\"></a>";
+    return text;
+}
+
+std::string picture_of(const std::string &out)
+{
+    return http_200(response("snapshot", out));
+}
+
+} // namespace
+
+/* Answers a broken or hostile server sends, each failing with its code (or,
+   for declared sizes the runtime would misread and for arrays the answer
+   cannot pay for, decoding the items sent) while the process's peak memory
+   stays within the case's bound.  The peak
+   only grows, so the bounds never decrease down the table. */
+TEST(ServiceHostile, AnswersFailWithTheirCodesWithinTheirMemory)
+{
+    struct Case
+    {
+        const char *name;
+        Hostile_Call call;
+        std::string answer;
+        int code;
+        int count; /* of a snapshot that succeeds */
+        size_t bound_mb;
+    };
+    const std::string logon = response("logon", "<r>1</r>");
+    const Case cases[] = {
+        {"status cut to 16 bits", Hostile_Call::logon, "HTTP/1.1 65736 OK\r\n\r\n" + logon, SOAP_HTTP_ERROR, 0, 4},
+        {"negative status", Hostile_Call::logon, "HTTP/1.1 -65336 OK\r\n\r\n" + logon, SOAP_HTTP_ERROR, 0, 4},
+        {"not HTTP", Hostile_Call::logon, "FOO 200 \r\n\r\n" + logon, SOAP_HTTP_ERROR, 0, 4},
+        {"no header", Hostile_Call::logon, logon, SOAP_HTTP_ERROR, 0, 4},
+        {"negative length", Hostile_Call::serverinfo, "HTTP/1.1 404 No\r\nContent-Length: -33\r\n\r\nx",
+         SOAP_HTTP_ERROR, 0, 4},
+        {"body shorter than its length", Hostile_Call::logon,
+         "HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n" + logon, ws_closed_early, 0, 4},
+        {"body longer than its length", Hostile_Call::logon, "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n" + logon,
+         SOAP_NO_TAG, 0, 4},
+        {"negative offset", Hostile_Call::snapshot,
+         picture_of("<out SOAP-ENC:arrayType=\"xsd:unsignedByte[1]\" SOAP-ENC:offset=\"[-1999998]\"><item>7</item></out>"),
+         0, 1, 4},
+        {"digit after the size", Hostile_Call::snapshot,
+         picture_of("<out SOAP-ENC:arrayType=\"xsd:unsignedByte[2000000]0\"><item>7</item></out>"), 0, 1, 4},
+        {"items beyond the size", Hostile_Call::snapshot,
+         picture_of("<out SOAP-ENC:arrayType=\"xsd:unsignedByte[1]\"><item>1</item><item>2</item><item>3</item></out>"),
+         SOAP_IOB, 0, 4},
+        {"items beyond size 0", Hostile_Call::snapshot,
+         picture_of("<out SOAP-ENC:arrayType=\"xsd:unsignedByte[0]\"><item>1</item><item>2</item></out>"), SOAP_IOB, 0, 4},
+        {"base64 picture", Hostile_Call::snapshot, picture_of("<out xsi:type=\"xsd:base64Binary\">AAAA</out>"), SOAP_TYPE, 0,
+         4},
+        {"text picture", Hostile_Call::snapshot, picture_of("<out>hello</out>"), SOAP_TYPE, 0, 4},
+        {"picture referring to a record", Hostile_Call::snapshot,
+         http_200(envelope("<rqweb:snapshotResponse><out href=\"#a\"/></rqweb:snapshotResponse><a id=\"a\" "
+                           "xsi:type=\"rqweb:ServerInfo-T\"><channel-cnt>4</channel-cnt></a>")),
+         SOAP_TYPE, 0, 4},
+        {"record typed as text", Hostile_Call::serverinfo,
+         http_200(response("get-serverinfo", "<out xsi:type=\"xsd:string\">x</out>")), SOAP_TYPE, 0, 4},
+        {"NUL reference", Hostile_Call::serverinfo,
+         http_200(response("get-serverinfo", "<out><channel-cnt>4&#0;5</channel-cnt></out>")), SOAP_SYNTAX_ERROR, 0, 4},
+        {"reference -1", Hostile_Call::serverinfo, http_200(response("get-serverinfo", "<out><name>a&#-1;</name></out>")),
+         SOAP_SYNTAX_ERROR, 0, 4},
+        {"reference -2", Hostile_Call::serverinfo, http_200(response("get-serverinfo", "<out><name>a&#-2;</name></out>")),
+         SOAP_SYNTAX_ERROR, 0, 4},
+        {"arrays after the response, negative offsets", Hostile_Call::logon,
+         http_200(logon_and(repeated("<a SOAP-ENC:arrayType=\"xsd:string[1]\" SOAP-ENC:offset=\"[-1999998]\"></a>", 240))),
+         ws_no_response, 0, 64},
+        {"arrays after the response, digit after the size", Hostile_Call::logon,
+         http_200(logon_and(repeated("<a SOAP-ENC:arrayType=\"xsd:string[2000000]0\"></a>", 240))), ws_no_response, 0, 64},
+        {"arrays after the response, no length", Hostile_Call::logon,
+         "HTTP/1.1 200 OK\r\n\r\n" + logon_and(repeated("<a SOAP-ENC:arrayType=\"xsd:string[100000]\"></a>", 3000)),
+         ws_no_response, 0, 64},
+        {"arrays with ids inside the response", Hostile_Call::logon,
+         "HTTP/1.1 200 OK\r\n\r\n" + response("logon", "<r>1</r>" + numbered_arrays(3000)), 0, 0, 64},
+    };
+    Web_Service service("http://dvr.invalid:8000");
+    ASSERT_NE(nullptr, service.soap);
+    use_stand_in(service);
+    const size_t start = peak_resident_bytes();
+    for (const Case &c : cases) {
+        canned_answer = c.answer;
+        int count = 0;
+        EXPECT_EQ(c.code, call_for(service, c.call, count)) << c.name;
+        if (c.call == Hostile_Call::snapshot && c.code == 0) {
+            EXPECT_EQ(c.count, count) << c.name;
+        }
+        service.release_results();
+        const size_t grown = peak_resident_bytes() - start;
+        EXPECT_LT(grown, c.bound_mb << 20) << c.name;
+        std::printf("%-50s peak +%lu KiB\n", c.name, static_cast<unsigned long>(grown >> 10));
+    }
 }

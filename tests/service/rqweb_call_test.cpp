@@ -114,3 +114,24 @@ TEST_F(Probe_Test, FailedCallsExitWithOne)
     EXPECT_EQ(1u, result.status);
     EXPECT_EQ("code=25\n", lines(result.output));
 }
+
+/* Numbers are decimal: "010" is channel 10; anything else is refused. */
+TEST_F(Probe_Test, NumbersAreDecimalOnly)
+{
+    EXPECT_EQ(0u, call("get-ptzinfo 010").status);
+    const std::vector<Sim_Request> requests = sim->requests();
+    ASSERT_FALSE(requests.empty());
+    EXPECT_NE(std::string::npos, requests.back().body().find("<channel>10</channel>"));
+    for (const char *number : {"0x10", "\" 5\"", "+5", "5x", "-", "2147483648"})
+        EXPECT_EQ(2u, call(std::string("get-ptzinfo ") + number).status) << number;
+}
+
+/* An address without a host never reaches standard input or output. */
+TEST(Probe, AddressesWithoutAHostAreRefused)
+{
+    for (const char *address : {"\"\"", "/x", ":80", "?x"}) {
+        const Result result = run_tool(std::string(address) + " get-serverinfo");
+        EXPECT_EQ(1u, result.status) << address;
+        EXPECT_EQ("code=25\n", lines(result.output)) << address;
+    }
+}

@@ -1,0 +1,21 @@
+/*
+ * runtime_defs.h: definitions the gSOAP runtime takes from us.  Its header
+ * includes this file (SOAPDEFS_H) before it defines anything, so every
+ * translation unit that uses the runtime sees the same definitions.
+ *
+ * Every block the runtime allocates for a context goes through
+ * runtime_malloc, where a call in flight can hold the context to its budget
+ * (runtime_allocation.h).  Blocks are still released with free().
+ */
+#ifndef KELM_SERVICE_RUNTIME_DEFS_H
+#define KELM_SERVICE_RUNTIME_DEFS_H
+
+#include <stddef.h>
+
+struct soap;
+
+void *runtime_malloc(struct soap *soap, size_t size);
+
+#define SOAP_MALLOC(soap, size) runtime_malloc((soap), (size))
+
+#endif
