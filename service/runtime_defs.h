@@ -23,6 +23,10 @@ void *runtime_malloc(struct soap *soap, size_t size);
 
 #define SOAP_MALLOC(soap, size) runtime_malloc((soap), (size))
 
+/* A 1 MiB picture is some 16 MB of answer: read in 256 KiB pieces it takes
+   64 reads instead of 256, each a round trip to the wine server. */
+#define SOAP_BUFLEN (262144)
+
 #define SOAP_PTRHASH (64) /* a power of 2 */
 #define SOAP_IDHASH (199) /* a prime */
 
