@@ -9,8 +9,6 @@
 
 #include "socket_transport.h"
 
-#include "stdsoap2.h"
-
 #ifdef _WIN32
 
 #include <winsock2.h>
@@ -155,11 +153,7 @@ int skip_shutdown(struct soap *soap, SOAP_SOCKET connection, int how)
 
 void use_socket_transport(struct soap *soap)
 {
-    soap->fopen = open_connection;
-    soap->fsend = send_bytes;
-    soap->frecv = receive_bytes;
-    soap->fclosesocket = close_connection;
-    soap->fshutdownsocket = skip_shutdown;
+    use_transport(soap, Transport_Functions{open_connection, send_bytes, receive_bytes, close_connection, skip_shutdown});
 }
 
 #else
@@ -170,3 +164,12 @@ void use_socket_transport(struct soap *soap)
 }
 
 #endif
+
+void use_transport(struct soap *soap, const Transport_Functions &functions)
+{
+    soap->fopen = functions.open;
+    soap->fsend = functions.send;
+    soap->frecv = functions.receive;
+    soap->fclosesocket = functions.close;
+    soap->fshutdownsocket = functions.shutdown;
+}

@@ -17,7 +17,21 @@
 #ifndef KELM_SERVICE_SOCKET_TRANSPORT_H
 #define KELM_SERVICE_SOCKET_TRANSPORT_H
 
-struct soap;
+#include "stdsoap2.h"
+
+/* The functions through which a context opens, uses and closes its
+   connections. */
+struct Transport_Functions
+{
+    SOAP_SOCKET (*open)(struct soap *, const char *endpoint, const char *host, int port);
+    int (*send)(struct soap *, const char *bytes, size_t size);
+    size_t (*receive)(struct soap *, char *buffer, size_t size);
+    int (*close)(struct soap *, SOAP_SOCKET);
+    int (*shutdown)(struct soap *, SOAP_SOCKET, int how);
+};
+
+/* Puts the functions on the context (a test's or a benchmark's stand-in). */
+void use_transport(struct soap *soap, const Transport_Functions &functions);
 
 /* Makes the context open, use and close its connections through this
    transport. */

@@ -22,6 +22,7 @@
 #include "dvr_sim.h"
 #include "hik_channel_impl.h"
 #include "rqweb_namespaces.h"
+#include "socket_transport.h"
 #include "web_service.h"
 
 #include <winsock2.h>
@@ -114,11 +115,7 @@ size_t memory_receive(struct soap *, char *buffer, size_t size)
 
 void read_from_memory(struct soap *soap)
 {
-    soap->fopen = memory_open;
-    soap->fsend = memory_send;
-    soap->frecv = memory_receive;
-    soap->fclosesocket = memory_close;
-    soap->fshutdownsocket = memory_shutdown;
+    use_transport(soap, Transport_Functions{memory_open, memory_send, memory_receive, memory_close, memory_shutdown});
 }
 
 /* Resident (working set) and committed private memory of the process. */
