@@ -215,9 +215,8 @@ bool is_fault_code(int code)
 Call_Guard::Call_Guard(struct soap *soap_)
     : soap(soap_), socket_receive(soap_->frecv), http_parse(soap_->fparse), http_parse_field(soap_->fparsehdr),
       started(), call_seconds(0), min_rate(0), expected(), result_type(0), array_result(false), status(0),
-      answered(false),
-      badly_framed(false), too_large(false), has_body(false), length_given(false), framed_by_length(false),
-      announced(0), body_start(0), body_seen(0), closed(false), cut_off(false),
+      answered(false), badly_framed(false), too_large(false), has_body(false), length_given(false),
+      framed_by_length(false), announced(0), body_start(0), body_seen(0), closed(false), cut_off(false),
       root_seen(false), root_envelope(false), root_html(false), body_child_seen(false), verdict(0),
       after_space(false), references(0), received(0), allocated(0), array()
 {
