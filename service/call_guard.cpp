@@ -434,6 +434,9 @@ int Call_Guard::check_element(const char *tag)
         code = see_result(tag, declared);
     if (!code && (*soap->id || *soap->href) && ++references > rqweb_call_limits.max_references)
         code = ws_too_many_references; /* stops reading before any resolution */
+    if (!code && soap->part == SOAP_IN_BODY && soap->level >= 3 && *soap->id && !soap_lookup(soap, soap->id))
+        *soap->id = '\0'; /* no reference read so far names it: the runtime would build an element it
+                              skips only for the sake of a reference further on */
     return code;
 }
 

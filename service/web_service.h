@@ -24,7 +24,8 @@
  * runtime reads it, up to 2 Mi items, as far as the rest of the announced
  * body can hold items and the budget can pay for them; otherwise the items
  * are read one by one.  Nothing is built for a body element after
- * the response that no reference names: the call fails with 3.
+ * the response that no reference names (the call fails with 3), nor for an
+ * element inside it that only its id would have kept.
  *
  * The answer must be HTTP/1.x with a status from 100 to 599 and a plain
  * Content-Length (or none): anything else fails with 29.  Nothing past the
