@@ -67,7 +67,10 @@ const Call_Limits rqweb_call_limits = {
     32UL * 1024 * 1024, /* answer size: a 1 MiB picture is some 15 MiB of items */
     2UL * 1024 * 1024,  /* items of one array */
     64,                 /* nesting depth: an answer needs 5 */
-    100000,             /* declared array sizes trusted up to this */
+    /* Declared array sizes are trusted up to the item bound (a 1 MiB picture
+       is read into one block, as the runtime alone reads it), and only as
+       far as the message and the allocation budget allow. */
+    2L * 1024 * 1024,
     /* Resolving references costs time quadratic in their number once the
        answer has been read (40,000 take seconds).  Real servers reference
        the result record and a few texts; 4,096 also lets a file list send
@@ -211,9 +214,9 @@ bool is_fault_code(int code)
 
 Call_Guard::Call_Guard(struct soap *soap_)
     : soap(soap_), socket_receive(soap_->frecv), http_parse(soap_->fparse), http_parse_field(soap_->fparsehdr),
-      started(), call_seconds(0), min_rate(0), expected(), result_type(0), status(0), answered(false),
-      badly_framed(false), too_large(false), has_body(false), length_given(false), framed_by_length(false),
-      announced(0), body_start(0), body_seen(0), closed(false), cut_off(false), over_budget(false),
+      started(), call_seconds(0), min_rate(0), expected(), result_type(0), array_result(false), status(0),
+      answered(false), badly_framed(false), too_large(false), has_body(false), length_given(false),
+      framed_by_length(false), announced(0), body_start(0), body_seen(0), closed(false), cut_off(false),
       root_seen(false), root_envelope(false), root_html(false), body_child_seen(false), verdict(0),
       after_space(false), references(0), received(0), allocated(0), array()
 {
@@ -255,10 +258,12 @@ void Call_Guard::arm(const char *operation)
     for (const Out_Result &r : out_results)
         if (!std::strcmp(operation, r.operation))
             result_type = r.type;
+    const Decoded_Type *result = decoded_type(result_type);
+    array_result = result && result->item_type;
     status = 0;
     answered = badly_framed = too_large = has_body = length_given = framed_by_length = false;
     announced = body_start = body_seen = 0;
-    closed = cut_off = over_budget = false;
+    closed = cut_off = false;
     root_seen = root_envelope = root_html = false;
     body_child_seen = false;
     verdict = 0;
@@ -270,13 +275,15 @@ void Call_Guard::arm(const char *operation)
 
 /* ---- budget and time ---------------------------------------------------- */
 
+/* A refused allocation also ends the answer: the runtime's ways on after
+   one are little trodden. */
 bool Call_Guard::allow(size_t bytes)
 {
     if (bytes <= allocation_left()) {
         allocated += bytes;
         return true;
     }
-    over_budget = true;
+    stop_reading(SOAP_EOM);
     return false;
 }
 
@@ -427,6 +434,9 @@ int Call_Guard::check_element(const char *tag)
         code = see_result(tag, declared);
     if (!code && (*soap->id || *soap->href) && ++references > rqweb_call_limits.max_references)
         code = ws_too_many_references; /* stops reading before any resolution */
+    if (!code && soap->part == SOAP_IN_BODY && soap->level >= 3 && *soap->id && !soap_lookup(soap, soap->id))
+        *soap->id = '\0'; /* no reference read so far names it: the runtime would build an element it
+                              skips only for the sake of a reference further on */
     return code;
 }
 
@@ -435,9 +445,19 @@ int Call_Guard::check_element(const char *tag)
    the guard keeps the code and gives the runtime nothing more to read. */
 int Call_Guard::refuse(int code)
 {
-    verdict = code;
-    soap->bufidx = soap->buflen;
+    stop_reading(code);
     return SOAP_USER_ERROR;
+}
+
+/* Keeps the first code that ended the answer; once the answer is being
+   received, what is buffered is dropped and nothing more is read.  (While
+   the request is written the buffer is the request's.) */
+void Call_Guard::stop_reading(int code)
+{
+    if (!verdict)
+        verdict = code;
+    if (received > 0)
+        soap->bufidx = soap->buflen;
 }
 
 int Call_Guard::on_element_end(struct soap *soap, const char *tag1, const char *tag2)
@@ -488,8 +508,7 @@ int Call_Guard::see_result(const char *tag, const Declared_Size &declared)
         return check_decoded_type(result_type, declared);
     /* A nil result or field of a record counts as missing: skipped, it keeps
        its reset value (0, false, null) instead of failing as an empty number. */
-    const Decoded_Type *result = decoded_type(result_type);
-    if (soap->null && (soap->level == 3 || soap->level == 4) && !(result && result->item_type))
+    if (soap->null && (soap->level == 3 || soap->level == 4) && !array_result)
         soap->other = 1;
     return SOAP_OK;
 }
@@ -612,9 +631,7 @@ int Call_Guard::outcome(int code)
 {
     limit_runtime_allocations(soap, nullptr);
     if (verdict)
-        return verdict;
-    if (over_budget)
-        return SOAP_EOM; /* also when the runtime skipped what it could not allocate and went on */
+        return verdict; /* also when the runtime skipped what it could not allocate and went on */
     if (code == SOAP_OK)
         return ws_ok;
     if (code == SOAP_TCP_ERROR)

@@ -85,6 +85,7 @@ private:
     static int on_element(struct soap *soap, const char *tag);
     int check_element(const char *tag);
     int refuse(int code);
+    void stop_reading(int code);
     static int on_element_end(struct soap *soap, const char *tag1, const char *tag2);
     static int on_answer_end(struct soap *soap);
     static int on_send(struct soap *soap, const char **bytes, size_t *size);
@@ -119,6 +120,7 @@ private:
     unsigned long min_rate;      /* least average bytes per second after the grace time, 0: none */
     char expected[96];           /* qualified name of the response element */
     int result_type;             /* runtime type of an "out" result, 0 for "r" */
+    bool array_result;           /* that type is an array */
 
     /* seen during the call */
     int status;                  /* HTTP status of the answer, as received */
@@ -133,7 +135,6 @@ private:
     unsigned long long body_seen;  /* body bytes handed to the runtime */
     bool closed;                 /* the peer closed the connection */
     bool cut_off;                /* the guard ended the answer: over its time bound */
-    bool over_budget;            /* the runtime was refused an allocation */
     bool root_seen;              /* the root element's name has been read */
     bool root_envelope;
     bool root_html;

@@ -9,6 +9,7 @@
 #include "call_guard.h"
 #include "rqweb_namespaces.h"
 #include "service_address.h"
+#include "socket_transport.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -41,6 +42,7 @@ Web_Service::Web_Service(const char *endpoint_)
     if (!soap)
         return;
     soap_set_namespaces(soap, rqweb_namespaces);
+    use_socket_transport(soap);
     guard = new (std::nothrow) Call_Guard(soap);
 }
 

@@ -9,7 +9,8 @@
  * release_results() or the proxy's destruction, so a caller copies what it
  * needs and then releases them when its own operation has finished.
  *
- * Every call is bounded: 5 s to connect, 10 s for each send and receive,
+ * Every call is bounded: 5 s to connect (a refused connection returns 25 at
+ * once), 10 s for each send and receive,
  * 25 s for a whole call (snapshot: 120 s, and after 10 s an answer slower
  * than 16 KiB/s on average is cut off), answers of at most 32 MiB (a
  * snapshot picture of 1 MiB encoded one element per byte fits), arrays of at
@@ -20,10 +21,11 @@
  * Memory is bounded by the answer: during a call the runtime may allocate
  * 2 MiB plus twice the bytes received so far, at most 32 MiB; past that the
  * call fails with 20.  A declared array size is believed only as the
- * runtime reads it, up to 100,000 items, as far as the rest of the
- * announced body can hold items and the budget can pay for them; otherwise
- * the items are read one by one.  Nothing is built for a body element after
- * the response that no reference names: the call fails with 3.
+ * runtime reads it, up to 2 Mi items, as far as the rest of the announced
+ * body can hold items and the budget can pay for them; otherwise the items
+ * are read one by one.  Nothing is built for a body element after
+ * the response that no reference names (the call fails with 3), nor for an
+ * element inside it that only its id would have kept.
  *
  * The answer must be HTTP/1.x with a status from 100 to 599 and a plain
  * Content-Length (or none): anything else fails with 29.  Nothing past the

@@ -5,6 +5,7 @@
 #include "raw_answers.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include <sys/socket.h>
 #include <sys/types.h>
@@ -53,6 +54,46 @@ std::string array_element(const char *item_type, long declared, const std::strin
 {
     return "<out xsi:type=\"SOAP-ENC:Array\" SOAP-ENC:arrayType=\"" + std::string(item_type) + "["
            + std::to_string(declared) + "]\">" + items + "</out>";
+}
+
+/* "<item>N</item>" for each of the 256 bytes. */
+const std::vector<std::string> &byte_item_texts()
+{
+    static const std::vector<std::string> item = [] {
+        std::vector<std::string> all;
+        for (int value = 0; value < 256; ++value)
+            all.push_back("<item>" + std::to_string(value) + "</item>");
+        return all;
+    }();
+    return item;
+}
+
+size_t byte_items_length(const std::string &bytes)
+{
+    size_t length = 0;
+    for (unsigned char c : bytes)
+        length += byte_item_texts()[c].size();
+    return length;
+}
+
+/* Appends one item per byte to text. */
+void append_byte_items(std::string &text, const std::string &bytes)
+{
+    const std::vector<std::string> &item = byte_item_texts();
+    const size_t at = text.size();
+    text.resize(at + byte_items_length(bytes));
+    char *out = &text[at];
+    for (unsigned char c : bytes) {
+        std::memcpy(out, item[c].data(), item[c].size());
+        out += item[c].size();
+    }
+}
+
+std::string byte_items(const std::string &bytes)
+{
+    std::string items;
+    append_byte_items(items, bytes);
+    return items;
 }
 
 const char html_page[] =
@@ -143,12 +184,27 @@ std::string generic_answer(const std::string &operation, const Behaviour &behavi
 
 std::string byte_array_answer(const std::string &operation, const std::string &bytes, long declared)
 {
-    std::string items;
-    items.reserve(bytes.size() * 16);
-    for (unsigned char c : bytes)
-        items += "<item>" + std::to_string(c) + "</item>";
     return http_answer(200, "text/xml; charset=utf-8",
-                       envelope(response_element(operation, array_element("xsd:unsignedByte", declared, items))));
+                       envelope(response_element(operation, array_element("xsd:unsignedByte", declared,
+                                                                          byte_items(bytes)))));
+}
+
+/* Built in place: a mebibyte's answer is 16 MB, and every copy of it costs. */
+std::string snapshot_answer(const std::string &picture)
+{
+    const std::string marker = "\x01";
+    const std::string frame = envelope(response_element(
+        "snapshot", "<out SOAP-ENC:arrayType=\"xsd:unsignedByte[" + std::to_string(picture.size()) + "]\">" + marker
+                        + "</out>"));
+    const size_t split = frame.find(marker);
+    const size_t body_size = frame.size() - marker.size() + byte_items_length(picture);
+    std::string answer = "HTTP/1.1 200 OK\r\nServer: gSOAP/2.8\r\nX-Frame-Options: SAMEORIGIN\r\nContent-Type: "
+                         "text/xml; charset=utf-8\r\nContent-Length: "
+                         + std::to_string(body_size) + "\r\nConnection: close\r\n\r\n";
+    answer.append(frame, 0, split);
+    append_byte_items(answer, picture);
+    answer.append(frame, split + marker.size(), std::string::npos);
+    return answer;
 }
 
 std::string text_array_answer(const std::string &operation, const std::vector<std::string> &texts, long declared)

@@ -138,10 +138,11 @@ template <class Work> int on_server(struct soap *soap, const char *operation, Wo
     });
 }
 
-/* Sends an array answer built here (oversize) and stops the skeleton. */
+/* Sends an answer built here and stops the skeleton; through the context's
+   send function, so that a trickling answer still trickles. */
 int send_raw(struct soap *soap, const std::string &answer)
 {
-    (void)send_all(soap->socket, answer);
+    (void)soap->fsend(soap, answer.data(), answer.size()); /* a client gone is no concern */
     return SOAP_STOP;
 }
 
@@ -393,17 +394,10 @@ int rqweb__snapshot(struct soap *soap, int channel, Byte_Array *&out)
             return soap_sender_fault(soap, "no such channel", nullptr);
         Dvr_State &state = sim_of(soap).state;
         const std::string jpeg = snapshot_jpeg(state, channel, state.snapshot_bytes());
-        if (behaviour.kind == Answer_Kind::oversize)
-            return send_raw(soap, byte_array_answer("snapshot", jpeg, behaviour.number));
-        out = soap_new_Byte_Array(soap);
-        if (!out)
-            return SOAP_EOM;
-        out->__size = static_cast<int>(jpeg.size());
-        out->__ptr = static_cast<unsigned char *>(soap_malloc(soap, jpeg.size() + 1));
-        if (!out->__ptr)
-            return SOAP_EOM;
-        std::memcpy(out->__ptr, jpeg.data(), jpeg.size());
-        return SOAP_OK;
+        (void)out; /* the answer is written directly, as the generated code would write it */
+        return send_raw(soap, behaviour.kind == Answer_Kind::oversize
+                                  ? byte_array_answer("snapshot", jpeg, behaviour.number)
+                                  : snapshot_answer(jpeg));
     });
 }
 

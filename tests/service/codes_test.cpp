@@ -9,6 +9,8 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -272,4 +274,77 @@ TEST_F(Service_Test, AnAddressWithItsOwnPortIsCalledThere)
     PtzInfo_T *out = nullptr;
     EXPECT_EQ(0, forwarded.get_ptzinfo(1, out));
     EXPECT_NE(nullptr, out);
+}
+
+namespace {
+
+/* A listening socket on ADDRESS:8000 that never accepts, its queue filled
+   up front: the system drops any further connection request unanswered, as
+   a host that is switched off would. */
+class Silent_Host
+{
+public:
+    explicit Silent_Host(const std::string &address)
+    {
+        WSADATA data;
+        started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        where.sin_family = AF_INET;
+        where.sin_port = htons(8000);
+        (void)inet_pton(AF_INET, address.c_str(), &where.sin_addr); /* a bad address fails the bind */
+        listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        listening = bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0 && listen(listener, 1) == 0;
+        for (SOCKET &s : queued) {
+            s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long non_blocking = 1;
+            (void)ioctlsocket(s, FIONBIO, &non_blocking);
+            (void)connect(s, reinterpret_cast<sockaddr *>(&where), sizeof where); /* completes in the background */
+        }
+        Sleep(200);
+    }
+    ~Silent_Host()
+    {
+        for (SOCKET s : queued)
+            (void)closesocket(s);
+        (void)closesocket(listener);
+        if (started)
+            WSACleanup();
+    }
+    bool ready() const { return listening; }
+
+private:
+    bool started = false;
+    bool listening = false;
+    sockaddr_in where = {};
+    SOCKET listener = INVALID_SOCKET;
+    SOCKET queued[4] = {};
+};
+
+std::string own_address(const char *name)
+{
+    const unsigned n = Dvr_Sim::number_for(name);
+    return "127." + std::to_string((n >> 16) & 0xFF) + "." + std::to_string((n >> 8) & 0xFF) + "." + std::to_string(n & 0xFF);
+}
+
+} // namespace
+
+/* A refused connection is known at once; a host that never answers is given
+   up at the connect bound of 5 s. */
+TEST(ServiceCodes, ConnectsEndAtOnceWhenRefusedAndAtTheBoundWhenSilent)
+{
+    Web_Service refused(("http://" + own_address("refused") + ":8000").c_str());
+    PtzInfo_T *out = poison;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(ws_no_connection, refused.get_ptzinfo(1, out));
+    EXPECT_LT(GetTickCount() - start, 1500u);
+
+    const std::string address = own_address("silent");
+    Silent_Host silent(address);
+    ASSERT_TRUE(silent.ready());
+    Web_Service service(("http://" + address + ":8000").c_str());
+    start = GetTickCount();
+    EXPECT_EQ(ws_no_connection, service.get_ptzinfo(1, out));
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 4500u);
+    EXPECT_LT(elapsed, 9000u);
+    EXPECT_EQ(poison, out);
 }
