@@ -10,9 +10,12 @@ add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FR
 # header gives it a Notification on Win32 events instead.
 target_include_directories(gtest BEFORE PUBLIC "${CMAKE_SOURCE_DIR}/tests/harness")
 
-# One Xvfb display and one wineserver for the whole run.
+# One Xvfb display and one wineserver for the whole run, and a program that
+# holds Wine's desktop meanwhile (tests/harness/desktop_keeper.cpp says why).
+add_executable(desktop_keeper "${CMAKE_SOURCE_DIR}/tests/harness/desktop_keeper.cpp")
 add_test(NAME wine_session_up
-         COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-session" up "${KELM_WINE_STATE}")
+         COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-session" up "${KELM_WINE_STATE}"
+                 "$<TARGET_FILE:desktop_keeper>")
 add_test(NAME wine_session_down
          COMMAND "${CMAKE_SOURCE_DIR}/scripts/wine-session" down "${KELM_WINE_STATE}")
 set_tests_properties(wine_session_up PROPERTIES FIXTURES_SETUP wine_session)

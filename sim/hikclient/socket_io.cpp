@@ -36,6 +36,15 @@ Io_Result wait_to_retry(Stream_Socket& connection, DWORD timeout_ms = INFINITE)
     return wait_for_network(connection, &events, timeout_ms);
 }
 
+// After a send or receive that failed: `closed`, unless it only would have
+// blocked; then waits until it may be tried again.
+Io_Result wait_after_failure(Stream_Socket& connection, DWORD timeout_ms = INFINITE)
+{
+    if (WSAGetLastError() != WSAEWOULDBLOCK)
+        return Io_Result::closed;
+    return wait_to_retry(connection, timeout_ms);
+}
+
 } // namespace
 
 bool begin_connect(Stream_Socket& connection, const sockaddr_in& address)
@@ -75,9 +84,7 @@ Io_Result send_all(Stream_Socket& connection, const void* data, int size)
     while (size > 0) {
         const int sent = send(connection.socket, bytes, size, 0);
         if (sent == SOCKET_ERROR) {
-            if (WSAGetLastError() != WSAEWOULDBLOCK)
-                return Io_Result::closed;
-            const Io_Result woken = wait_to_retry(connection);
+            const Io_Result woken = wait_after_failure(connection);
             if (woken != Io_Result::done)
                 return woken;
             continue;
@@ -96,9 +103,7 @@ Io_Result receive_all(Stream_Socket& connection, void* data, int size)
         if (got == 0)
             return Io_Result::closed;
         if (got == SOCKET_ERROR) {
-            if (WSAGetLastError() != WSAEWOULDBLOCK)
-                return Io_Result::closed;
-            const Io_Result woken = wait_to_retry(connection);
+            const Io_Result woken = wait_after_failure(connection);
             if (woken != Io_Result::done)
                 return woken;
             continue;
@@ -119,9 +124,11 @@ Io_Result receive_whole(Stream_Socket& connection, void* data, int size, DWORD t
         if (waiting >= size)
             return recv(connection.socket, static_cast<char*>(data), size, 0) == size ? Io_Result::done
                                                                                       : Io_Result::closed;
-        if (waiting == 0 || (waiting == SOCKET_ERROR && WSAGetLastError() != WSAEWOULDBLOCK))
+        if (waiting == 0)
             return Io_Result::closed;
-        const Io_Result woken = wait_to_retry(connection, left_of(timeout_ms, started));
+        const Io_Result woken = waiting == SOCKET_ERROR
+                                    ? wait_after_failure(connection, left_of(timeout_ms, started))
+                                    : wait_to_retry(connection, left_of(timeout_ms, started));
         if (woken != Io_Result::done)
             return woken;
     }

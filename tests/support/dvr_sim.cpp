@@ -14,6 +14,7 @@
 namespace {
 
 const unsigned short control_port = 8001;
+const unsigned short stream_port = 12000;
 
 /* Winsock for the life of the test program. */
 struct Winsock
@@ -179,14 +180,23 @@ Dvr_Sim::~Dvr_Sim()
     stop();
 }
 
+/* The control port can stop answering a moment before the simulator has let
+   go of its other ports: a stream started then would reach a server on its
+   way out (broken off) instead of nothing at all (unreachable). */
 void Dvr_Sim::stop()
 {
     if (!started)
         return;
     started = false;
-    (void)command("quit"); /* its reply does not matter; the port going away does */
-    for (int attempt = 0; attempt < 30 && !command("ping").empty(); ++attempt)
+    (void)command("quit"); /* its reply does not matter; the ports going away do */
+    for (int attempt = 0; attempt < 30 && (!command("ping").empty() || accepts(stream_port)); ++attempt)
         Sleep(100);
+}
+
+bool Dvr_Sim::accepts(unsigned short port) const
+{
+    Socket probe;
+    return probe.connect_to(host, port);
 }
 
 std::string Dvr_Sim::command(const std::string &line, const std::string &payload) const

@@ -57,10 +57,14 @@ public:
     std::string channel_field(int channel, const std::string &field) const;
     std::string server_field(const std::string &field) const;
 
-    /* Asks the simulator to quit and waits until its control port is gone. */
+    /* Asks the simulator to quit and waits until its control and stream
+       ports are gone. */
     void stop();
 
 private:
+    /* True when something listens at host:port. */
+    bool accepts(unsigned short port) const;
+
     std::string host;
     std::string name;
     bool started;
