@@ -12,13 +12,12 @@
 #ifdef _WIN32
 
 #include <winsock2.h>
+#include <mswsock.h>
 #include <ws2tcpip.h>
 
 #include <climits>
 
 namespace {
-
-enum class Wait { readable, writable, connected };
 
 bool winsock_started()
 {
@@ -29,23 +28,60 @@ bool winsock_started()
     return started;
 }
 
-/* Waits until the socket is ready (1), the time-out has passed (0) or the
-   socket failed (-1).  A time-out in the runtime's terms: positive seconds,
-   negative microseconds, 0 for none.  A failed connection shows in the
-   error set only, so a refused one ends the wait at once. */
-int wait_for(SOCKET connection, Wait what, int timeout)
+/* A time-out in the runtime's terms (positive seconds, negative
+   microseconds, 0 for none) in milliseconds for Winsock and the waits. */
+DWORD milliseconds(int timeout)
 {
-    fd_set ready, failed;
-    FD_ZERO(&ready);
-    FD_SET(connection, &ready);
-    FD_ZERO(&failed);
-    FD_SET(connection, &failed);
-    timeval limit = {timeout > 0 ? timeout : 0, timeout < 0 ? -timeout : 0};
-    const int n = select(0, what == Wait::readable ? &ready : nullptr, what == Wait::readable ? nullptr : &ready,
-                         what == Wait::connected ? &failed : nullptr, timeout ? &limit : nullptr);
-    if (n <= 0)
-        return n < 0 ? -1 : 0;
-    return what == Wait::connected && FD_ISSET(connection, &failed) ? -1 : 1;
+    if (timeout > 0)
+        return static_cast<DWORD>(timeout) * 1000;
+    if (timeout < 0)
+        return static_cast<DWORD>((-static_cast<long long>(timeout) + 999) / 1000);
+    return INFINITE;
+}
+
+/* The system's ConnectEx, looked up once. */
+LPFN_CONNECTEX connect_function(SOCKET any_socket)
+{
+    static LPFN_CONNECTEX found = [any_socket] {
+        GUID id = WSAID_CONNECTEX;
+        LPFN_CONNECTEX function = nullptr;
+        DWORD size = 0;
+        if (WSAIoctl(any_socket, SIO_GET_EXTENSION_FUNCTION_POINTER, &id, sizeof id, &function, sizeof function, &size,
+                     nullptr, nullptr) != 0)
+            return static_cast<LPFN_CONNECTEX>(nullptr);
+        return function;
+    }();
+    return found;
+}
+
+/* The event a context's connects wait on, made at its first connect and
+   closed with the context (a runtime plug-in holds it). */
+const char connect_event_id[] = "kelm-connect-event";
+
+void close_connect_event(struct soap *soap, struct soap_plugin *plugin)
+{
+    (void)soap;
+    if (plugin->data)
+        (void)CloseHandle(static_cast<HANDLE>(plugin->data)); /* nothing waits on it any more */
+}
+
+int make_connect_event(struct soap *soap, struct soap_plugin *plugin, void *arg)
+{
+    (void)soap;
+    (void)arg;
+    plugin->id = connect_event_id;
+    plugin->data = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    plugin->fcopy = nullptr; /* a copied context makes an event of its own */
+    plugin->fdelete = close_connect_event;
+    return plugin->data ? SOAP_OK : SOAP_EOM;
+}
+
+HANDLE connect_event(struct soap *soap)
+{
+    void *event = soap_lookup_plugin(soap, connect_event_id);
+    if (!event && soap_register_plugin(soap, make_connect_event) == SOAP_OK)
+        event = soap_lookup_plugin(soap, connect_event_id);
+    return static_cast<HANDLE>(event);
 }
 
 /* The IPv4 address of host: a dotted address as it is, a name through the
@@ -65,12 +101,50 @@ bool resolve(const char *host, in_addr &address)
     return true;
 }
 
-/* Connects the non-blocking socket within the connect time-out. */
+/* Connects within the connect time-out through an overlapped ConnectEx: a
+   refused connection completes at once, a silent host is given up when the
+   wait ends, and the pending connect is cancelled and waited for before its
+   OVERLAPPED goes away. */
 bool connect_within(struct soap *soap, SOCKET connection, const sockaddr_in &where)
 {
-    if (connect(connection, reinterpret_cast<const sockaddr *>(&where), sizeof where) == 0)
-        return true;
-    return WSAGetLastError() == WSAEWOULDBLOCK && wait_for(connection, Wait::connected, soap->connect_timeout) > 0;
+    const LPFN_CONNECTEX connect_ex = connect_function(connection);
+    const HANDLE event = connect_event(soap);
+    sockaddr_in any = {};
+    any.sin_family = AF_INET;
+    if (!connect_ex || !event
+        || bind(connection, reinterpret_cast<const sockaddr *>(&any), sizeof any) != 0)
+        return false;
+    OVERLAPPED pending = {};
+    pending.hEvent = event; /* reset by the system as the connect starts */
+    DWORD sent = 0, flags = 0;
+    if (!connect_ex(connection, reinterpret_cast<const sockaddr *>(&where), sizeof where, nullptr, 0, &sent, &pending)) {
+        if (WSAGetLastError() != ERROR_IO_PENDING)
+            return false;
+        if (WaitForSingleObject(event, milliseconds(soap->connect_timeout)) != WAIT_OBJECT_0) {
+            (void)CancelIoEx(reinterpret_cast<HANDLE>(connection), &pending); /* it may have just completed */
+            (void)WSAGetOverlappedResult(connection, &pending, &sent, TRUE, &flags); /* waits for the end */
+            WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
+        if (!WSAGetOverlappedResult(connection, &pending, &sent, FALSE, &flags))
+            return false;
+    }
+    /* The socket takes on a connected socket's state (and options set on
+       it from here on) only when told. */
+    return setsockopt(connection, SOL_SOCKET, SO_UPDATE_CONNECT_CONTEXT, nullptr, 0) == 0;
+}
+
+/* Blocking sends and receives bounded by the context's time-outs: under
+   Wine a wait in the socket call itself costs half of a select followed by
+   the call. */
+bool bound_transfers(struct soap *soap, SOCKET connection)
+{
+    const DWORD send_ms = soap->send_timeout ? milliseconds(soap->send_timeout) : 0;
+    const DWORD receive_ms = soap->recv_timeout ? milliseconds(soap->recv_timeout) : 0;
+    return setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&send_ms), sizeof send_ms) == 0
+           && setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&receive_ms),
+                         sizeof receive_ms)
+                  == 0;
 }
 
 SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char *host, int port)
@@ -85,12 +159,11 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
         return SOAP_INVALID_SOCKET;
     }
     const SOCKET connection = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    u_long non_blocking = 1;
-    if (connection == INVALID_SOCKET || ioctlsocket(connection, FIONBIO, &non_blocking) != 0
-        || !connect_within(soap, connection, where)) {
+    if (connection == INVALID_SOCKET || !connect_within(soap, connection, where)
+        || !bound_transfers(soap, connection)) {
         soap->errnum = WSAGetLastError();
         if (connection != INVALID_SOCKET)
-            (void)closesocket(connection); /* a socket that never connected; nothing to report */
+            (void)closesocket(connection); /* a socket that never served; nothing to report */
         return SOAP_INVALID_SOCKET;
     }
     return connection;
@@ -101,36 +174,27 @@ int send_bytes(struct soap *soap, const char *bytes, size_t size)
     while (size > 0) {
         const int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
         const int sent = send(soap->socket, bytes, chunk, 0);
-        if (sent > 0) {
-            bytes += sent;
-            size -= static_cast<size_t>(sent);
-            continue;
+        if (sent <= 0) {
+            soap->errnum = WSAGetLastError();
+            return SOAP_EOF;
         }
-        if (sent == SOCKET_ERROR && WSAGetLastError() == WSAEWOULDBLOCK
-            && wait_for(soap->socket, Wait::writable, soap->send_timeout) > 0)
-            continue;
-        soap->errnum = WSAGetLastError();
-        return SOAP_EOF;
+        bytes += sent;
+        size -= static_cast<size_t>(sent);
     }
     return SOAP_OK;
 }
 
-/* Reads first and waits only when nothing is there: under Wine a wait that
-   finds the bytes already there costs as much as the read that follows it. */
+/* Bytes received, or 0 at the end of the answer, a failure or a time-out
+   (the runtime reads a time-out as errnum 0). */
 size_t receive_bytes(struct soap *soap, char *buffer, size_t size)
 {
     const int most = size > INT_MAX ? INT_MAX : static_cast<int>(size);
-    for (;;) {
-        const int received = recv(soap->socket, buffer, most, 0);
-        if (received >= 0)
-            return static_cast<size_t>(received);
-        if (WSAGetLastError() != WSAEWOULDBLOCK) {
-            soap->errnum = WSAGetLastError();
-            return 0;
-        }
-        if (wait_for(soap->socket, Wait::readable, soap->recv_timeout) <= 0)
-            return 0;
-    }
+    const int received = recv(soap->socket, buffer, most, 0);
+    if (received >= 0)
+        return static_cast<size_t>(received);
+    const int error = WSAGetLastError();
+    soap->errnum = error == WSAETIMEDOUT ? 0 : error;
+    return 0;
 }
 
 int close_connection(struct soap *soap, SOAP_SOCKET connection)

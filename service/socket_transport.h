@@ -2,17 +2,14 @@
  * socket_transport.h: the TCP connection of a service call, in place of the
  * runtime's own.
  *
- * Under Wine every socket operation is a round trip to the wine server, so
- * a small call costs what its operations cost.  This transport does only
- * what a call needs: a socket without buffer-size or Nagle options, a
- * non-blocking connect that waits for the socket to become writable or
- * fail (a refused connection is reported at once in the error set, where
- * the runtime never looked), sends and receives that wait only when the
- * socket is not ready, and a close without a separate shutdown.  The
- * context's connect, send and receive time-outs bound every wait.  A small
- * call is eight socket operations (socket, non-blocking mode, connect, its
- * wait, send, recv and its wait when the answer is not there yet, close)
- * where the runtime made fifteen.
+ * Under Wine every socket operation is a round trip to the wine server, and
+ * a wait inside a blocking send or receive costs half of a select followed
+ * by the call.  So a connection is made by an overlapped ConnectEx waited
+ * for within the connect time-out (a refused connection completes at once,
+ * a silent host is given up at the bound), then used by blocking sends and
+ * receives that the send and receive time-outs bound (SO_SNDTIMEO,
+ * SO_RCVTIMEO), and closed without a separate shutdown.  No buffer-size or
+ * Nagle options: the runtime sends a request in one piece.
  */
 #ifndef KELM_SERVICE_SOCKET_TRANSPORT_H
 #define KELM_SERVICE_SOCKET_TRANSPORT_H
