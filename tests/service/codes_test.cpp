@@ -319,25 +319,19 @@ private:
     SOCKET queued[4] = {};
 };
 
-std::string own_address(const char *name)
-{
-    const unsigned n = Dvr_Sim::number_for(name);
-    return "127." + std::to_string((n >> 16) & 0xFF) + "." + std::to_string((n >> 8) & 0xFF) + "." + std::to_string(n & 0xFF);
-}
-
 } // namespace
 
 /* A refused connection is known at once; a host that never answers is given
    up at the connect bound of 5 s. */
 TEST(ServiceCodes, ConnectsEndAtOnceWhenRefusedAndAtTheBoundWhenSilent)
 {
-    Web_Service refused(("http://" + own_address("refused") + ":8000").c_str());
+    Web_Service refused(("http://" + Dvr_Sim::address_for("refused") + ":8000").c_str());
     PtzInfo_T *out = poison;
     DWORD start = GetTickCount();
     EXPECT_EQ(ws_no_connection, refused.get_ptzinfo(1, out));
     EXPECT_LT(GetTickCount() - start, 1500u);
 
-    const std::string address = own_address("silent");
+    const std::string address = Dvr_Sim::address_for("silent");
     Silent_Host silent(address);
     ASSERT_TRUE(silent.ready());
     Web_Service service(("http://" + address + ":8000").c_str());

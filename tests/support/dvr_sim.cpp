@@ -199,6 +199,11 @@ bool Dvr_Sim::accepts(unsigned short port) const
     return probe.connect_to(host, port);
 }
 
+std::string Dvr_Sim::address_for(const std::string &name)
+{
+    return address_of(number_for(name));
+}
+
 std::string Dvr_Sim::command(const std::string &line, const std::string &payload) const
 {
     Socket control;

@@ -37,6 +37,8 @@ public:
     /* The loopback address number for a name (a test's full name), spread
        over the whole of 127.0.0.0/8 so that parallel tests do not meet. */
     static unsigned number_for(const std::string &name);
+    /* The loopback address of that number, for a test's own listener. */
+    static std::string address_for(const std::string &name);
 
     bool running() const { return started; }
     const std::string &address() const { return host; }
