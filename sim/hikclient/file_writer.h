@@ -45,7 +45,7 @@ private:
     bool abandon();
 
     HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE thread = nullptr;
+    HANDLE thread = nullptr;  // set once the thread has finished with the writer
     HANDLE queued = nullptr;    // auto-reset: bytes arrived or the end was asked for
     HANDLE cancel = nullptr;    // manual-reset: stop writing at once
     HANDLE io_done = nullptr;   // manual-reset: the pending write completed

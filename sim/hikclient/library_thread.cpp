@@ -1,39 +1,140 @@
 #include "library_thread.h"
 
+#include <algorithm>
 #include <new>
+#include <vector>
+
+#include <boost/thread/mutex.hpp>
 
 namespace {
 
-struct Thread_Start {
+// How long a thread without work waits for more, and how many wait at once.
+const DWORD idle_wait_ms = 10000;
+const size_t most_waiting = 32;
+
+struct Work {
     DWORD(WINAPI* body)(void*);
     void* context;
-    HMODULE module;  // one reference on this DLL, released as the thread ends
+    HANDLE done;  // the thread's own handle on the caller's event
 };
 
-DWORD WINAPI run_then_release(void* start_record)
+struct Worker {
+    HMODULE module;  // one reference on this DLL, released as the thread ends
+    HANDLE wake;     // set when work has been handed to the waiting thread
+    Work work;
+};
+
+struct Waiting_Workers {
+    Waiting_Workers() { workers.reserve(most_waiting); }  // so that joining the list never allocates
+    boost::mutex lock;
+    std::vector<Worker*> workers;
+};
+
+Waiting_Workers& waiting()
 {
-    const Thread_Start start = *static_cast<Thread_Start*>(start_record);
-    delete static_cast<Thread_Start*>(start_record);
-    const DWORD result = start.body(start.context);
+    static Waiting_Workers instance;
+    return instance;
+}
+
+void run(const Work& work)
+{
+    (void)work.body(work.context);
+    (void)SetEvent(work.done);    // the thread's own handle: valid whatever the caller did with its own
+    (void)CloseHandle(work.done);  // nothing more is set through it
+}
+
+// Waits for the next work; false when none came in time (or too many
+// threads wait already) and the thread is to end.
+bool wait_for_work(Worker* self)
+{
+    Waiting_Workers& pool = waiting();
+    {
+        boost::mutex::scoped_lock guard(pool.lock);
+        if (pool.workers.size() >= most_waiting)
+            return false;
+        pool.workers.push_back(self);
+    }
+    if (WaitForSingleObject(self->wake, idle_wait_ms) == WAIT_OBJECT_0)
+        return true;
+    {
+        boost::mutex::scoped_lock guard(pool.lock);
+        auto it = std::find(pool.workers.begin(), pool.workers.end(), self);
+        if (it != pool.workers.end()) {
+            pool.workers.erase(it);
+            return false;
+        }
+    }
+    // Taken just as the wait ended: the wake is on its way.
+    return WaitForSingleObject(self->wake, INFINITE) == WAIT_OBJECT_0;
+}
+
+DWORD WINAPI worker_main(void* worker)
+{
+    Worker* self = static_cast<Worker*>(worker);
+    do
+        run(self->work);
+    while (wait_for_work(self));
+    const HMODULE module = self->module;
+    (void)CloseHandle(self->wake);  // nothing sets it any more: the thread left the waiting list
+    delete self;
     // Releases the reference and ends the thread without returning into
     // code that the release may have unloaded.
-    FreeLibraryAndExitThread(start.module, result);
-    return result;
+    FreeLibraryAndExitThread(module, 0);
+    return 0;
+}
+
+bool hand_to_waiting(const Work& work)
+{
+    Worker* worker;
+    {
+        Waiting_Workers& pool = waiting();
+        boost::mutex::scoped_lock guard(pool.lock);
+        if (pool.workers.empty())
+            return false;
+        worker = pool.workers.back();
+        pool.workers.pop_back();
+    }
+    worker->work = work;
+    (void)SetEvent(worker->wake);  // a valid event: the worker closes it only after leaving the list
+    return true;
+}
+
+bool start_worker(const Work& work)
+{
+    Worker* worker = new (std::nothrow) Worker{nullptr, nullptr, work};
+    if (!worker)
+        return false;
+    worker->wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (worker->wake && GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                                           reinterpret_cast<LPCWSTR>(&worker_main), &worker->module)) {
+        HANDLE thread = CreateThread(nullptr, 0, &worker_main, worker, 0, nullptr);
+        if (thread) {
+            (void)CloseHandle(thread);  // the caller's event tells when the work ends
+            return true;
+        }
+        (void)FreeLibrary(worker->module);  // balances the reference taken above
+    }
+    if (worker->wake)
+        (void)CloseHandle(worker->wake);  // never waited on
+    delete worker;
+    return false;
 }
 
 } // namespace
 
 HANDLE start_library_thread(DWORD(WINAPI* body)(void*), void* context)
 {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                            reinterpret_cast<LPCWSTR>(&start_library_thread), &module))
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    Work work{body, context, nullptr};
+    if (!done || !DuplicateHandle(GetCurrentProcess(), done, GetCurrentProcess(), &work.done, 0, FALSE,
+                                  DUPLICATE_SAME_ACCESS)) {
+        if (done)
+            (void)CloseHandle(done);  // never handed out
         return nullptr;
-    Thread_Start* start = new (std::nothrow) Thread_Start{body, context, module};
-    HANDLE thread = start ? CreateThread(nullptr, 0, &run_then_release, start, 0, nullptr) : nullptr;
-    if (!thread) {
-        delete start;
-        (void)FreeLibrary(module);  // balances the reference taken above
     }
-    return thread;
+    if (hand_to_waiting(work) || start_worker(work))
+        return done;
+    (void)CloseHandle(work.done);  // no thread took the work
+    (void)CloseHandle(done);
+    return nullptr;
 }

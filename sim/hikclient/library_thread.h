@@ -1,10 +1,19 @@
-// Threads of hikclient.dll that keep the DLL loaded for as long as they run:
-// a host that unloads the library while a stream or a recording is still
-// winding down must not have code pulled out from under a running thread.
+// Threads of hikclient.dll.  Each keeps the DLL loaded for as long as it
+// runs: a host that unloads the library while a stream or a recording is
+// still winding down must not have code pulled out from under a running
+// thread.
+//
+// A thread whose work has ended waits a while for the next before it ends.
+// Under Wine a new thread takes milliseconds to reach its first instruction
+// (every loaded DLL is told of it first) while a waiting one wakes in a
+// tenth of one, and a stream's first frame waits for its thread.
 #pragma once
 
 #include <windows.h>
 
-// Starts a thread running body(context); null when it cannot be started.
-// The caller waits on and closes the handle as with CreateThread.
+// Runs body(context) on a thread of the library: a waiting one when there
+// is one, a new one otherwise.  Returns an event that is set once body has
+// returned, or null when no thread could take the work.  The caller waits
+// on the event and closes it, as it would a thread's handle; it may close
+// it at any time, even while body runs.
 HANDLE start_library_thread(DWORD(WINAPI* body)(void*), void* context);

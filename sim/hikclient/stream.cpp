@@ -77,7 +77,7 @@ bool Stream::stop()
     if (thread) {
         if (WaitForSingleObject(thread, stop_wait_ms) != WAIT_OBJECT_0)
             return false;
-        (void)CloseHandle(thread);  // the thread has ended
+        (void)CloseHandle(thread);  // the thread's run has ended
         thread = nullptr;
     }
     close_connection(connection);

@@ -87,7 +87,7 @@ private:
     const Stream_Target target;
     Stream_Socket connection;
     Handshake handshake = Handshake::connecting;
-    HANDLE thread = nullptr;
+    HANDLE thread = nullptr;  // set once the thread has finished with the stream
     HANDLE handed_over = nullptr;  // the caller's part of the handshake is over
     HANDLE stop_event = nullptr;   // ends the thread's every wait
     std::atomic<bool> stopping{false};
