@@ -16,6 +16,7 @@
 #include <ws2tcpip.h>
 
 #include <climits>
+#include <new>
 
 namespace {
 
@@ -54,34 +55,48 @@ LPFN_CONNECTEX connect_function(SOCKET any_socket)
     return found;
 }
 
-/* The event a context's connects wait on, made at its first connect and
-   closed with the context (a runtime plug-in holds it). */
-const char connect_event_id[] = "kelm-connect-event";
+/* What a context keeps for its connections: the event its connects wait
+   on, and whether the current connection's sends are bounded yet.  Made at
+   the first connect and freed with the context (a runtime plug-in holds it). */
+struct Connection_State {
+    HANDLE connect_event;
+    size_t unbounded_bytes; /* sent since the connect with no send bound set */
+    bool send_bounded;
+};
 
-void close_connect_event(struct soap *soap, struct soap_plugin *plugin)
+const char connection_state_id[] = "kelm-connection-state";
+
+void free_connection_state(struct soap *soap, struct soap_plugin *plugin)
 {
     (void)soap;
-    if (plugin->data)
-        (void)CloseHandle(static_cast<HANDLE>(plugin->data)); /* nothing waits on it any more */
+    Connection_State *state = static_cast<Connection_State *>(plugin->data);
+    if (state && state->connect_event)
+        (void)CloseHandle(state->connect_event); /* nothing waits on it any more */
+    delete state;
 }
 
-int make_connect_event(struct soap *soap, struct soap_plugin *plugin, void *arg)
+int make_connection_state(struct soap *soap, struct soap_plugin *plugin, void *arg)
 {
     (void)soap;
     (void)arg;
-    plugin->id = connect_event_id;
-    plugin->data = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    plugin->fcopy = nullptr; /* a copied context makes an event of its own */
-    plugin->fdelete = close_connect_event;
-    return plugin->data ? SOAP_OK : SOAP_EOM;
+    Connection_State *state = new (std::nothrow) Connection_State{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0, false};
+    if (state && !state->connect_event) {
+        delete state; /* the runtime frees nothing of a plug-in it refuses */
+        state = nullptr;
+    }
+    plugin->id = connection_state_id;
+    plugin->data = state;
+    plugin->fcopy = nullptr; /* a copied context makes a state of its own */
+    plugin->fdelete = free_connection_state;
+    return state ? SOAP_OK : SOAP_EOM;
 }
 
-HANDLE connect_event(struct soap *soap)
+Connection_State *connection_state(struct soap *soap)
 {
-    void *event = soap_lookup_plugin(soap, connect_event_id);
-    if (!event && soap_register_plugin(soap, make_connect_event) == SOAP_OK)
-        event = soap_lookup_plugin(soap, connect_event_id);
-    return static_cast<HANDLE>(event);
+    void *state = soap_lookup_plugin(soap, connection_state_id);
+    if (!state && soap_register_plugin(soap, make_connection_state) == SOAP_OK)
+        state = soap_lookup_plugin(soap, connection_state_id);
+    return static_cast<Connection_State *>(state);
 }
 
 /* The IPv4 address of host: a dotted address as it is, a name through the
@@ -105,13 +120,12 @@ bool resolve(const char *host, in_addr &address)
    refused connection completes at once, a silent host is given up when the
    wait ends, and the pending connect is cancelled and waited for before its
    OVERLAPPED goes away. */
-bool connect_within(struct soap *soap, SOCKET connection, const sockaddr_in &where)
+bool connect_within(struct soap *soap, HANDLE event, SOCKET connection, const sockaddr_in &where)
 {
     const LPFN_CONNECTEX connect_ex = connect_function(connection);
-    const HANDLE event = connect_event(soap);
     sockaddr_in any = {};
     any.sin_family = AF_INET;
-    if (!connect_ex || !event
+    if (!connect_ex
         || bind(connection, reinterpret_cast<const sockaddr *>(&any), sizeof any) != 0)
         return false;
     OVERLAPPED pending = {};
@@ -134,18 +148,19 @@ bool connect_within(struct soap *soap, SOCKET connection, const sockaddr_in &whe
     return setsockopt(connection, SOL_SOCKET, SO_UPDATE_CONNECT_CONTEXT, nullptr, 0) == 0;
 }
 
-/* Blocking sends and receives bounded by the context's time-outs: under
+/* Sends and receives block, bounded by the context's time-outs: under
    Wine a wait in the socket call itself costs half of a select followed by
-   the call. */
-bool bound_transfers(struct soap *soap, SOCKET connection)
+   the call.  Each bound is a round trip to set, so the send bound is set
+   only once a send could block (see send_bytes). */
+bool set_bound(SOCKET connection, int option, int timeout)
 {
-    const DWORD send_ms = soap->send_timeout ? milliseconds(soap->send_timeout) : 0;
-    const DWORD receive_ms = soap->recv_timeout ? milliseconds(soap->recv_timeout) : 0;
-    return setsockopt(connection, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char *>(&send_ms), sizeof send_ms) == 0
-           && setsockopt(connection, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char *>(&receive_ms),
-                         sizeof receive_ms)
-                  == 0;
+    const DWORD bound_ms = timeout ? milliseconds(timeout) : 0;
+    return setsockopt(connection, SOL_SOCKET, option, reinterpret_cast<const char *>(&bound_ms), sizeof bound_ms) == 0;
 }
+
+/* What a new connection takes without blocking whatever the peer does: the
+   peer's receive window and the socket's own buffer hold far more. */
+const size_t unblocking_send_bytes = 4096;
 
 SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char *host, int port)
 {
@@ -158,19 +173,42 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
         soap->errnum = WSAGetLastError();
         return SOAP_INVALID_SOCKET;
     }
-    const SOCKET connection = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (connection == INVALID_SOCKET || !connect_within(soap, connection, where)
-        || !bound_transfers(soap, connection)) {
+    Connection_State *state = connection_state(soap);
+    const SOCKET connection = state ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
+    if (connection == INVALID_SOCKET || !connect_within(soap, state->connect_event, connection, where)
+        || !set_bound(connection, SO_RCVTIMEO, soap->recv_timeout)) {
         soap->errnum = WSAGetLastError();
         if (connection != INVALID_SOCKET)
             (void)closesocket(connection); /* a socket that never served; nothing to report */
         return SOAP_INVALID_SOCKET;
     }
+    state->unbounded_bytes = 0;
+    state->send_bounded = false;
     return connection;
+}
+
+/* Sets the send bound before the first send that could block. */
+bool bound_send(struct soap *soap, size_t size)
+{
+    Connection_State *state = connection_state(soap);
+    if (!state)
+        return false;
+    if (state->send_bounded)
+        return true;
+    if (size <= unblocking_send_bytes - state->unbounded_bytes) {
+        state->unbounded_bytes += size;
+        return true;
+    }
+    state->send_bounded = set_bound(soap->socket, SO_SNDTIMEO, soap->send_timeout);
+    return state->send_bounded;
 }
 
 int send_bytes(struct soap *soap, const char *bytes, size_t size)
 {
+    if (!bound_send(soap, size)) {
+        soap->errnum = WSAGetLastError();
+        return SOAP_EOF;
+    }
     while (size > 0) {
         const int chunk = size > INT_MAX ? INT_MAX : static_cast<int>(size);
         const int sent = send(soap->socket, bytes, chunk, 0);

@@ -284,7 +284,9 @@ namespace {
 class Silent_Host
 {
 public:
-    explicit Silent_Host(const std::string &address)
+    /* With queued_connections 0 the host takes connections (the system
+       completes them) but never reads what they bring. */
+    explicit Silent_Host(const std::string &address, size_t queued_connections = 4)
     {
         WSADATA data;
         started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -293,7 +295,8 @@ public:
         (void)inet_pton(AF_INET, address.c_str(), &where.sin_addr); /* a bad address fails the bind */
         listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
         listening = bind(listener, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0 && listen(listener, 1) == 0;
-        for (SOCKET &s : queued) {
+        for (size_t i = 0; i < queued_connections; ++i) {
+            SOCKET &s = queued[i];
             s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
             u_long non_blocking = 1;
             (void)ioctlsocket(s, FIONBIO, &non_blocking);
@@ -303,8 +306,10 @@ public:
     }
     ~Silent_Host()
     {
-        for (SOCKET s : queued)
-            (void)closesocket(s);
+        for (SOCKET s : queued) {
+            if (s != INVALID_SOCKET)
+                (void)closesocket(s);
+        }
         (void)closesocket(listener);
         if (started)
             WSACleanup();
@@ -316,7 +321,7 @@ private:
     bool listening = false;
     sockaddr_in where = {};
     SOCKET listener = INVALID_SOCKET;
-    SOCKET queued[4] = {};
+    SOCKET queued[4] = {INVALID_SOCKET, INVALID_SOCKET, INVALID_SOCKET, INVALID_SOCKET};
 };
 
 } // namespace
@@ -341,4 +346,23 @@ TEST(ServiceCodes, ConnectsEndAtOnceWhenRefusedAndAtTheBoundWhenSilent)
     EXPECT_GE(elapsed, 4500u);
     EXPECT_LT(elapsed, 9000u);
     EXPECT_EQ(poison, out);
+}
+
+/* The send bound is set only once a send could block: a request larger than
+   the connection's buffers, to a host that never reads, ends at 10 s. */
+TEST(ServiceCodes, ARequestNobodyReadsEndsAtTheSendBound)
+{
+    const std::string address = Dvr_Sim::address_for("deaf");
+    Silent_Host deaf(address, 0);
+    ASSERT_TRUE(deaf.ready());
+    Web_Service service(("http://" + address + ":8000").c_str());
+    const std::string user(64u * 1024 * 1024, 'u');
+    int r = 7;
+    const DWORD start = GetTickCount();
+    const int code = service.logon(user.c_str(), "", r);
+    const DWORD elapsed = GetTickCount() - start;
+    EXPECT_EQ(ws_closed_early, code);
+    EXPECT_GE(elapsed, 9000u);
+    EXPECT_LT(elapsed, 20000u);
+    EXPECT_EQ(7, r);
 }
