@@ -36,27 +36,25 @@ Waiting_Workers& waiting()
     return instance;
 }
 
-void run(const Work& work)
-{
-    (void)work.body(work.context);
-    (void)SetEvent(work.done);    // the thread's own handle: valid whatever the caller did with its own
-    (void)CloseHandle(work.done);  // nothing more is set through it
-}
-
-// Waits for the next work; false when none came in time (or too many
-// threads wait already) and the thread is to end.
-bool wait_for_work(Worker* self)
+// Puts the thread on the waiting list; false when too many wait already.
+bool join_waiting(Worker* self)
 {
     Waiting_Workers& pool = waiting();
-    {
-        boost::mutex::scoped_lock guard(pool.lock);
-        if (pool.workers.size() >= most_waiting)
-            return false;
-        pool.workers.push_back(self);
-    }
+    boost::mutex::scoped_lock guard(pool.lock);
+    if (pool.workers.size() >= most_waiting)
+        return false;
+    pool.workers.push_back(self);
+    return true;
+}
+
+// Waits on the list for the next work; false when none came in time and
+// the thread is to end.
+bool await_work(Worker* self)
+{
     if (WaitForSingleObject(self->wake, idle_wait_ms) == WAIT_OBJECT_0)
         return true;
     {
+        Waiting_Workers& pool = waiting();
         boost::mutex::scoped_lock guard(pool.lock);
         auto it = std::find(pool.workers.begin(), pool.workers.end(), self);
         if (it != pool.workers.end()) {
@@ -71,9 +69,17 @@ bool wait_for_work(Worker* self)
 DWORD WINAPI worker_main(void* worker)
 {
     Worker* self = static_cast<Worker*>(worker);
-    do
-        run(self->work);
-    while (wait_for_work(self));
+    for (;;) {
+        const Work work = self->work;  // the next work may be handed over once the thread waits
+        (void)work.body(work.context);
+        const bool waits = join_waiting(self);
+        // Set only now, so that work started once the caller has seen this
+        // end finds the thread waiting rather than starting another.
+        (void)SetEvent(work.done);    // the thread's own handle: valid whatever the caller did with its own
+        (void)CloseHandle(work.done);  // nothing more is set through it
+        if (!waits || !await_work(self))
+            break;
+    }
     const HMODULE module = self->module;
     (void)CloseHandle(self->wake);  // nothing sets it any more: the thread left the waiting list
     delete self;
