@@ -16,6 +16,7 @@
 #include <ws2tcpip.h>
 
 #include <climits>
+#include <cstdint>
 #include <new>
 
 namespace {
@@ -56,12 +57,12 @@ LPFN_CONNECTEX connect_function(SOCKET any_socket)
 }
 
 /* What a context keeps for its connections: the event its connects wait
-   on, and whether the current connection's sends are bounded yet.  Made at
-   the first connect and freed with the context (a runtime plug-in holds it). */
+   on, and the bytes sent on the current connection (which tell whether its
+   send bound is set yet).  Made at the first connect and freed with the
+   context (a runtime plug-in holds it). */
 struct Connection_State {
     HANDLE connect_event;
-    size_t unbounded_bytes; /* sent since the connect with no send bound set */
-    bool send_bounded;
+    size_t sent;
 };
 
 const char connection_state_id[] = "kelm-connection-state";
@@ -79,7 +80,7 @@ int make_connection_state(struct soap *soap, struct soap_plugin *plugin, void *a
 {
     (void)soap;
     (void)arg;
-    Connection_State *state = new (std::nothrow) Connection_State{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0, false};
+    Connection_State *state = new (std::nothrow) Connection_State{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
     if (state && !state->connect_event) {
         delete state; /* the runtime frees nothing of a plug-in it refuses */
         state = nullptr;
@@ -182,25 +183,22 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
             (void)closesocket(connection); /* a socket that never served; nothing to report */
         return SOAP_INVALID_SOCKET;
     }
-    state->unbounded_bytes = 0;
-    state->send_bounded = false;
+    state->sent = 0;
     return connection;
 }
 
-/* Sets the send bound before the first send that could block. */
+/* Sets the send bound before the send that takes the connection past what
+   it takes without blocking. */
 bool bound_send(struct soap *soap, size_t size)
 {
     Connection_State *state = connection_state(soap);
     if (!state)
         return false;
-    if (state->send_bounded)
-        return true;
-    if (size <= unblocking_send_bytes - state->unbounded_bytes) {
-        state->unbounded_bytes += size;
-        return true;
-    }
-    state->send_bounded = set_bound(soap->socket, SO_SNDTIMEO, soap->send_timeout);
-    return state->send_bounded;
+    const size_t before = state->sent;
+    state->sent = size > SIZE_MAX - before ? SIZE_MAX : before + size;
+    if (before > unblocking_send_bytes || state->sent <= unblocking_send_bytes)
+        return true; /* bounded already, or still within what never blocks */
+    return set_bound(soap->socket, SO_SNDTIMEO, soap->send_timeout);
 }
 
 int send_bytes(struct soap *soap, const char *bytes, size_t size)
