@@ -17,6 +17,12 @@ public:
     virtual ~Channel_Impl();
 
     virtual int open_channel() = 0;
+    // Starts the stream again without waiting for it: 0 when it is
+    // connecting or running, -1 when it failed at once.
+    virtual int resume_stream() = 0;
+    // The streaming library's state of the open stream (see hikclient.h);
+    // -1 when none is open.
+    virtual int stream_state() = 0;
     virtual int close_channel() = 0;
     virtual int start_recorde(const std::wstring& directory) = 0;
     virtual int stop_recorde() = 0;
@@ -54,6 +60,8 @@ public:
     virtual ~Channel();
 
     virtual int open_channel();
+    virtual int resume_stream();
+    virtual int stream_state();
     virtual int close_channel();
     virtual int start_recorde(const wchar_t* directory);
     virtual int stop_recorde();

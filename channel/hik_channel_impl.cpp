@@ -27,6 +27,7 @@ namespace {
 
 const UINT library_message = 3000;
 const DWORD connect_wait_ms = 3000;
+const DWORD connect_poll_ms = 5;
 const size_t login_text_bytes = 40;
 const size_t record_path_bytes = 512;
 const int state_connecting = 1;
@@ -60,6 +61,19 @@ bool read_state(long handle, int* state)
     } catch (...) {
         return false;
     }
+}
+
+// Follows a connecting stream until it runs or fails, for at most the
+// connect wait; false when a read raised.
+bool wait_while_connecting(long handle, int* state)
+{
+    const DWORD started = GetTickCount();
+    while (*state == state_connecting && GetTickCount() - started < connect_wait_ms) {
+        Sleep(connect_poll_ms);
+        if (!read_state(handle, state))
+            return false;
+    }
+    return true;
 }
 
 bool stream_running(long handle)
@@ -159,12 +173,12 @@ int Hik_Channel_Impl::start_stream(long* handle)
 
 int Hik_Channel_Impl::check_connect_state(long handle)
 {
-    int first, second;
+    int first;
     if (!read_state(handle, &first))
         return -1;
     if (first == state_connecting) {
-        Sleep(connect_wait_ms);
-        if (!read_state(handle, &second))
+        int second = first;
+        if (!wait_while_connecting(handle, &second))
             return -1;
         if (second != state_running)
             return refuse_connection(failed_states[0].message);
@@ -175,6 +189,33 @@ int Hik_Channel_Impl::check_connect_state(long handle)
     }
     log_connected(handle, first);
     return 0;
+}
+
+// A stream started again after a loss is followed by the caller from
+// here on, so nothing waits for it and the video signal is not asked.
+int Hik_Channel_Impl::resume_stream()
+{
+    KELM_TRACE("Hik_Channel_Impl::resume_stream");
+    long handle = -1;
+    if (start_stream(&handle) != 0)
+        return -1;
+    int state = HIK_STATE_UNKNOWN_HANDLE;
+    if (!read_state(handle, &state) || (state != state_connecting && state != state_running)) {
+        if (handle != -1)
+            (void)MP4_ClientStop(handle);  // what it holds is no stream worth keeping
+        return -1;
+    }
+    stream_handle = handle;
+    connected = true;
+    return 0;
+}
+
+int Hik_Channel_Impl::stream_state()
+{
+    int state = HIK_STATE_UNKNOWN_HANDLE;
+    if (!connected || !read_state(stream_handle, &state))
+        return HIK_STATE_UNKNOWN_HANDLE;
+    return state;
 }
 
 int Hik_Channel_Impl::refuse_connection(const char* message)

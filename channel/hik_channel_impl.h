@@ -12,6 +12,8 @@ public:
     ~Hik_Channel_Impl() override;
 
     int open_channel() override;
+    int resume_stream() override;
+    int stream_state() override;
     int close_channel() override;
     int start_recorde(const std::wstring& directory) override;
     int stop_recorde() override;

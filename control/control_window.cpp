@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "logger.h"
+#include "reconnect_setting.h"
 #include "resource.h"
 #include "screen.h"
 #include "split_layout.h"
@@ -25,6 +26,14 @@ const Split_Button split_buttons[] = {
 // The buttons and the group box are placed for a height 36 pixels below the
 // client area, so in use the panes fill the whole control.
 const int split_controls_offset = 36;
+
+// Every open pane's stream is looked at this often, so a loss shows within
+// a fraction of a second and a stream back is followed closely.
+const UINT_PTR stream_watch_timer = 1;
+const UINT stream_watch_ms = 200;
+// A pane that shows a notice instead of video: light text on dark grey.
+const COLORREF notice_text_colour = RGB(230, 230, 230);
+const COLORREF notice_back_colour = RGB(64, 64, 64);  // the dark grey stock brush's colour
 
 const int pane_clicked = STN_CLICKED;
 const int pane_double_clicked = STN_DBLCLK;
@@ -75,7 +84,13 @@ bool kelm_ctrl::handle_message(UINT message, WPARAM wparam, LPARAM lparam, INT_P
         *result = message_result(hwnd, 0);
         return true;
     case WM_CTLCOLORSTATIC:
-        *result = on_ctlcolor_static();
+        *result = on_ctlcolor_static(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        return true;
+    case WM_TIMER:
+        if (wparam != stream_watch_timer)
+            return false;
+        on_watch_timer();
+        *result = message_result(hwnd, 0);
         return true;
     case WM_PAINT:
         on_paint();
@@ -105,6 +120,18 @@ void kelm_ctrl::on_init_dialog()
     active_index = 0;
     // Without the log file entries still reach standard error.
     (void)Logger::instance().open(control_log_path);
+    reconnect_lost_streams = reconnect_setting();
+    // Without the timer nothing would notice a lost stream; a window that
+    // cannot have one still shows what it is given.
+    if (!SetTimer(hwnd, stream_watch_timer, stream_watch_ms, nullptr))
+        Logger::instance().write(log_status, "stream watch timer not set\n");
+}
+
+void kelm_ctrl::on_watch_timer()
+{
+    const DWORD now = GetTickCount();
+    for (Screen* screen : screens)
+        screen->watch(now, reconnect_lost_streams);
 }
 
 void kelm_ctrl::on_size(int client_width, int client_height)
@@ -149,12 +176,20 @@ bool kelm_ctrl::on_command(int item, int code)
     return false;
 }
 
-// The panes paint on black; each colour request also redraws the active
-// frame that the previous repaint may have wiped.
-INT_PTR kelm_ctrl::on_ctlcolor_static()
+// The panes paint on black, a pane with a notice on dark grey; each colour
+// request also redraws the active frame that the previous repaint may have
+// wiped.
+INT_PTR kelm_ctrl::on_ctlcolor_static(HDC dc, HWND item)
 {
     if (active_screen)
         active_screen->draw_frame(true);
+    for (Screen* screen : screens) {
+        if (screen->window() == item && screen->notice_shown()) {
+            (void)SetTextColor(dc, notice_text_colour);
+            (void)SetBkColor(dc, notice_back_colour);
+            return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
+        }
+    }
     return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
 }
 
@@ -170,6 +205,7 @@ void kelm_ctrl::on_paint()
 
 void kelm_ctrl::on_destroy()
 {
+    (void)KillTimer(hwnd, stream_watch_timer);  // fails only for a timer never set
     delete layout;  // hides its panes
     layout = nullptr;
     for (Screen* screen : screens)

@@ -164,7 +164,8 @@ private:
     void on_init_dialog();
     void on_size(int client_width, int client_height);
     bool on_command(int item, int code);
-    INT_PTR on_ctlcolor_static();
+    INT_PTR on_ctlcolor_static(HDC dc, HWND item);
+    void on_watch_timer();
     void on_paint();
     void on_destroy();
     void place_split_controls(int client_width, int extended_height);
@@ -183,6 +184,7 @@ private:
     HRESULT write_setting(Gated_Member member, Field& field, Value value);
 
     HWND hwnd = nullptr;
+    bool reconnect_lost_streams = true;  // read when the window is made
 
     std::vector<Screen*> screens;
     Split_Layout* layout = nullptr;

@@ -128,9 +128,8 @@ HRESULT kelm_ctrl::get_error_msg(BSTR* message)
 {
     if (!message)
         return E_POINTER;
-    Channel* channel = active_screen ? active_screen->channel_handle() : nullptr;
-    if (channel && error_code == error_none)
-        error_code = channel->take_last_error(0, 0);
+    if (active_screen && error_code == error_none)
+        error_code = active_screen->take_last_error();
     const wchar_t* text = error_text(error_code);
     error_code = error_none;
     return return_bstr(text, message);

@@ -57,14 +57,15 @@ HRESULT kelm_ctrl::get_current_screen_num(SHORT* num)
     return S_OK;
 }
 
-// "<address>,<channel>" for a pane with an open stream: the channel number
-// is appended as one code unit, not as digits.
+// "<address>,<channel>" for a pane whose stream is live: the channel number
+// is appended as one code unit, not as digits.  A lost stream, and one being
+// started again, build no text.
 HRESULT kelm_ctrl::get_screen_state(USHORT num)
 {
     if (!allowed(Gated_Member::get_screen_state))
         return S_FALSE;
     screen_state_info.clear();
-    if (num >= screens.size() || !screens[num]->channel_handle())
+    if (num >= screens.size() || !screens[num]->channel_open())
         return S_OK;
     Channel_State state;
     if (screens[num]->channel_handle()->get_channel_state(&state) != 0)

@@ -7,10 +7,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "channel_records.h"
 
 class Channel;
 class Split_Layout;
+
+// Where a pane's stream stands as the control watches it.  A live stream
+// that fails is lost; the control then starts it again by itself
+// (reconnecting) until it runs, or until the host closes or reopens the pane.
+enum class Pane_Stream { closed, live, lost, reconnecting };
 
 class Screen {
 public:
@@ -40,7 +47,16 @@ public:
     bool audio_playing() const;
     Channel* channel_handle() const { return channel; }
     const Channel_Param& channel_params() const { return params; }
-    bool channel_open() const { return is_open != 0; }
+    bool channel_open() const { return status == Pane_Stream::live; }
+    Pane_Stream stream_status() const { return status; }
+    // The error a lost stream left (once), else the channel's last error.
+    int take_last_error();
+
+    // Watching, called by the control's timer on the host's thread; never
+    // waits on the network.  `now` is a tick count.
+    void watch(DWORD now, bool reconnect);
+    // True while the pane shows a text of its own instead of video.
+    bool notice_shown() const { return !notice.empty(); }
 
     // View side.
 
@@ -70,6 +86,24 @@ private:
     int width = 0;
     int height = 0;
     int zoom_state = zoom_in_cell;
-    int is_open = 0;
     Channel_Param params;
+
+    // Watching and reconnection (pane_watch.cpp).
+    bool build_channel();
+    void drop_channel();
+    void end_reconnection();
+    void lose(DWORD now, int state);
+    void try_reconnect(DWORD now);
+    void follow_reconnection(DWORD now);
+    void become_live();
+    void show_notice(const std::wstring& text);
+    void show_lost_notice(DWORD now, bool reconnect);
+
+    Pane_Stream status = Pane_Stream::closed;
+    std::wstring record_directory;  // where the pane records; empty when it does not
+    std::wstring notice;            // shown in the pane instead of video
+    std::wstring lost_clock;        // local time of the loss, "hh:mm:ss"
+    DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's start
+    DWORD next_try = 0;             // tick of the server's next probe
+    int lost_error = 0;             // reported once through take_last_error
 };

@@ -17,36 +17,48 @@ const size_t credential_bytes = 128;
 
 // A channel that failed to open is kept and opened again with the
 // parameters it was built from; close_channel lets the next open start
-// afresh from the current parameters.
+// afresh from the current parameters.  An open ends any reconnection of the
+// pane's lost stream first.
 int Screen::open_channel(const wchar_t* address, int channel_index)
 {
-    if (is_open == 1)
+    if (status == Pane_Stream::live)
         return 1;
+    end_reconnection();
     params.server_ip = address ? address : L"";
     params.channel_index = channel_index;
     params.display_window = pane;
-    if (!channel) {
-        Channel_Impl* impl = new (std::nothrow) Hik_Channel_Impl(params, GetParent(pane));
-        channel = impl ? new (std::nothrow) Channel(impl) : nullptr;
-        if (!channel) {
-            delete impl;
-            return -1;
-        }
-    }
+    if (!channel && !build_channel())
+        return -1;
     const int result = channel->open_channel();
     if (result == 0)
-        is_open = 1;
+        status = Pane_Stream::live;
     return result;
+}
+
+bool Screen::build_channel()
+{
+    Channel_Impl* impl = new (std::nothrow) Hik_Channel_Impl(params, GetParent(pane));
+    channel = impl ? new (std::nothrow) Channel(impl) : nullptr;
+    if (!channel)
+        delete impl;
+    return channel != nullptr;
+}
+
+void Screen::drop_channel()
+{
+    if (!channel)
+        return;
+    (void)channel->close_channel();  // a stream the library lost is gone either way
+    delete channel;
+    channel = nullptr;
 }
 
 int Screen::close_channel()
 {
-    if (channel) {
-        (void)channel->close_channel();  // a stream the library lost is gone either way
-        delete channel;
-        channel = nullptr;
-    }
-    is_open = 0;
+    end_reconnection();
+    drop_channel();
+    status = Pane_Stream::closed;
+    record_directory.clear();
     return 0;
 }
 
@@ -77,13 +89,21 @@ int Screen::set_usr(const wchar_t* old_user, const wchar_t* user, const wchar_t*
     return channel->set_usr(old_narrow, user_narrow, password_narrow);
 }
 
+// The pane remembers where it records, so that a recording cut short by a
+// lost stream goes on in a new file once the stream is back.
 int Screen::start_recorde(const wchar_t* directory)
 {
-    return channel ? channel->start_recorde(directory) : -1;
+    if (!channel)
+        return -1;
+    const int result = channel->start_recorde(directory);
+    if (result == 0)
+        record_directory = directory ? directory : L"";
+    return result;
 }
 
 int Screen::stop_recorde()
 {
+    record_directory.clear();
     return channel ? channel->stop_recorde() : -1;
 }
 

@@ -101,6 +101,17 @@ bool send_frame(Simulator &sim, int fd, uint16_t channel, unsigned sequence)
     return send_all(fd, &header, sizeof header) && send_all(fd, pixels.data(), pixels.size());
 }
 
+/* Holds a stalled stream's connection open without a frame until the stall
+   is lifted; the frame clock then starts afresh. */
+void wait_out_stall(Simulator &sim, std::chrono::steady_clock::time_point *next)
+{
+    if (!sim.stream.stall.load())
+        return;
+    while (sim.stream.stall.load() && !sim.quitting.load())
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    *next = std::chrono::steady_clock::now();
+}
+
 void stream_frames(Simulator &sim, int fd)
 {
     uint16_t channel = 0;
@@ -111,7 +122,8 @@ void stream_frames(Simulator &sim, int fd)
         const int limit = sim.stream.break_after_frames.load();
         if (limit > 0 && sequence >= static_cast<unsigned>(limit))
             return;
-        if (!send_frame(sim, fd, channel, sequence))
+        wait_out_stall(sim, &next);
+        if (sim.quitting.load() || !send_frame(sim, fd, channel, sequence))
             return;
         sim.stream.frames_sent.fetch_add(1);
         const int rate = sim.stream.frames_per_second.load();
@@ -140,7 +152,7 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         {"refuse", nullptr, &b.refuse},           {"anonymous", nullptr, &b.anonymous},
         {"accept-delay", &b.accept_delay_ms, nullptr}, {"break-after", &b.break_after_frames, nullptr},
         {"fps", &b.frames_per_second, nullptr},   {"width", &b.width, nullptr},
-        {"height", &b.height, nullptr},
+        {"height", &b.height, nullptr},          {"stall", nullptr, &b.stall},
     };
     if (words.size() == 1) {
         std::string reply;

@@ -15,6 +15,7 @@ struct Stream_Behaviour
     std::atomic<bool> anonymous{true};         /* accept an empty user name */
     std::atomic<int> accept_delay_ms{0};       /* wait before answering a login */
     std::atomic<int> break_after_frames{0};    /* close after this many frames; 0: never */
+    std::atomic<bool> stall{false};            /* keep connections open but send no frames */
     std::atomic<int> frames_per_second{10};
     std::atomic<int> width{160};
     std::atomic<int> height{120};

@@ -95,7 +95,7 @@ Io_Result send_all(Stream_Socket& connection, const void* data, int size)
     return Io_Result::done;
 }
 
-Io_Result receive_all(Stream_Socket& connection, void* data, int size)
+Io_Result receive_all(Stream_Socket& connection, void* data, int size, DWORD idle_ms)
 {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
@@ -103,7 +103,7 @@ Io_Result receive_all(Stream_Socket& connection, void* data, int size)
         if (got == 0)
             return Io_Result::closed;
         if (got == SOCKET_ERROR) {
-            const Io_Result woken = wait_after_failure(connection);
+            const Io_Result woken = wait_after_failure(connection, idle_ms);
             if (woken != Io_Result::done)
                 return woken;
             continue;

@@ -25,9 +25,9 @@ bool begin_connect(Stream_Socket& connection, const sockaddr_in& address);
 Io_Result finish_connect(Stream_Socket& connection, DWORD timeout_ms);
 
 // Sends or receives exactly `size` bytes.  `closed` when the peer closed the
-// connection first.
+// connection first; `timed_out` when nothing more arrived for `idle_ms`.
 Io_Result send_all(Stream_Socket& connection, const void* data, int size);
-Io_Result receive_all(Stream_Socket& connection, void* data, int size);
+Io_Result receive_all(Stream_Socket& connection, void* data, int size, DWORD idle_ms = INFINITE);
 // Receives `size` bytes once they can be taken at once; `timed_out` after
 // `timeout_ms` with nothing taken, so that receive_all can go on from there.
 Io_Result receive_whole(Stream_Socket& connection, void* data, int size, DWORD timeout_ms);

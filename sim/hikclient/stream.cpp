@@ -9,6 +9,9 @@
 namespace {
 
 const DWORD stop_wait_ms = 5000;
+// A server that answers nothing for this long, during the handshake or
+// between frames, has broken the stream off as surely as one that closed it.
+const DWORD silence_limit_ms = 5000;
 
 bool has_magic(const char (&magic)[4], const char* expected)
 {
@@ -95,12 +98,26 @@ void Stream::run()
     HANDLE waits[] = {stop_event, handed_over};
     if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
         return;
-    while (handshake != Handshake::over) {
-        if (!advance_handshake(INFINITE))
-            return;
-    }
-    if (current_state.load() == HIK_STATE_RUNNING)
+    if (!finish_handshake(silence_limit_ms))
+        return;
+    if (login_accepted)
         receive_frames();
+}
+
+// The thread's part of the handshake; false, with the state it ended in,
+// when the server stayed silent for `limit_ms`.
+bool Stream::finish_handshake(DWORD limit_ms)
+{
+    const DWORD started = GetTickCount();
+    while (handshake != Handshake::over) {
+        const DWORD spent = GetTickCount() - started;
+        if (spent >= limit_ms) {
+            end_with(handshake == Handshake::connecting ? HIK_STATE_UNREACHABLE : HIK_STATE_BROKEN_OFF);
+            return false;
+        }
+        (void)advance_handshake(limit_ms - spent);  // a step that timed out is taken up again
+    }
+    return true;
 }
 
 // A stop request keeps the state the stream had; a failure sets its own.
@@ -175,7 +192,7 @@ bool Stream::take_login_reply(DWORD timeout_ms)
     else if (reply.status != STREAM_ACCEPTED)
         end_with(HIK_STATE_REFUSED);
     else
-        end_with(HIK_STATE_RUNNING);
+        login_accepted = true;  // running once the first frame is in
     return true;
 }
 
@@ -183,14 +200,17 @@ void Stream::receive_frames()
 {
     Stream_Frame_Header header;
     std::vector<uint8_t> payload;
-    while (receive_frame(&header, &payload))
+    while (receive_frame(&header, &payload)) {
+        if (received.load() == 0)
+            end_with(HIK_STATE_RUNNING);
         deliver(header, payload);
+    }
     end_with(HIK_STATE_BROKEN_OFF);
 }
 
 bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload)
 {
-    if (receive_all(connection, header, sizeof *header) != Io_Result::done)
+    if (receive_all(connection, header, sizeof *header, silence_limit_ms) != Io_Result::done)
         return false;
     // A frame that does not describe itself consistently ends the stream
     // rather than making the library allocate what a broken peer claims.
@@ -199,7 +219,8 @@ bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* pa
         header->payload_size != header->width * header->height * 3)
         return false;
     payload->resize(header->payload_size);
-    return receive_all(connection, payload->data(), static_cast<int>(payload->size())) == Io_Result::done;
+    return receive_all(connection, payload->data(), static_cast<int>(payload->size()), silence_limit_ms) ==
+           Io_Result::done;
 }
 
 void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload)

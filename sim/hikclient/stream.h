@@ -72,6 +72,7 @@ private:
     static DWORD WINAPI thread_main(void* stream);
     void run();
     bool begin_connection();
+    bool finish_handshake(DWORD limit_ms);
     bool advance_handshake(DWORD timeout_ms);
     bool connect_and_log_in(DWORD timeout_ms);
     bool take_login_reply(DWORD timeout_ms);
@@ -87,6 +88,7 @@ private:
     const Stream_Target target;
     Stream_Socket connection;
     Handshake handshake = Handshake::connecting;
+    bool login_accepted = false;  // moved on, like `handshake`, by one thread at a time
     HANDLE thread = nullptr;  // set once the thread has finished with the stream
     HANDLE handed_over = nullptr;  // the caller's part of the handshake is over
     HANDLE stop_event = nullptr;   // ends the thread's every wait

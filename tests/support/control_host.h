@@ -21,6 +21,7 @@ struct kelm_ctrl_probe {
     static long error_code(const kelm_ctrl& c) { return c.error_code; }
     static short pane_channel(const kelm_ctrl& c, int i) { return c.pane_channel[i]; }
     static std::wstring pane_address(const kelm_ctrl& c, int i) { return c.pane_address[i]; }
+    static bool& reconnect(kelm_ctrl& c) { return c.reconnect_lost_streams; }
 };
 
 class Control_Host {

@@ -158,21 +158,29 @@ unsigned Dvr_Sim::number_for(const std::string &text)
 
 Dvr_Sim::Dvr_Sim(unsigned number) : host(address_of(number)), started(false)
 {
+    (void)start();
+}
+
+bool Dvr_Sim::start()
+{
+    if (started)
+        return true;
     char unique[64];
     std::snprintf(unique, sizeof unique, "sim-%lu-%lu", static_cast<unsigned long>(GetCurrentProcessId()),
                   static_cast<unsigned long>(GetTickCount()));
     name = unique;
     if (!winsock_ready() || !start_process(host, name))
-        return;
+        return false;
     const std::string expected = "ok " + name + "\n";
     for (int attempt = 0; attempt < 100 && !started; ++attempt) {
         const std::string reply = command("ping");
         if (!reply.empty() && reply != expected)
-            return; /* someone else serves this address */
+            return false; /* someone else serves this address */
         started = reply == expected;
         if (!started)
             Sleep(100);
     }
+    return started;
 }
 
 Dvr_Sim::~Dvr_Sim()

@@ -62,6 +62,8 @@ public:
     /* Asks the simulator to quit and waits until its control and stream
        ports are gone. */
     void stop();
+    /* Starts it again on the same address after stop(); true once it answers. */
+    bool start();
 
 private:
     /* True when something listens at host:port. */
