@@ -8,7 +8,6 @@
 
 namespace {
 
-const int demo_panes = 4;
 const DWORD recording_ms = 3000;
 const DWORD camera_move_ms = 1200;
 const wchar_t demo_user[] = L"operator";

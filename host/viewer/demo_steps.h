@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <oaidl.h>
 
+// The split mode of the demonstration: panes 0 to 3 show channels 1 to 4.
+constexpr int demo_panes = 4;
+
 // Handles window messages for `milliseconds`.
 void pump_for(DWORD milliseconds);
 // Four panes.

@@ -4,14 +4,17 @@
 // registered (regsvr32 kelm.dll).
 //
 //   kelm-viewer.exe [--server ADDRESS] [--media DIR] [--screenshot PATH]
-//                   [--interactive]
+//                   [--outage LOST-PATH] [--interactive]
 //
 // It shows the control in four-pane mode, logs in to the server as its
 // operator, opens channels 1 to 4 of the server in the four panes, puts an
 // on-screen text on the first and moves the second pane's camera, makes
 // the second pane active, records it for a few seconds and takes a
 // snapshot into DIR, saves the window as a PNG at PATH and prints where
-// everything went.  With --interactive the window stays open for a person
+// everything went.  With --outage it then watches the panes while the
+// demo script stalls one of them, saves the window with the lost pane at
+// LOST-PATH and prints when the pane was lost and live again.  With
+// --interactive the window stays open for a person
 // to use until it is closed.
 #include <cstdio>
 #include <cwchar>
@@ -21,6 +24,7 @@
 #include "ax_container.h"
 #include "com_ptr.h"
 #include "demo_steps.h"
+#include "outage_watch.h"
 #include "screenshot.h"
 
 namespace {
@@ -34,10 +38,14 @@ struct Options {
     const wchar_t* server = nullptr;
     const wchar_t* media = nullptr;
     const wchar_t* screenshot = nullptr;
+    const wchar_t* outage_screenshot = nullptr;
     bool interactive = false;
 };
 
 const int active_pane = 1;
+// A stalled stream is lost within 6 s and back within 3 s of its server
+// answering; the rest is the script's own pace.
+const DWORD outage_limit_ms = 30000;
 
 bool parse_options(int argc, wchar_t** argv, Options* options)
 {
@@ -46,6 +54,8 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
             options->screenshot = argv[++i];
         else if (wcscmp(argv[i], L"--server") == 0 && i + 1 < argc)
             options->server = argv[++i];
+        else if (wcscmp(argv[i], L"--outage") == 0 && i + 1 < argc)
+            options->outage_screenshot = argv[++i];
         else if (wcscmp(argv[i], L"--media") == 0 && i + 1 < argc)
             options->media = argv[++i];
         else if (wcscmp(argv[i], L"--interactive") == 0)
@@ -155,6 +165,12 @@ int run(const Options& options)
     if (control) {
         run_demo(control.get(), options);
         status = options.screenshot ? save_screenshot(frame, options.screenshot) : 0;
+        if (options.outage_screenshot &&
+            !watch_outage(control.get(), demo_panes, outage_limit_ms,
+                          [&] { status |= save_screenshot(frame, options.outage_screenshot); })) {
+            fwprintf(stderr, L"kelm-viewer: no pane was lost and live again\n");
+            status = 1;
+        }
         if (options.interactive)
             status |= run_message_loop();
     }
@@ -170,7 +186,7 @@ int wmain(int argc, wchar_t** argv)
     Options options;
     if (!parse_options(argc, argv, &options)) {
         fwprintf(stderr, L"usage: kelm-viewer.exe [--server ADDRESS] [--media DIR] "
-                         L"[--screenshot PATH] [--interactive]\n");
+                         L"[--screenshot PATH] [--outage LOST-PATH] [--interactive]\n");
         return 2;
     }
     // A container of OLE controls needs OLE, not only COM.

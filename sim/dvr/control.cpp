@@ -42,6 +42,7 @@ const Channel_Field channel_fields[] = {
     {"last-ptz-range", &Channel_Settings::last_ptz_range, nullptr},
     {"logo-bytes", &Channel_Settings::logo_bytes, nullptr}, {"logo-x", &Channel_Settings::logo_x, nullptr},
     {"logo-y", &Channel_Settings::logo_y, nullptr}, {"signal", nullptr, &Channel_Settings::signal},
+    {"stall", nullptr, &Channel_Settings::stalled},
 };
 
 struct Server_Field

@@ -36,6 +36,7 @@ struct Channel_Settings
     Ptz_Motion ptz;
     int logo_bytes = -1, logo_x = 0, logo_y = 0;
     bool signal = true;
+    bool stalled = false; /* its streams stay connected and get no frames */
 };
 
 struct Server_Settings

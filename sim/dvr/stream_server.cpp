@@ -101,13 +101,20 @@ bool send_frame(Simulator &sim, int fd, uint16_t channel, unsigned sequence)
     return send_all(fd, &header, sizeof header) && send_all(fd, pixels.data(), pixels.size());
 }
 
+/* All streams stall, or those of one channel. */
+bool stalled(Simulator &sim, uint16_t channel)
+{
+    return sim.stream.stall.load() ||
+           sim.state.with_channel(channel, [](Channel_Settings &s) { return s.stalled; });
+}
+
 /* Holds a stalled stream's connection open without a frame until the stall
    is lifted; the frame clock then starts afresh. */
-void wait_out_stall(Simulator &sim, std::chrono::steady_clock::time_point *next)
+void wait_out_stall(Simulator &sim, uint16_t channel, std::chrono::steady_clock::time_point *next)
 {
-    if (!sim.stream.stall.load())
+    if (!stalled(sim, channel))
         return;
-    while (sim.stream.stall.load() && !sim.quitting.load())
+    while (stalled(sim, channel) && !sim.quitting.load())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     *next = std::chrono::steady_clock::now();
 }
@@ -122,7 +129,7 @@ void stream_frames(Simulator &sim, int fd)
         const int limit = sim.stream.break_after_frames.load();
         if (limit > 0 && sequence >= static_cast<unsigned>(limit))
             return;
-        wait_out_stall(sim, &next);
+        wait_out_stall(sim, channel, &next);
         if (sim.quitting.load() || !send_frame(sim, fd, channel, sequence))
             return;
         sim.stream.frames_sent.fetch_add(1);
