@@ -52,18 +52,13 @@
 
 const Call_Limits rqweb_call_limits = {
     5,                  /* connect */
-    10,                 /* each send and receive */
-    /* Whole calls: an answer of a few hundred bytes has no reason to take
-       longer than this; a server trickling it byte by byte is cut off here. */
-    25,
-    /* A 1 MiB picture is some 15 MiB of items: this lets it through a link
-       of 128 KiB/s (about 1 Mbit/s) ... */
-    120,
-    /* ... and a server trickling it is cut off once it has been slower than
-       16 KiB/s on average for ten seconds (a 1 MiB picture at that pace would
-       take 16 minutes: no picture is worth holding the caller that long). */
-    10,
-    16 * 1024,
+    5,                  /* each send; the longest wait for answer bytes */
+    /* Every call runs on the host's thread: a server that does not answer,
+       or trickles, holds it 5 s at most.  An answer of a few hundred bytes
+       comes in milliseconds; a 1 MiB picture (some 15 MiB of items) arriving
+       at 64 KiB/s, about half a megabit, goes on for as long as it takes. */
+    5,
+    64 * 1024,
     32UL * 1024 * 1024, /* answer size: a 1 MiB picture is some 15 MiB of items */
     2UL * 1024 * 1024,  /* items of one array */
     64,                 /* nesting depth: an answer needs 5 */
@@ -214,7 +209,7 @@ bool is_fault_code(int code)
 
 Call_Guard::Call_Guard(struct soap *soap_)
     : soap(soap_), socket_receive(soap_->frecv), http_parse(soap_->fparse), http_parse_field(soap_->fparsehdr),
-      started(), call_seconds(0), min_rate(0), expected(), result_type(0), array_result(false), status(0),
+      started(), expected(), result_type(0), array_result(false), status(0),
       answered(false), badly_framed(false), too_large(false), has_body(false), length_given(false),
       framed_by_length(false), announced(0), body_start(0), body_seen(0), closed(false), cut_off(false),
       root_seen(false), root_envelope(false), root_html(false), body_child_seen(false), verdict(0),
@@ -224,7 +219,9 @@ Call_Guard::Call_Guard(struct soap *soap_)
     soap->connect_timeout = limits.connect_seconds;
     soap->send_timeout = limits.io_seconds;
     soap->recv_timeout = limits.io_seconds;
-    soap->transfer_timeout = limits.snapshot_seconds; /* armed per operation */
+    /* The runtime's own whole-message check, positive (a negative value never
+       fires): the longest answer at the least rate; the guard cuts sooner. */
+    soap->transfer_timeout = static_cast<int>(limits.grace_seconds + limits.max_message_bytes / limits.min_bytes_per_second);
     soap->recv_maxlength = limits.max_message_bytes;
     soap->maxoccurs = limits.max_items;
     soap->maxlevel = limits.max_depth;
@@ -249,11 +246,7 @@ void Call_Guard::arm(const char *operation)
     std::strncat(expected, operation, sizeof expected - sizeof "rqweb:Response");
     std::strcat(expected, "Response");
     started = std::chrono::steady_clock::now();
-    const bool snapshot = !std::strcmp(operation, "snapshot");
-    call_seconds = snapshot ? rqweb_call_limits.snapshot_seconds : rqweb_call_limits.transfer_seconds;
-    min_rate = snapshot ? rqweb_call_limits.min_bytes_per_second : 0;
-    soap->transfer_timeout = call_seconds; /* the runtime's own check, per message; positive:
-                                              a negative value never fires */
+    soap->recv_timeout = rqweb_call_limits.io_seconds;
     result_type = 0;
     for (const Out_Result &r : out_results)
         if (!std::strcmp(operation, r.operation))
@@ -314,11 +307,14 @@ size_t Call_Guard::receive(char *buffer, size_t size)
         if (size > announced - body_seen)
             size = static_cast<size_t>(announced - body_seen);
     }
+    if (!bound_next_receive()) {
+        cut_off = true;
+        return 0;
+    }
     const size_t n = socket_receive(soap, buffer, size);
+    received += n;
     if (n == 0)
         closed = true;
-    if (n > 0 && too_slow(n))
-        cut_off = true;
     if (cut_off)
         return 0;
     if (answered)
@@ -326,17 +322,32 @@ size_t Call_Guard::receive(char *buffer, size_t size)
     return n;
 }
 
-/* Over the whole-call bound, or (a snapshot) after the grace time slower on
-   average than the least rate. */
-bool Call_Guard::too_slow(size_t bytes)
+/* What is left of the call's time: the grace time, and a share of a second
+   for every byte received at the least rate. */
+long long Call_Guard::ms_left() const
 {
-    received += bytes;
-    const long long ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                             std::chrono::steady_clock::now() - started).count();
-    if (ms >= call_seconds * 1000LL)
-        return true;
-    return ms >= rqweb_call_limits.rate_grace_seconds * 1000LL
-           && received * 1000 < static_cast<unsigned long long>(ms) * min_rate;
+    const Call_Limits &limits = rqweb_call_limits;
+    const long long earned_ms = static_cast<long long>(received * 1000 / limits.min_bytes_per_second);
+    const long long spent_ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started).count();
+    return limits.grace_seconds * 1000LL + earned_ms - spent_ms;
+}
+
+/* The next receive waits no longer than the call has left (the transport
+   applies a changed bound to the socket); false when nothing is left. */
+bool Call_Guard::bound_next_receive()
+{
+    const long long left_ms = ms_left();
+    if (left_ms <= 0)
+        return false;
+    /* In steps of a quarter second, so a quick call keeps the bound its
+       connection was opened with (each change is a round trip to apply). */
+    const long long step_ms = 250;
+    const long long bound_ms = (left_ms + step_ms - 1) / step_ms * step_ms;
+    /* The runtime's negative time-outs are microseconds. */
+    soap->recv_timeout = bound_ms >= rqweb_call_limits.io_seconds * 1000LL ? rqweb_call_limits.io_seconds
+                                                                         : static_cast<int>(-bound_ms * 1000);
+    return true;
 }
 
 /* ---- HTTP framing ------------------------------------------------------- */

@@ -23,11 +23,12 @@ struct soap;
 struct Call_Limits
 {
     int connect_seconds;   /* TCP connect */
-    int io_seconds;        /* each send and each receive */
-    int transfer_seconds;  /* one whole call, every operation but snapshot */
-    int snapshot_seconds;  /* one whole snapshot call */
-    int rate_grace_seconds; /* after this long into a snapshot call ... */
-    unsigned long min_bytes_per_second; /* ... its answer must have come at least this fast */
+    int io_seconds;        /* each send, and the longest wait for answer bytes */
+    /* A call may last this long, and longer only while its answer keeps
+       coming: every byte received adds its share of a second at the least
+       rate, so an answer arriving that fast is never cut off. */
+    int grace_seconds;
+    unsigned long min_bytes_per_second;
     unsigned long max_message_bytes;
     unsigned long max_items;   /* items of one array */
     unsigned int max_depth;    /* element nesting */
@@ -91,7 +92,8 @@ private:
     static int on_send(struct soap *soap, const char **bytes, size_t *size);
 
     size_t receive(char *buffer, size_t size);
-    bool too_slow(size_t received);
+    long long ms_left() const;
+    bool bound_next_receive();
     int check_http_header(int parse_error);
     void frame_body();
     int drain_body();
@@ -116,8 +118,6 @@ private:
 
     /* armed per call */
     std::chrono::steady_clock::time_point started;
-    int call_seconds;            /* whole-call bound of the operation */
-    unsigned long min_rate;      /* least average bytes per second after the grace time, 0: none */
     char expected[96];           /* qualified name of the response element */
     int result_type;             /* runtime type of an "out" result, 0 for "r" */
     bool array_result;           /* that type is an array */

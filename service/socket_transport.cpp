@@ -57,12 +57,14 @@ LPFN_CONNECTEX connect_function(SOCKET any_socket)
 }
 
 /* What a context keeps for its connections: the event its connects wait
-   on, and the bytes sent on the current connection (which tell whether its
-   send bound is set yet).  Made at the first connect and freed with the
-   context (a runtime plug-in holds it). */
+   on, the bytes sent on the current connection (which tell whether its
+   send bound is set yet) and the receive bound set on it (in the runtime's
+   terms).  Made at the first connect and freed with the context (a runtime
+   plug-in holds it). */
 struct Connection_State {
     HANDLE connect_event;
     size_t sent;
+    int receive_bound;
 };
 
 const char connection_state_id[] = "kelm-connection-state";
@@ -80,7 +82,7 @@ int make_connection_state(struct soap *soap, struct soap_plugin *plugin, void *a
 {
     (void)soap;
     (void)arg;
-    Connection_State *state = new (std::nothrow) Connection_State{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
+    Connection_State *state = new (std::nothrow) Connection_State{CreateEventW(nullptr, TRUE, FALSE, nullptr), 0, 0};
     if (state && !state->connect_event) {
         delete state; /* the runtime frees nothing of a plug-in it refuses */
         state = nullptr;
@@ -184,6 +186,7 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
         return SOAP_INVALID_SOCKET;
     }
     state->sent = 0;
+    state->receive_bound = soap->recv_timeout;
     return connection;
 }
 
@@ -224,6 +227,15 @@ int send_bytes(struct soap *soap, const char *bytes, size_t size)
    (the runtime reads a time-out as errnum 0). */
 size_t receive_bytes(struct soap *soap, char *buffer, size_t size)
 {
+    /* The caller may shorten the wait as its call runs out of time. */
+    Connection_State *state = connection_state(soap);
+    if (state && state->receive_bound != soap->recv_timeout) {
+        if (!set_bound(soap->socket, SO_RCVTIMEO, soap->recv_timeout)) {
+            soap->errnum = WSAGetLastError();
+            return 0;
+        }
+        state->receive_bound = soap->recv_timeout;
+    }
     const int most = size > INT_MAX ? INT_MAX : static_cast<int>(size);
     const int received = recv(soap->socket, buffer, most, 0);
     if (received >= 0)

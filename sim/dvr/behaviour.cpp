@@ -22,6 +22,7 @@ const Kind_Name kind_names[] = {
     {"malformed", Answer_Kind::malformed, 0}, {"truncated", Answer_Kind::truncated, 0},
     {"oversize", Answer_Kind::oversize, 1},   {"hang", Answer_Kind::hang, 0},
     {"references", Answer_Kind::references, 1}, {"trickle", Answer_Kind::trickle, 1},
+    {"pace", Answer_Kind::pace, 1},
 };
 
 bool parse_number(const std::string &word, long &number)

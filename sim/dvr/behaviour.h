@@ -24,6 +24,7 @@ enum class Answer_Kind
     hang,      /* read the request, never answer */
     references, /* the result through as many id/href references as asked */
     trickle,   /* the normal answer, one byte at a time with a pause after each */
+    pace,      /* the normal answer at a steady number of bytes per second */
     canned,    /* the given HTTP status and body, as they are */
 };
 
@@ -31,7 +32,7 @@ struct Behaviour
 {
     Answer_Kind kind = Answer_Kind::normal;
     std::string text; /* faultcode and faultstring, or the canned body */
-    long number = 0;  /* HTTP status, declared array size, reference count or pause in ms */
+    long number = 0;  /* HTTP status, declared array size, reference count, pause in ms or bytes per second */
 };
 
 /* Parses "KIND [ARGS...]" of the control command "mode"; false when unknown. */

@@ -30,6 +30,7 @@ struct Connection
     Simulator *sim;
     size_t (*receive)(struct soap *, char *, size_t);
     long trickle_ms; /* pause after each byte sent, for a trickling answer */
+    long pace_bytes; /* bytes per second of a paced answer */
     std::string raw; /* the request as received */
     bool logged;
 };
@@ -82,8 +83,26 @@ int trickle(struct soap *soap, const char *bytes, size_t size)
     return SOAP_OK;
 }
 
+/* Sends the answer the skeleton writes at the connection's pace: a tenth of
+   a second's bytes at a time, until it is all sent, the client has gone or
+   the simulator quits. */
+int paced(struct soap *soap, const char *bytes, size_t size)
+{
+    Connection &connection = connection_of(soap);
+    const size_t slice = static_cast<size_t>(connection.pace_bytes > 10 ? connection.pace_bytes / 10 : 1);
+    auto next = std::chrono::steady_clock::now();
+    for (size_t at = 0; at < size; at += slice) {
+        std::this_thread::sleep_until(next);
+        next += std::chrono::milliseconds(100);
+        const size_t n = size - at < slice ? size - at : slice;
+        if (connection.sim->quitting || !send_all(soap->socket, std::string(bytes + at, n)))
+            return SOAP_EOF;
+    }
+    return SOAP_OK;
+}
+
 /* Logs the request and applies the behaviour set for the operation.  Returns
-   -1 when the operation should answer itself (normal, oversize, trickle), else the
+   -1 when the operation should answer itself (normal, oversize, trickle, pace), else the
    code the operation returns to the skeleton: SOAP_FAULT to have the fault
    sent, SOAP_STOP when the answer has been written here (or never will be). */
 int intercept(struct soap *soap, const char *operation, Behaviour &behaviour)
@@ -99,6 +118,10 @@ int intercept(struct soap *soap, const char *operation, Behaviour &behaviour)
     case Answer_Kind::trickle:
         connection.trickle_ms = behaviour.number;
         soap->fsend = trickle;
+        return -1;
+    case Answer_Kind::pace:
+        connection.pace_bytes = behaviour.number;
+        soap->fsend = paced;
         return -1;
     case Answer_Kind::fault:
         return fault(soap, behaviour.text);
@@ -185,7 +208,7 @@ void serve_rqweb(Simulator &sim, int fd)
     soap->recv_timeout = 10;
     soap->send_timeout = 10;
     soap->socket = fd;
-    Connection connection{&sim, soap->frecv, 0, std::string(), false};
+    Connection connection{&sim, soap->frecv, 0, 0, std::string(), false};
     soap->user = &connection;
     soap->frecv = capture;
     (void)soap_serve(soap); /* failures have been answered to the client already */
