@@ -30,7 +30,10 @@ const int split_controls_offset = 36;
 // Every open pane's stream is looked at this often, so a loss shows within
 // a fraction of a second and a stream back is followed closely.
 const UINT_PTR stream_watch_timer = 1;
-const UINT stream_watch_ms = 200;
+const UINT stream_watch_ms = 100;
+// Starting a lost stream again takes some milliseconds of the host's thread;
+// a tick starts no more once this much of it is spent, the next goes on.
+const DWORD reopen_budget_ms = 40;
 // A pane that shows a notice instead of video: light text on dark grey.
 const COLORREF notice_text_colour = RGB(230, 230, 230);
 const COLORREF notice_back_colour = RGB(64, 64, 64);  // the dark grey stock brush's colour
@@ -129,9 +132,11 @@ void kelm_ctrl::on_init_dialog()
 
 void kelm_ctrl::on_watch_timer()
 {
-    const DWORD now = GetTickCount();
-    for (Screen* screen : screens)
-        screen->watch(now, reconnect_lost_streams);
+    const DWORD start = GetTickCount();
+    for (Screen* screen : screens) {
+        const DWORD now = GetTickCount();
+        screen->watch(now, reconnect_lost_streams, now - start < reopen_budget_ms);
+    }
 }
 
 void kelm_ctrl::on_size(int client_width, int client_height)

@@ -48,7 +48,7 @@ int Screen::take_last_error()
     return channel ? channel->take_last_error(0, 0) : 0;
 }
 
-void Screen::watch(DWORD now, bool reconnect)
+void Screen::watch(DWORD now, bool reconnect, bool may_start)
 {
     switch (status) {
     case Pane_Stream::live: {
@@ -63,7 +63,7 @@ void Screen::watch(DWORD now, bool reconnect)
         follow_reconnection(now);
         return;
     case Pane_Stream::lost:
-        if (reconnect)
+        if (reconnect && may_start)
             try_reconnect(now);
         if (status == Pane_Stream::lost)
             show_lost_notice(now, reconnect);

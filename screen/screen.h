@@ -53,8 +53,10 @@ public:
     int take_last_error();
 
     // Watching, called by the control's timer on the host's thread; never
-    // waits on the network.  `now` is a tick count.
-    void watch(DWORD now, bool reconnect);
+    // waits on the network.  `now` is a tick count; a lost stream is
+    // started again when `reconnect` is on, once its server answers and
+    // when `may_start` lets this call spend the time.
+    void watch(DWORD now, bool reconnect, bool may_start);
     // True while the pane shows a text of its own instead of video.
     bool notice_shown() const { return !notice.empty(); }
 

@@ -15,6 +15,34 @@ namespace {
 
 const Rgb white{255, 255, 255};
 
+/* The scene a camera looks at changes only when the camera moves, while a
+   stream draws ten pictures a second: each thread keeps the last scene it
+   drew, so sixty-four large streams cost the machine copies, not scenes. */
+struct Scene_Cache
+{
+    int channel = -1;
+    Ptz_Position view;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+
+    bool holds(int c, const Ptz_Position &v, int w, int h) const
+    {
+        return c == channel && v.pan == view.pan && v.tilt == view.tilt && v.zoom == view.zoom && w == width
+               && h == height;
+    }
+};
+
+void draw_scene(Channel_Picture &picture, int channel, const Ptz_Position &view)
+{
+    thread_local Scene_Cache cache;
+    if (!cache.holds(channel, view, picture.width, picture.height)) {
+        draw_camera_scene(picture, channel, view);
+        cache = Scene_Cache{channel, view, picture.width, picture.height, picture.rgb};
+        return;
+    }
+    picture.rgb = cache.rgb;
+}
+
 void draw_number_and_clock(Canvas &canvas, const Picture_Content &content, int width, int height)
 {
     char number[16];
@@ -35,7 +63,7 @@ void draw_number_and_clock(Canvas &canvas, const Picture_Content &content, int w
 Channel_Picture draw_channel_picture(const Picture_Content &content, int width, int height)
 {
     Channel_Picture picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
-    draw_camera_scene(picture, content.channel, content.view);
+    draw_scene(picture, content.channel, content.view);
     Canvas canvas(picture);
 
     /* The bar sweeps the width once every 64 frames. */

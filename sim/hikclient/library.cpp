@@ -7,6 +7,7 @@
 
 #include <map>
 #include <new>
+#include <vector>
 
 #include <boost/thread/mutex.hpp>
 
@@ -14,6 +15,11 @@
 #include "stream.h"
 
 namespace {
+
+// What a stop gives a stream's thread to end before it returns; the last
+// clean-up gives each as long as a whole stop.
+const DWORD stop_grace_ms = 10;
+const DWORD stop_wait_ms = 5000;
 
 struct Library {
     boost::mutex lock;
@@ -23,6 +29,9 @@ struct Library {
     BYTE ttl = 128;
     LONG next_handle = 1;
     std::map<LONG, Stream*> streams;
+    // Stopped streams whose thread was still finishing a paint or a read;
+    // freed once it has ended, at the latest by the last clean-up.
+    std::vector<Stream*> ending;
     LONG audio_stream = -1;
     WORD volume = 0;
 };
@@ -80,6 +89,27 @@ void stop_all(Library& lib, std::map<LONG, Stream*>& ending)
     }
 }
 
+// Frees the stopped streams whose threads have ended meanwhile; with
+// `wait_ms`, gives each that long.  A thread that never ends keeps its
+// stream, never freed under it.
+void reap_ending(Library& lib, DWORD wait_ms)
+{
+    std::vector<Stream*> finishing;
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        finishing.swap(lib.ending);
+    }
+    std::vector<Stream*> left;
+    for (Stream* stream : finishing) {
+        if (stream->finish_stop(wait_ms))
+            delete stream;
+        else
+            left.push_back(stream);
+    }
+    boost::mutex::scoped_lock guard(lib.lock);
+    lib.ending.insert(lib.ending.end(), left.begin(), left.end());
+}
+
 } // namespace
 
 BOOL __stdcall MP4_ClientStartup(UINT, HWND)
@@ -99,17 +129,21 @@ BOOL __stdcall MP4_ClientCleanup(void)
 {
     Library& lib = library();
     std::map<LONG, Stream*> ending;
+    bool last = false;
     {
         boost::mutex::scoped_lock guard(lib.lock);
         if (lib.startups == 0)
             return FALSE;
         if (--lib.startups == 0) {
+            last = true;
             ending.swap(lib.streams);
             lib.audio_stream = -1;
         }
     }
     // Stopped outside the lock: the threads take a moment to end.
     stop_all(lib, ending);
+    if (last)
+        reap_ending(lib, stop_wait_ms);
     (void)WSACleanup();  // balances this user's WSAStartup; its sockets are closed by now
     return TRUE;
 }

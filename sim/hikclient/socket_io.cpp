@@ -3,6 +3,7 @@
 namespace {
 
 const long network_events = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
+const int receive_buffer_bytes = 4 * 1024 * 1024;
 
 // Milliseconds left of `timeout_ms` counted from `started`.
 DWORD left_of(DWORD timeout_ms, DWORD started)
@@ -51,6 +52,12 @@ bool begin_connect(Stream_Socket& connection, const sockaddr_in& address)
 {
     connection.socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     connection.network = WSACreateEvent();
+    // Under Wine every receive is a round trip to the wine server: a buffer
+    // that holds a whole large frame lets one receive take it at once.
+    const int buffer_bytes = receive_buffer_bytes;
+    if (connection.socket != INVALID_SOCKET)
+        (void)setsockopt(connection.socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&buffer_bytes),
+                         sizeof buffer_bytes);  // the system's own size also works, with more receives
     if (connection.socket == INVALID_SOCKET || connection.network == WSA_INVALID_EVENT ||
         WSAEventSelect(connection.socket, connection.network, network_events) == SOCKET_ERROR)
         return false;
@@ -99,6 +106,8 @@ Io_Result receive_all(Stream_Socket& connection, void* data, int size, DWORD idl
 {
     char* bytes = static_cast<char*>(data);
     while (size > 0) {
+        if (connection.stopping && connection.stopping->load())
+            return Io_Result::stopped;
         const int got = recv(connection.socket, bytes, size, 0);
         if (got == 0)
             return Io_Result::closed;

@@ -5,6 +5,8 @@
 
 #include <winsock2.h>
 
+#include <atomic>
+
 enum class Io_Result { done, stopped, closed, failed, timed_out };
 
 // A non-blocking socket, the event its network events set, and the
@@ -13,6 +15,9 @@ struct Stream_Socket {
     SOCKET socket = INVALID_SOCKET;
     WSAEVENT network = WSA_INVALID_EVENT;
     HANDLE stop = nullptr;
+    // Set with the stop event; looked at between receives, so a receive of
+    // a large frame whose bytes keep coming ends at the stop too.
+    const std::atomic<bool>* stopping = nullptr;
     bool connected = false;  // the connect completed when it was made
 };
 

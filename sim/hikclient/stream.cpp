@@ -34,6 +34,7 @@ Stream::Stream(const Stream_Target& target)
       stop_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
 {
     connection.stop = stop_event;
+    connection.stopping = &stopping;
 }
 
 Stream::~Stream()
@@ -77,14 +78,32 @@ void Stream::request_stop()
 bool Stream::stop()
 {
     request_stop();
+    if (!finish_stop(stop_wait_ms))
+        return false;
+    return File_Writer::close(take_capture());
+}
+
+bool Stream::stop_soon(DWORD wait_ms)
+{
+    request_stop();
+    // The thread hands frames to the recording only under the lock, so once
+    // taken it gets none; closing it here keeps a stop's promise that the
+    // file is complete on return.
+    const bool recording_closed = File_Writer::close(take_capture());
+    (void)finish_stop(wait_ms);  // a thread still painting ends by itself
+    return recording_closed;
+}
+
+bool Stream::finish_stop(DWORD wait_ms)
+{
     if (thread) {
-        if (WaitForSingleObject(thread, stop_wait_ms) != WAIT_OBJECT_0)
+        if (WaitForSingleObject(thread, wait_ms) != WAIT_OBJECT_0)
             return false;
         (void)CloseHandle(thread);  // the thread's run has ended
         thread = nullptr;
     }
     close_connection(connection);
-    return File_Writer::close(take_capture());
+    return true;
 }
 
 DWORD WINAPI Stream::thread_main(void* stream)
@@ -234,14 +253,27 @@ void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& pa
             record_frame(*recording, header, payload);  // queued; the writer does the I/O
         adjust = values;
     }
-    // A stream being stopped may belong to a pane that is closing.
-    if (stopping.load())
+    // A stream being stopped may belong to a pane that is closing.  A frame
+    // with a whole newer one already waiting is late: painting it would only
+    // put the picture further behind on a machine that cannot keep up.
+    if (stopping.load() || newer_frame_waiting(header))
         return;
     adjust_pixels(payload, adjust);
     if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height))) {
         painted.fetch_add(1);
         library_frames_painted.fetch_add(1);
     }
+    // A stop that came during the paint did not wait for it: the window's
+    // owner paints over the frame that landed after it.
+    if (stopping.load())
+        (void)InvalidateRect(target.window, nullptr, TRUE);  // a window gone needs no repaint
+}
+
+bool Stream::newer_frame_waiting(const Stream_Frame_Header& header)
+{
+    u_long waiting = 0;
+    return ioctlsocket(connection.socket, FIONREAD, &waiting) == 0 &&
+           waiting >= sizeof header + header.payload_size;
 }
 
 File_Writer* Stream::start_capture(File_Writer* new_recording)

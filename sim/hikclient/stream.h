@@ -52,6 +52,14 @@ public:
     // the thread did not end in time (see thread_ended) or the recording's
     // file is left for its writer to close once the disk lets it.
     bool stop();
+    // Stops the stream without waiting for its thread longer than
+    // `wait_ms`: it paints nothing more (a paint under way is followed by a
+    // repaint request for the window) and its recording is closed, as
+    // stop() answers for it.  When the thread has not ended by then,
+    // finish_stop() or stop() completes the rest later.
+    bool stop_soon(DWORD wait_ms);
+    // True, with the connection closed, once the thread has ended.
+    bool finish_stop(DWORD wait_ms);
     // False while the thread may still run: the stream must then be left
     // alone, never deleted.
     bool thread_ended() const { return thread == nullptr; }
@@ -79,6 +87,7 @@ private:
     void receive_frames();
     bool receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload);
     void deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload);
+    bool newer_frame_waiting(const Stream_Frame_Header& header);
     void end_with(int state);
 
     // Where the handshake stands.  The caller's thread moves it on until it
