@@ -186,69 +186,49 @@ TEST_F(Hosting_Test, TheSavedStateCarriesTheSplitModeOnlyWhileThereIsAWindow)
 
 namespace {
 
-// One call on each interface a host can reach, made by a thread other than
-// the control's through the raw pointer.
-struct Foreign_Call {
-    const IID* iid;
-    const char* what;
-    HRESULT (*call)(void* face);
-};
-
-RECT everywhere = {0, 0, 400, 300};
+// One call on each interface a host can reach, made through the raw pointer
+// by a thread other than the control's.
 SIZEL extent;
-
-const Foreign_Call foreign_calls[] = {
-    {&IID_Ikelm_ctrl, "put_ScreenMode", [](void* f) { return static_cast<Ikelm_ctrl*>(f)->put_ScreenMode(4); }},
-    {&IID_IDispatch, "GetTypeInfoCount",
-     [](void* f) { return static_cast<IDispatch*>(f)->GetTypeInfoCount(nullptr); }},
-    {&IID_IOleObject, "GetExtent",
-     [](void* f) { return static_cast<IOleObject*>(f)->GetExtent(DVASPECT_CONTENT, &extent); }},
-    {&IID_IOleInPlaceObject, "SetObjectRects",
-     [](void* f) { return static_cast<IOleInPlaceObject*>(f)->SetObjectRects(&everywhere, &everywhere); }},
-    {&IID_IOleInPlaceObjectWindowless, "OnWindowMessage",
-     [](void* f) {
-         return static_cast<IOleInPlaceObjectWindowless*>(f)->OnWindowMessage(WM_NULL, 0, 0, nullptr);
-     }},
-    {&IID_IOleWindow, "ContextSensitiveHelp",
-     [](void* f) { return static_cast<IOleWindow*>(f)->ContextSensitiveHelp(FALSE); }},
-    {&IID_IOleInPlaceActiveObject, "EnableModeless",
-     [](void* f) { return static_cast<IOleInPlaceActiveObject*>(f)->EnableModeless(TRUE); }},
-    {&IID_IOleControl, "FreezeEvents", [](void* f) { return static_cast<IOleControl*>(f)->FreezeEvents(FALSE); }},
-    {&IID_IViewObjectEx, "GetViewStatus",
-     [](void* f) { return static_cast<IViewObjectEx*>(f)->GetViewStatus(nullptr); }},
-    {&IID_IViewObject2, "GetExtent",
-     [](void* f) { return static_cast<IViewObject2*>(f)->GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent); }},
-    {&IID_IViewObject, "Unfreeze", [](void* f) { return static_cast<IViewObject*>(f)->Unfreeze(0); }},
-    {&IID_IPersistStreamInit, "IsDirty", [](void* f) { return static_cast<IPersistStreamInit*>(f)->IsDirty(); }},
-    {&IID_IPersist, "GetClassID", [](void* f) { return static_cast<IPersist*>(f)->GetClassID(nullptr); }},
-    {&IID_IPersistStorage, "HandsOffStorage",
-     [](void* f) { return static_cast<IPersistStorage*>(f)->HandsOffStorage(); }},
-    {&IID_IDataObject, "QueryGetData", [](void* f) { return static_cast<IDataObject*>(f)->QueryGetData(nullptr); }},
-    {&IID_IProvideClassInfo, "GetClassInfo",
-     [](void* f) { return static_cast<IProvideClassInfo*>(f)->GetClassInfo(nullptr); }},
-    {&IID_IProvideClassInfo2, "GetGUID",
-     [](void* f) { return static_cast<IProvideClassInfo2*>(f)->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr); }},
-    {&IID_IQuickActivate, "GetContentExtent",
-     [](void* f) { return static_cast<IQuickActivate*>(f)->GetContentExtent(&extent); }},
-    {&IID_ISpecifyPropertyPages, "GetPages",
-     [](void* f) { return static_cast<ISpecifyPropertyPages*>(f)->GetPages(nullptr); }},
-    {&IID_ISupportErrorInfo, "InterfaceSupportsErrorInfo",
-     [](void* f) { return static_cast<ISupportErrorInfo*>(f)->InterfaceSupportsErrorInfo(IID_IDispatch); }},
+RECT everywhere = {0, 0, 400, 300};
+#define FOREIGN(Interface, call) {&IID_##Interface, [](void* f) { return static_cast<Interface*>(f)->call; }}
+const struct {
+    const IID* iid;
+    HRESULT (*call)(void* face);
+} foreign_calls[] = {
+    FOREIGN(Ikelm_ctrl, put_ScreenMode(4)),
+    FOREIGN(IDispatch, GetTypeInfoCount(nullptr)),
+    FOREIGN(IOleObject, GetExtent(DVASPECT_CONTENT, &extent)),
+    FOREIGN(IOleInPlaceObject, SetObjectRects(&everywhere, &everywhere)),
+    FOREIGN(IOleInPlaceObjectWindowless, OnWindowMessage(WM_NULL, 0, 0, nullptr)),
+    FOREIGN(IOleWindow, ContextSensitiveHelp(FALSE)),
+    FOREIGN(IOleInPlaceActiveObject, EnableModeless(TRUE)),
+    FOREIGN(IOleControl, FreezeEvents(FALSE)),
+    FOREIGN(IViewObjectEx, GetViewStatus(nullptr)),
+    FOREIGN(IViewObject2, GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent)),
+    FOREIGN(IViewObject, Unfreeze(0)),
+    FOREIGN(IPersistStreamInit, IsDirty()),
+    FOREIGN(IPersist, GetClassID(nullptr)),
+    FOREIGN(IPersistStorage, HandsOffStorage()),
+    FOREIGN(IDataObject, QueryGetData(nullptr)),
+    FOREIGN(IProvideClassInfo, GetClassInfo(nullptr)),
+    FOREIGN(IProvideClassInfo2, GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr)),
+    FOREIGN(IQuickActivate, GetContentExtent(&extent)),
+    FOREIGN(ISpecifyPropertyPages, GetPages(nullptr)),
+    FOREIGN(ISupportErrorInfo, InterfaceSupportsErrorInfo(IID_IDispatch)),
 };
-
-struct Foreign_Run {
-    IUnknown* control;
-    HRESULT results[sizeof foreign_calls / sizeof foreign_calls[0]];
-};
+#undef FOREIGN
+const size_t foreign_count = sizeof foreign_calls / sizeof foreign_calls[0];
+HRESULT foreign_results[foreign_count];
 
 DWORD WINAPI call_from_foreign_thread(void* parameter)
 {
-    Foreign_Run* run = static_cast<Foreign_Run*>(parameter);
-    for (size_t i = 0; i < sizeof foreign_calls / sizeof foreign_calls[0]; ++i) {
+    IUnknown* control = static_cast<IUnknown*>(parameter);
+    for (size_t i = 0; i < foreign_count; ++i) {
         Com_Ptr<IUnknown> face;
-        run->results[i] = run->control->QueryInterface(*foreign_calls[i].iid, reinterpret_cast<void**>(face.put()));
-        if (SUCCEEDED(run->results[i]))
-            run->results[i] = foreign_calls[i].call(face.get());
+        HRESULT& hr = foreign_results[i];
+        hr = control->QueryInterface(*foreign_calls[i].iid, reinterpret_cast<void**>(face.put()));
+        if (SUCCEEDED(hr))
+            hr = foreign_calls[i].call(face.get());
     }
     return 0;
 }
@@ -257,14 +237,13 @@ DWORD WINAPI call_from_foreign_thread(void* parameter)
 
 TEST_F(Hosting_Test, CallsFromAnotherThreadAreRefusedAtOnce)
 {
-    Foreign_Run run = {control.get(), {}};
-    HANDLE thread = CreateThread(nullptr, 0, call_from_foreign_thread, &run, 0, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, call_from_foreign_thread, control.get(), 0, nullptr);
     ASSERT_NE(thread, nullptr);
     // The owner waits without handling messages: a call that needs them hangs.
     EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0) << "the calls hung";
     while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
         Control_Host::pump();
     CloseHandle(thread);
-    for (size_t i = 0; i < sizeof foreign_calls / sizeof foreign_calls[0]; ++i)
-        EXPECT_EQ(run.results[i], RPC_E_WRONG_THREAD) << foreign_calls[i].what;
+    for (size_t i = 0; i < foreign_count; ++i)
+        EXPECT_EQ(foreign_results[i], RPC_E_WRONG_THREAD) << "call " << i;
 }
