@@ -165,6 +165,8 @@ HRESULT STDMETHODCALLTYPE dispatch_GetIDsOfNames(Ikelm_ctrl* iface, REFIID riid,
         return hr;
     if (!names || !ids)
         return E_POINTER;
+    if (count == 0)
+        return E_INVALIDARG;  // no member named; the type description would still read the first name
     for (UINT i = 0; i < count; ++i) {
         if (!names[i])
             return E_POINTER;
