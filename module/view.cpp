@@ -42,6 +42,8 @@ HRESULT STDMETHODCALLTYPE view_Draw(IViewObjectEx* iface, DWORD aspect, LONG, vo
                                     ULONG_PTR)
 {
     Kelm_Object* object = impl_from_IViewObjectEx(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!drawable_aspect(aspect))
         return DV_E_DVASPECT;
     if (!dc || !bounds)
