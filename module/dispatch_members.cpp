@@ -22,9 +22,14 @@ struct Name_Entry {
     bool operator<(const Name_Entry& other) const { return upper < other.upper; }
 };
 
+bool by_id(const Member_Signature& member, DISPID id)
+{
+    return member.id < id;
+}
+
 struct Member_Tables {
-    std::vector<Name_Entry> names;  // sorted
-    std::vector<Member_Signature> signatures;
+    std::vector<Name_Entry> names;             // sorted
+    std::vector<Member_Signature> signatures;  // sorted by DISPID, in declared order within one
 };
 
 Member_Tables* tables = nullptr;
@@ -78,6 +83,8 @@ HRESULT read_members(ITypeInfo* info, Member_Tables* members)
     }
     ITypeInfo_ReleaseTypeAttr(info, attributes);
     std::sort(members->names.begin(), members->names.end());
+    std::stable_sort(members->signatures.begin(), members->signatures.end(),
+                     [](const Member_Signature& a, const Member_Signature& b) { return a.id < b.id; });
     return hr;
 }
 
@@ -127,9 +134,10 @@ HRESULT dispatch_signature(ITypeInfo* info, DISPID id, WORD flags, const Member_
         return hr;
     // The first function with the DISPID and one of the kinds asked for, as
     // the type description's own Invoke chooses.
-    for (const Member_Signature& member : tables->signatures) {
-        if (member.id == id && (member.kind & flags)) {
-            *signature = &member;
+    auto member = std::lower_bound(tables->signatures.begin(), tables->signatures.end(), id, by_id);
+    for (; member != tables->signatures.end() && member->id == id; ++member) {
+        if (member->kind & flags) {
+            *signature = &*member;
             return S_OK;
         }
     }
