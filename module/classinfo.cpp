@@ -28,8 +28,10 @@ Kelm_Object* impl_from_ISpecifyPropertyPages(ISpecifyPropertyPages* iface)
     return CONTAINING_RECORD(iface, Kelm_Object, ISpecifyPropertyPages_iface);
 }
 
-HRESULT STDMETHODCALLTYPE classinfo_GetClassInfo(IProvideClassInfo2*, ITypeInfo** info)
+HRESULT STDMETHODCALLTYPE classinfo_GetClassInfo(IProvideClassInfo2* iface, ITypeInfo** info)
 {
+    if (const HRESULT hr = check_thread(impl_from_IProvideClassInfo2(iface)); FAILED(hr))
+        return hr;
     if (!info)
         return E_POINTER;
     const HRESULT hr = module_type_info(CLSID_kelm_ctrl, info);
@@ -38,8 +40,10 @@ HRESULT STDMETHODCALLTYPE classinfo_GetClassInfo(IProvideClassInfo2*, ITypeInfo*
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE classinfo_GetGUID(IProvideClassInfo2*, DWORD kind, GUID* guid)
+HRESULT STDMETHODCALLTYPE classinfo_GetGUID(IProvideClassInfo2* iface, DWORD kind, GUID* guid)
 {
+    if (const HRESULT hr = check_thread(impl_from_IProvideClassInfo2(iface)); FAILED(hr))
+        return hr;
     if (!guid)
         return E_POINTER;
     *guid = GUID_NULL;
@@ -48,13 +52,17 @@ HRESULT STDMETHODCALLTYPE classinfo_GetGUID(IProvideClassInfo2*, DWORD kind, GUI
     return E_FAIL;  // no event source interface
 }
 
-HRESULT STDMETHODCALLTYPE errorinfo_InterfaceSupportsErrorInfo(ISupportErrorInfo*, REFIID)
+HRESULT STDMETHODCALLTYPE errorinfo_InterfaceSupportsErrorInfo(ISupportErrorInfo* iface, REFIID)
 {
+    if (const HRESULT hr = check_thread(impl_from_ISupportErrorInfo(iface)); FAILED(hr))
+        return hr;
     return S_FALSE;
 }
 
-HRESULT STDMETHODCALLTYPE propertypages_GetPages(ISpecifyPropertyPages*, CAUUID* pages)
+HRESULT STDMETHODCALLTYPE propertypages_GetPages(ISpecifyPropertyPages* iface, CAUUID* pages)
 {
+    if (const HRESULT hr = check_thread(impl_from_ISpecifyPropertyPages(iface)); FAILED(hr))
+        return hr;
     if (!pages)
         return E_POINTER;
     pages->cElems = 0;

@@ -26,6 +26,8 @@ HRESULT check_format(const FORMATETC* format)
         return DV_E_TYMED;
     if (format->dwAspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
+    if (format->lindex != -1)
+        return DV_E_LINDEX;  // the content aspect is the whole picture, never a part of it
     return S_OK;
 }
 
@@ -71,6 +73,8 @@ HRESULT ensure_data_advise_holder(Kelm_Object* object)
 
 HRESULT STDMETHODCALLTYPE dataobject_GetData(IDataObject* iface, FORMATETC* format, STGMEDIUM* medium)
 {
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
     const HRESULT hr = check_format(format);
     if (FAILED(hr))
         return hr;
@@ -91,30 +95,41 @@ HRESULT STDMETHODCALLTYPE dataobject_GetData(IDataObject* iface, FORMATETC* form
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE dataobject_GetDataHere(IDataObject*, FORMATETC*, STGMEDIUM*)
+HRESULT STDMETHODCALLTYPE dataobject_GetDataHere(IDataObject* iface, FORMATETC*, STGMEDIUM*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE dataobject_QueryGetData(IDataObject*, FORMATETC* format)
+HRESULT STDMETHODCALLTYPE dataobject_QueryGetData(IDataObject* iface, FORMATETC* format)
 {
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
     return check_format(format);
 }
 
-HRESULT STDMETHODCALLTYPE dataobject_GetCanonicalFormatEtc(IDataObject*, FORMATETC*, FORMATETC* out)
+HRESULT STDMETHODCALLTYPE dataobject_GetCanonicalFormatEtc(IDataObject* iface, FORMATETC*, FORMATETC* out)
 {
-    if (out)
-        out->ptd = nullptr;
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
+    if (!out)
+        return E_POINTER;
+    out->ptd = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE dataobject_SetData(IDataObject*, FORMATETC*, STGMEDIUM*, BOOL)
+HRESULT STDMETHODCALLTYPE dataobject_SetData(IDataObject* iface, FORMATETC*, STGMEDIUM*, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE dataobject_EnumFormatEtc(IDataObject*, DWORD, IEnumFORMATETC** formats)
+HRESULT STDMETHODCALLTYPE dataobject_EnumFormatEtc(IDataObject* iface, DWORD, IEnumFORMATETC** formats)
 {
+    if (const HRESULT hr = check_thread(impl_from_IDataObject(iface)); FAILED(hr))
+        return hr;
     if (!formats)
         return E_POINTER;
     *formats = nullptr;
@@ -125,6 +140,13 @@ HRESULT STDMETHODCALLTYPE dataobject_DAdvise(IDataObject* iface, FORMATETC* form
                                              DWORD* connection)
 {
     Kelm_Object* object = impl_from_IDataObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
+    if (!connection)
+        return E_POINTER;
+    *connection = 0;
+    if (!format || !sink)
+        return E_INVALIDARG;
     const HRESULT hr = ensure_data_advise_holder(object);
     if (FAILED(hr))
         return hr;
@@ -134,6 +156,8 @@ HRESULT STDMETHODCALLTYPE dataobject_DAdvise(IDataObject* iface, FORMATETC* form
 HRESULT STDMETHODCALLTYPE dataobject_DUnadvise(IDataObject* iface, DWORD connection)
 {
     Kelm_Object* object = impl_from_IDataObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!object->data_advise)
         return OLE_E_NOCONNECTION;
     return IDataAdviseHolder_Unadvise(object->data_advise, connection);
@@ -142,6 +166,8 @@ HRESULT STDMETHODCALLTYPE dataobject_DUnadvise(IDataObject* iface, DWORD connect
 HRESULT STDMETHODCALLTYPE dataobject_EnumDAdvise(IDataObject* iface, IEnumSTATDATA** advise)
 {
     Kelm_Object* object = impl_from_IDataObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!advise)
         return E_POINTER;
     *advise = nullptr;

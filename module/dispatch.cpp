@@ -4,13 +4,16 @@
 //
 // IDispatch works through the type description of Ikelm_ctrl from the
 // embedded type library: names are looked up in a table read from it
-// (without regard to case, as script engines expect) and Invoke lets it
-// check and convert the arguments and call the vtable entry.  Each of the 93 vtable entries
-// hands its arguments to the kelm_ctrl method of the same name and returns
-// that method's result unchanged (S_FALSE, a channel handle, -1).
+// (without regard to case, as script engines expect).  Invoke checks what
+// the caller must get right against the member's declared parameters (the
+// lists, the argument count, the names of named arguments) and then lets
+// the type description convert the arguments and call the vtable entry.
+// Each of the 93 vtable entries hands its arguments to the kelm_ctrl
+// method of the same name and returns that method's result unchanged
+// (S_FALSE, a channel handle, -1).
 #include "kelm_object.h"
 
-#include "dispatch_names.h"
+#include "dispatch_members.h"
 #include "kelm_ctrl.h"
 #include "module.h"
 
@@ -30,7 +33,10 @@ template <class... Args, HRESULT (kelm_ctrl::*Member)(Args...)>
 struct Forward<Member> {
     static HRESULT STDMETHODCALLTYPE call(Ikelm_ctrl* iface, Args... args)
     {
-        return (impl_from_Ikelm_ctrl(iface)->control->*Member)(args...);
+        Kelm_Object* object = impl_from_Ikelm_ctrl(iface);
+        if (const HRESULT hr = check_thread(object); FAILED(hr))
+            return hr;
+        return (object->control->*Member)(args...);
     }
 };
 
@@ -50,16 +56,97 @@ HRESULT dispatch_type_info(REFIID riid, ITypeInfo** info)
     return module_type_info(IID_Ikelm_ctrl, info);
 }
 
-HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfoCount(Ikelm_ctrl*, UINT* count)
+// An argument's error: where it is in rgvarg, for the caller who asked.
+HRESULT argument_error(HRESULT error, UINT index, UINT* bad_argument)
 {
+    if (bad_argument)
+        *bad_argument = index;
+    return error;
+}
+
+// The declared parameter that rgvarg[index] gives, or -1 for none: named
+// arguments come first in rgvarg, then the positional ones last to first,
+// which fill the parameters from the first.  A put's value, named
+// DISPID_PROPERTYPUT, is its last parameter.
+int parameter_of(const Member_Signature& signature, const DISPPARAMS& params, UINT index)
+{
+    const UINT positional = params.cArgs - params.cNamedArgs;
+    if (index >= params.cNamedArgs)
+        return static_cast<int>(params.cArgs - 1 - index);
+    const DISPID named = params.rgdispidNamedArgs[index];
+    const bool put = signature.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF);
+    if (named == DISPID_PROPERTYPUT)
+        return put ? static_cast<int>(signature.types.size()) - 1 : -1;
+    return named >= static_cast<DISPID>(positional) && named < static_cast<DISPID>(signature.types.size()) ? named
+                                                                                                         : -1;
+}
+
+// What COM asks of the caller, checked before anything reads the
+// arguments: lists present for their counts, as many arguments as the
+// member takes, named arguments that name its parameters, and a put's
+// value named DISPID_PROPERTYPUT.
+HRESULT check_arguments(const Member_Signature& signature, const DISPPARAMS& params, UINT* bad_argument)
+{
+    if (params.cArgs < signature.required || params.cArgs > signature.types.size())
+        return DISP_E_BADPARAMCOUNT;
+    bool value_named = false;
+    for (UINT i = 0; i < params.cNamedArgs; ++i) {
+        if (parameter_of(signature, params, i) < 0)
+            return argument_error(DISP_E_PARAMNOTFOUND, i, bad_argument);
+        value_named |= params.rgdispidNamedArgs[i] == DISPID_PROPERTYPUT;
+    }
+    if ((signature.kind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) && !value_named)
+        return argument_error(DISP_E_PARAMNOTFOUND, 0, bad_argument);
+    return S_OK;
+}
+
+HRESULT check_lists(const DISPPARAMS* params)
+{
+    if (!params || (params->cArgs && !params->rgvarg) || (params->cNamedArgs && !params->rgdispidNamedArgs) ||
+        params->cNamedArgs > params->cArgs)
+        return E_INVALIDARG;
+    return S_OK;
+}
+
+bool converts(const VARIANTARG& argument, VARTYPE type)
+{
+    if (type == VT_VARIANT || type >= VT_PTR)
+        return true;  // any value, or a type only the type description knows how to reach
+    VARIANT converted;
+    VariantInit(&converted);
+    const HRESULT hr = VariantChangeType(&converted, const_cast<VARIANTARG*>(&argument), 0, type);
+    (void)VariantClear(&converted);  // frees a converted text; nothing to report
+    return SUCCEEDED(hr);
+}
+
+// The type description's Invoke reports a type mismatch without saying
+// which argument: the first parameter whose argument does not convert.
+void find_mismatch(const Member_Signature& signature, const DISPPARAMS& params, UINT* bad_argument)
+{
+    int first = static_cast<int>(signature.types.size());
+    for (UINT i = 0; i < params.cArgs; ++i) {
+        const int parameter = parameter_of(signature, params, i);
+        if (parameter < first && !converts(params.rgvarg[i], signature.types[parameter])) {
+            first = parameter;
+            *bad_argument = i;
+        }
+    }
+}
+
+HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfoCount(Ikelm_ctrl* iface, UINT* count)
+{
+    if (const HRESULT hr = check_thread(impl_from_Ikelm_ctrl(iface)); FAILED(hr))
+        return hr;
     if (!count)
         return E_POINTER;
     *count = 1;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfo(Ikelm_ctrl*, UINT index, LCID, ITypeInfo** info)
+HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfo(Ikelm_ctrl* iface, UINT index, LCID, ITypeInfo** info)
 {
+    if (const HRESULT hr = check_thread(impl_from_Ikelm_ctrl(iface)); FAILED(hr))
+        return hr;
     if (!info)
         return E_POINTER;
     *info = nullptr;
@@ -71,9 +158,19 @@ HRESULT STDMETHODCALLTYPE dispatch_GetTypeInfo(Ikelm_ctrl*, UINT index, LCID, IT
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE dispatch_GetIDsOfNames(Ikelm_ctrl*, REFIID riid, LPOLESTR* names,
+HRESULT STDMETHODCALLTYPE dispatch_GetIDsOfNames(Ikelm_ctrl* iface, REFIID riid, LPOLESTR* names,
                                                  UINT count, LCID, DISPID* ids)
 {
+    if (const HRESULT hr = check_thread(impl_from_Ikelm_ctrl(iface)); FAILED(hr))
+        return hr;
+    if (!names || !ids)
+        return E_POINTER;
+    if (count == 0)
+        return E_INVALIDARG;  // no member named; the type description would still read the first name
+    for (UINT i = 0; i < count; ++i) {
+        if (!names[i])
+            return E_POINTER;
+    }
     ITypeInfo* info = nullptr;
     const HRESULT hr = dispatch_type_info(riid, &info);
     if (FAILED(hr))
@@ -89,14 +186,23 @@ HRESULT STDMETHODCALLTYPE dispatch_Invoke(Ikelm_ctrl* iface, DISPID member, REFI
                                           WORD flags, DISPPARAMS* params, VARIANT* result,
                                           EXCEPINFO* exception, UINT* bad_argument)
 {
+    if (const HRESULT hr = check_thread(impl_from_Ikelm_ctrl(iface)); FAILED(hr))
+        return hr;
     ITypeInfo* info = nullptr;
-    const HRESULT hr = dispatch_type_info(riid, &info);
-    if (FAILED(hr))
+    HRESULT hr = dispatch_type_info(riid, &info);
+    if (FAILED(hr) || FAILED(hr = check_lists(params)))
+        return hr;
+    const Member_Signature* signature = nullptr;
+    if (FAILED(hr = dispatch_signature(info, member, flags, &signature)) ||
+        FAILED(hr = check_arguments(*signature, *params, bad_argument)))
         return hr;
     // The members never raise error information; a failing member must
     // not be reported with an error object some earlier call left behind.
     (void)SetErrorInfo(0, nullptr);  // clearing cannot fail in a way that matters here
-    return ITypeInfo_Invoke(info, iface, member, flags, params, result, exception, bad_argument);
+    hr = ITypeInfo_Invoke(info, iface, member, flags, params, result, exception, bad_argument);
+    if (hr == DISP_E_TYPEMISMATCH && bad_argument)
+        find_mismatch(*signature, *params, bad_argument);
+    return hr;
 }
 
 void wire_view_and_channel_members(Ikelm_ctrlVtbl* v)

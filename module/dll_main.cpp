@@ -2,7 +2,7 @@
 // module's lock count and its path.
 #include "module.h"
 
-#include "dispatch_names.h"
+#include "dispatch_members.h"
 #include "kelm_object.h"
 #include "module_instance.h"
 
@@ -41,7 +41,7 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
     // the cached type descriptions and names to drop, and only on an
     // explicit unload: at process exit oleaut32 may already be gone.
     if (reason == DLL_PROCESS_DETACH && !reserved) {
-        dispatch_release_names();
+        dispatch_release_members();
         module_release_type_infos();
     }
     return TRUE;

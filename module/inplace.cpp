@@ -144,21 +144,29 @@ HRESULT window_of(Kelm_Object* object, HWND* window)
 
 HRESULT STDMETHODCALLTYPE inplaceobject_GetWindow(IOleInPlaceObjectWindowless* iface, HWND* window)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return window_of(impl_from_IOleInPlaceObjectWindowless(iface), window);
 }
 
-HRESULT STDMETHODCALLTYPE inplaceobject_ContextSensitiveHelp(IOleInPlaceObjectWindowless*, BOOL)
+HRESULT STDMETHODCALLTYPE inplaceobject_ContextSensitiveHelp(IOleInPlaceObjectWindowless* iface, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
 HRESULT STDMETHODCALLTYPE inplaceobject_InPlaceDeactivate(IOleInPlaceObjectWindowless* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return inplace_deactivate(impl_from_IOleInPlaceObjectWindowless(iface));
 }
 
 HRESULT STDMETHODCALLTYPE inplaceobject_UIDeactivate(IOleInPlaceObjectWindowless* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return ui_deactivate(impl_from_IOleInPlaceObjectWindowless(iface));
 }
 
@@ -166,6 +174,8 @@ HRESULT STDMETHODCALLTYPE inplaceobject_SetObjectRects(IOleInPlaceObjectWindowle
                                                        LPCRECT clip)
 {
     Kelm_Object* object = impl_from_IOleInPlaceObjectWindowless(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!position)
         return E_POINTER;
     HWND window = object->control->window();
@@ -174,19 +184,25 @@ HRESULT STDMETHODCALLTYPE inplaceobject_SetObjectRects(IOleInPlaceObjectWindowle
     return place_window(window, position, clip);
 }
 
-HRESULT STDMETHODCALLTYPE inplaceobject_ReactivateAndUndo(IOleInPlaceObjectWindowless*)
+HRESULT STDMETHODCALLTYPE inplaceobject_ReactivateAndUndo(IOleInPlaceObjectWindowless* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE inplaceobject_OnWindowMessage(IOleInPlaceObjectWindowless*, UINT, WPARAM, LPARAM,
+HRESULT STDMETHODCALLTYPE inplaceobject_OnWindowMessage(IOleInPlaceObjectWindowless* iface, UINT, WPARAM, LPARAM,
                                                         LRESULT*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;  // the control has a window of its own for its messages
 }
 
-HRESULT STDMETHODCALLTYPE inplaceobject_GetDropTarget(IOleInPlaceObjectWindowless*, IDropTarget** target)
+HRESULT STDMETHODCALLTYPE inplaceobject_GetDropTarget(IOleInPlaceObjectWindowless* iface, IDropTarget** target)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceObjectWindowless(iface)); FAILED(hr))
+        return hr;
     if (!target)
         return E_POINTER;
     *target = nullptr;
@@ -195,32 +211,44 @@ HRESULT STDMETHODCALLTYPE inplaceobject_GetDropTarget(IOleInPlaceObjectWindowles
 
 HRESULT STDMETHODCALLTYPE inplaceactive_GetWindow(IOleInPlaceActiveObject* iface, HWND* window)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return window_of(impl_from_IOleInPlaceActiveObject(iface), window);
 }
 
-HRESULT STDMETHODCALLTYPE inplaceactive_ContextSensitiveHelp(IOleInPlaceActiveObject*, BOOL)
+HRESULT STDMETHODCALLTYPE inplaceactive_ContextSensitiveHelp(IOleInPlaceActiveObject* iface, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE inplaceactive_TranslateAccelerator(IOleInPlaceActiveObject*, LPMSG)
+HRESULT STDMETHODCALLTYPE inplaceactive_TranslateAccelerator(IOleInPlaceActiveObject* iface, LPMSG)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return S_FALSE;  // no accelerators: the container handles the key
 }
 
-HRESULT STDMETHODCALLTYPE inplaceactive_OnWindowActivate(IOleInPlaceActiveObject*, BOOL)
+HRESULT STDMETHODCALLTYPE inplaceactive_OnWindowActivate(IOleInPlaceActiveObject* iface, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE inplaceactive_ResizeBorder(IOleInPlaceActiveObject*, LPCRECT, IOleInPlaceUIWindow*,
+HRESULT STDMETHODCALLTYPE inplaceactive_ResizeBorder(IOleInPlaceActiveObject* iface, LPCRECT, IOleInPlaceUIWindow*,
                                                      BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;  // the control puts no tools on the container's borders
 }
 
-HRESULT STDMETHODCALLTYPE inplaceactive_EnableModeless(IOleInPlaceActiveObject*, BOOL)
+HRESULT STDMETHODCALLTYPE inplaceactive_EnableModeless(IOleInPlaceActiveObject* iface, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleInPlaceActiveObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 

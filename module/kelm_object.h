@@ -37,6 +37,7 @@ struct Kelm_Object {
     LONG ref;
     IUnknown* outer;     // the controlling unknown
     kelm_ctrl* control;  // owned
+    DWORD owner_thread;  // the creating thread, whose apartment the object lives in
 
     // Embedding in a container.
     IOleClientSite* client_site;
@@ -55,6 +56,18 @@ struct Kelm_Object {
     IOleInPlaceUIWindow* doc_window;
     BOOL ui_active;
 };
+
+// The object lives in the apartment of the thread that created it.  Every
+// interface method but IUnknown's starts with this check: a call through a
+// raw pointer from another thread is refused at once, since run there it
+// would race the owner or wait on messages the owner is not handling.
+// IUnknown stays open so that any thread can still let the object go; a
+// method that only hands its call to another method of the object is
+// checked there.
+inline HRESULT check_thread(const Kelm_Object* object)
+{
+    return GetCurrentThreadId() == object->owner_thread ? S_OK : RPC_E_WRONG_THREAD;
+}
 
 // QueryInterface, AddRef and Release of any interface of the object, handed
 // to the controlling unknown; `Impl` is the interface's impl_from helper.

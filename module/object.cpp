@@ -143,6 +143,7 @@ HRESULT kelm_object_create(IUnknown* outer, REFIID riid, void** ppv)
     set_vtables(object);
     object->ref = 1;
     object->outer = outer ? outer : &object->IUnknown_inner;
+    object->owner_thread = GetCurrentThreadId();
     // A fresh control is as large as the shared view plus its frame.
     object->extent = pixels_to_himetric({layout_width + 5, layout_height + 5});
     object->natural_extent = object->extent;

@@ -50,12 +50,16 @@ HRESULT ensure_advise_holder(Kelm_Object* object)
 
 HRESULT STDMETHODCALLTYPE oleobject_SetClientSite(IOleObject* iface, IOleClientSite* site)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     set_client_site(impl_from_IOleObject(iface), site);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE oleobject_GetClientSite(IOleObject* iface, IOleClientSite** site)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!site)
         return E_POINTER;
     *site = impl_from_IOleObject(iface)->client_site;
@@ -64,14 +68,18 @@ HRESULT STDMETHODCALLTYPE oleobject_GetClientSite(IOleObject* iface, IOleClientS
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_SetHostNames(IOleObject*, LPCOLESTR, LPCOLESTR)
+HRESULT STDMETHODCALLTYPE oleobject_SetHostNames(IOleObject* iface, LPCOLESTR, LPCOLESTR)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE oleobject_Close(IOleObject* iface, DWORD save_option)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     HRESULT hr = inplace_deactivate(object);
     if (FAILED(hr))
         return hr;
@@ -85,26 +93,34 @@ HRESULT STDMETHODCALLTYPE oleobject_Close(IOleObject* iface, DWORD save_option)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_SetMoniker(IOleObject*, DWORD, IMoniker*)
+HRESULT STDMETHODCALLTYPE oleobject_SetMoniker(IOleObject* iface, DWORD, IMoniker*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_GetMoniker(IOleObject*, DWORD, DWORD, IMoniker** moniker)
+HRESULT STDMETHODCALLTYPE oleobject_GetMoniker(IOleObject* iface, DWORD, DWORD, IMoniker** moniker)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!moniker)
         return E_POINTER;
     *moniker = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_InitFromData(IOleObject*, IDataObject*, BOOL, DWORD)
+HRESULT STDMETHODCALLTYPE oleobject_InitFromData(IOleObject* iface, IDataObject*, BOOL, DWORD)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_GetClipboardData(IOleObject*, DWORD, IDataObject** data)
+HRESULT STDMETHODCALLTYPE oleobject_GetClipboardData(IOleObject* iface, DWORD, IDataObject** data)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!data)
         return E_POINTER;
     *data = nullptr;
@@ -115,6 +131,8 @@ HRESULT STDMETHODCALLTYPE oleobject_DoVerb(IOleObject* iface, LONG verb, LPMSG, 
                                            LONG, HWND, LPCRECT)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!object->client_site && active_site)
         set_client_site(object, active_site);
     switch (verb) {
@@ -136,37 +154,53 @@ HRESULT STDMETHODCALLTYPE oleobject_DoVerb(IOleObject* iface, LONG verb, LPMSG, 
     return SUCCEEDED(hr) ? OLEOBJ_S_INVALIDVERB : hr;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_EnumVerbs(IOleObject*, IEnumOLEVERB** verbs)
+HRESULT STDMETHODCALLTYPE oleobject_EnumVerbs(IOleObject* iface, IEnumOLEVERB** verbs)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
+    if (!verbs)
+        return E_POINTER;
     return OleRegEnumVerbs(CLSID_kelm_ctrl, verbs);
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_Update(IOleObject*)
+HRESULT STDMETHODCALLTYPE oleobject_Update(IOleObject* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_IsUpToDate(IOleObject*)
+HRESULT STDMETHODCALLTYPE oleobject_IsUpToDate(IOleObject* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_GetUserClassID(IOleObject*, CLSID* clsid)
+HRESULT STDMETHODCALLTYPE oleobject_GetUserClassID(IOleObject* iface, CLSID* clsid)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!clsid)
         return E_POINTER;
     *clsid = CLSID_kelm_ctrl;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_GetUserType(IOleObject*, DWORD form, LPOLESTR* type)
+HRESULT STDMETHODCALLTYPE oleobject_GetUserType(IOleObject* iface, DWORD form, LPOLESTR* type)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
+    if (!type)
+        return E_POINTER;
     return OleRegGetUserType(CLSID_kelm_ctrl, form, type);
 }
 
 HRESULT STDMETHODCALLTYPE oleobject_SetExtent(IOleObject* iface, DWORD aspect, SIZEL* size)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!size)
@@ -180,6 +214,8 @@ HRESULT STDMETHODCALLTYPE oleobject_SetExtent(IOleObject* iface, DWORD aspect, S
 
 HRESULT STDMETHODCALLTYPE oleobject_GetExtent(IOleObject* iface, DWORD aspect, SIZEL* size)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!size)
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT)
@@ -191,6 +227,13 @@ HRESULT STDMETHODCALLTYPE oleobject_GetExtent(IOleObject* iface, DWORD aspect, S
 HRESULT STDMETHODCALLTYPE oleobject_Advise(IOleObject* iface, IAdviseSink* sink, DWORD* connection)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
+    if (!connection)
+        return E_POINTER;
+    *connection = 0;
+    if (!sink)
+        return E_INVALIDARG;
     const HRESULT hr = ensure_advise_holder(object);
     if (FAILED(hr))
         return hr;
@@ -200,6 +243,8 @@ HRESULT STDMETHODCALLTYPE oleobject_Advise(IOleObject* iface, IAdviseSink* sink,
 HRESULT STDMETHODCALLTYPE oleobject_Unadvise(IOleObject* iface, DWORD connection)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!object->ole_advise)
         return OLE_E_NOCONNECTION;
     return IOleAdviseHolder_Unadvise(object->ole_advise, connection);
@@ -208,6 +253,8 @@ HRESULT STDMETHODCALLTYPE oleobject_Unadvise(IOleObject* iface, DWORD connection
 HRESULT STDMETHODCALLTYPE oleobject_EnumAdvise(IOleObject* iface, IEnumSTATDATA** advise)
 {
     Kelm_Object* object = impl_from_IOleObject(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!advise)
         return E_POINTER;
     *advise = nullptr;
@@ -217,21 +264,27 @@ HRESULT STDMETHODCALLTYPE oleobject_EnumAdvise(IOleObject* iface, IEnumSTATDATA*
     return IOleAdviseHolder_EnumAdvise(object->ole_advise, advise);
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_GetMiscStatus(IOleObject*, DWORD aspect, DWORD* status)
+HRESULT STDMETHODCALLTYPE oleobject_GetMiscStatus(IOleObject* iface, DWORD aspect, DWORD* status)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     if (!status)
         return E_POINTER;
     *status = aspect == DVASPECT_CONTENT ? kelm_misc_status : 0;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE oleobject_SetColorScheme(IOleObject*, LOGPALETTE*)
+HRESULT STDMETHODCALLTYPE oleobject_SetColorScheme(IOleObject* iface, LOGPALETTE*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleObject(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE olecontrol_GetControlInfo(IOleControl*, CONTROLINFO* info)
+HRESULT STDMETHODCALLTYPE olecontrol_GetControlInfo(IOleControl* iface, CONTROLINFO* info)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleControl(iface)); FAILED(hr))
+        return hr;
     if (!info)
         return E_POINTER;
     if (info->cb < sizeof(CONTROLINFO))
@@ -242,18 +295,24 @@ HRESULT STDMETHODCALLTYPE olecontrol_GetControlInfo(IOleControl*, CONTROLINFO* i
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE olecontrol_OnMnemonic(IOleControl*, MSG*)
+HRESULT STDMETHODCALLTYPE olecontrol_OnMnemonic(IOleControl* iface, MSG*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleControl(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE olecontrol_OnAmbientPropertyChange(IOleControl*, DISPID)
+HRESULT STDMETHODCALLTYPE olecontrol_OnAmbientPropertyChange(IOleControl* iface, DISPID)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleControl(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE olecontrol_FreezeEvents(IOleControl*, BOOL)
+HRESULT STDMETHODCALLTYPE olecontrol_FreezeEvents(IOleControl* iface, BOOL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IOleControl(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 
@@ -262,6 +321,8 @@ HRESULT STDMETHODCALLTYPE quickactivate_QuickActivate(IQuickActivate* iface, QAC
                                                       QACONTROL* control)
 {
     Kelm_Object* object = impl_from_IQuickActivate(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!container || !control)
         return E_POINTER;
     if (container->cbSize < sizeof(QACONTAINER) || control->cbSize < sizeof(QACONTROL))

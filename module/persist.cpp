@@ -111,8 +111,10 @@ HRESULT load_state(Kelm_Object* object, IStream* stream)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE stream_GetClassID(IPersistStreamInit*, CLSID* clsid)
+HRESULT STDMETHODCALLTYPE stream_GetClassID(IPersistStreamInit* iface, CLSID* clsid)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     if (!clsid)
         return E_POINTER;
     *clsid = CLSID_kelm_ctrl;
@@ -121,21 +123,29 @@ HRESULT STDMETHODCALLTYPE stream_GetClassID(IPersistStreamInit*, CLSID* clsid)
 
 HRESULT STDMETHODCALLTYPE stream_IsDirty(IPersistStreamInit* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     return impl_from_IPersistStreamInit(iface)->dirty ? S_OK : S_FALSE;
 }
 
 HRESULT STDMETHODCALLTYPE stream_Load(IPersistStreamInit* iface, IStream* stream)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     return load_state(impl_from_IPersistStreamInit(iface), stream);
 }
 
 HRESULT STDMETHODCALLTYPE stream_Save(IPersistStreamInit* iface, IStream* stream, BOOL clear_dirty)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     return save_state(impl_from_IPersistStreamInit(iface), stream, clear_dirty);
 }
 
-HRESULT STDMETHODCALLTYPE stream_GetSizeMax(IPersistStreamInit*, ULARGE_INTEGER* size)
+HRESULT STDMETHODCALLTYPE stream_GetSizeMax(IPersistStreamInit* iface, ULARGE_INTEGER* size)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     if (!size)
         return E_POINTER;
     size->QuadPart = state_size;
@@ -145,6 +155,8 @@ HRESULT STDMETHODCALLTYPE stream_GetSizeMax(IPersistStreamInit*, ULARGE_INTEGER*
 // A new control has never been saved, so it needs saving.
 HRESULT STDMETHODCALLTYPE stream_InitNew(IPersistStreamInit* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStreamInit(iface)); FAILED(hr))
+        return hr;
     impl_from_IPersistStreamInit(iface)->dirty = TRUE;
     return S_OK;
 }
@@ -166,6 +178,8 @@ HRESULT STDMETHODCALLTYPE storage_InitNew(IPersistStorage* iface, IStorage*)
 
 HRESULT STDMETHODCALLTYPE storage_Load(IPersistStorage* iface, IStorage* storage)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStorage(iface)); FAILED(hr))
+        return hr;
     if (!storage)
         return E_POINTER;
     IStream* stream = nullptr;
@@ -180,6 +194,8 @@ HRESULT STDMETHODCALLTYPE storage_Load(IPersistStorage* iface, IStorage* storage
 
 HRESULT STDMETHODCALLTYPE storage_Save(IPersistStorage* iface, IStorage* storage, BOOL same_as_load)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStorage(iface)); FAILED(hr))
+        return hr;
     if (!storage)
         return E_POINTER;
     IStream* stream = nullptr;
@@ -192,13 +208,17 @@ HRESULT STDMETHODCALLTYPE storage_Save(IPersistStorage* iface, IStorage* storage
     return saved;
 }
 
-HRESULT STDMETHODCALLTYPE storage_SaveCompleted(IPersistStorage*, IStorage*)
+HRESULT STDMETHODCALLTYPE storage_SaveCompleted(IPersistStorage* iface, IStorage*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStorage(iface)); FAILED(hr))
+        return hr;
     return S_OK;  // the control keeps no storage between calls
 }
 
-HRESULT STDMETHODCALLTYPE storage_HandsOffStorage(IPersistStorage*)
+HRESULT STDMETHODCALLTYPE storage_HandsOffStorage(IPersistStorage* iface)
 {
+    if (const HRESULT hr = check_thread(impl_from_IPersistStorage(iface)); FAILED(hr))
+        return hr;
     return S_OK;
 }
 

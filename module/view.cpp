@@ -42,6 +42,8 @@ HRESULT STDMETHODCALLTYPE view_Draw(IViewObjectEx* iface, DWORD aspect, LONG, vo
                                     ULONG_PTR)
 {
     Kelm_Object* object = impl_from_IViewObjectEx(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (!drawable_aspect(aspect))
         return DV_E_DVASPECT;
     if (!dc || !bounds)
@@ -51,27 +53,36 @@ HRESULT STDMETHODCALLTYPE view_Draw(IViewObjectEx* iface, DWORD aspect, LONG, vo
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE view_GetColorSet(IViewObjectEx*, DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
+HRESULT STDMETHODCALLTYPE view_GetColorSet(IViewObjectEx* iface, DWORD, LONG, void*, DVTARGETDEVICE*, HDC,
                                            LOGPALETTE** colours)
 {
-    if (colours)
-        *colours = nullptr;
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
+    if (!colours)
+        return E_POINTER;
+    *colours = nullptr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE view_Freeze(IViewObjectEx*, DWORD, LONG, void*, DWORD*)
+HRESULT STDMETHODCALLTYPE view_Freeze(IViewObjectEx* iface, DWORD, LONG, void*, DWORD*)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE view_Unfreeze(IViewObjectEx*, DWORD)
+HRESULT STDMETHODCALLTYPE view_Unfreeze(IViewObjectEx* iface, DWORD)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
 HRESULT STDMETHODCALLTYPE view_SetAdvise(IViewObjectEx* iface, DWORD aspects, DWORD advf, IAdviseSink* sink)
 {
     Kelm_Object* object = impl_from_IViewObjectEx(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (sink)
         IAdviseSink_AddRef(sink);
     view_release(object);
@@ -84,6 +95,8 @@ HRESULT STDMETHODCALLTYPE view_SetAdvise(IViewObjectEx* iface, DWORD aspects, DW
 HRESULT STDMETHODCALLTYPE view_GetAdvise(IViewObjectEx* iface, DWORD* aspects, DWORD* advf, IAdviseSink** sink)
 {
     Kelm_Object* object = impl_from_IViewObjectEx(iface);
+    if (const HRESULT hr = check_thread(object); FAILED(hr))
+        return hr;
     if (aspects)
         *aspects = object->view_aspects;
     if (advf)
@@ -101,22 +114,28 @@ HRESULT STDMETHODCALLTYPE view_GetExtent(IViewObjectEx* iface, DWORD aspect, LON
     return IOleObject_GetExtent(&impl_from_IViewObjectEx(iface)->IOleObject_iface, aspect, size);
 }
 
-HRESULT STDMETHODCALLTYPE view_GetRect(IViewObjectEx*, DWORD, LPRECTL)
+HRESULT STDMETHODCALLTYPE view_GetRect(IViewObjectEx* iface, DWORD, LPRECTL)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     return E_NOTIMPL;
 }
 
-HRESULT STDMETHODCALLTYPE view_GetViewStatus(IViewObjectEx*, DWORD* status)
+HRESULT STDMETHODCALLTYPE view_GetViewStatus(IViewObjectEx* iface, DWORD* status)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     if (!status)
         return E_POINTER;
     *status = kelm_view_status;
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE view_QueryHitPoint(IViewObjectEx*, DWORD aspect, LPCRECT bounds, POINT point, LONG,
+HRESULT STDMETHODCALLTYPE view_QueryHitPoint(IViewObjectEx* iface, DWORD aspect, LPCRECT bounds, POINT point, LONG,
                                              DWORD* result)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!bounds || !result)
@@ -125,9 +144,11 @@ HRESULT STDMETHODCALLTYPE view_QueryHitPoint(IViewObjectEx*, DWORD aspect, LPCRE
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE view_QueryHitRect(IViewObjectEx*, DWORD aspect, LPCRECT bounds, LPCRECT location,
+HRESULT STDMETHODCALLTYPE view_QueryHitRect(IViewObjectEx* iface, DWORD aspect, LPCRECT bounds, LPCRECT location,
                                             LONG, DWORD* result)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     if (aspect != DVASPECT_CONTENT)
         return DV_E_DVASPECT;
     if (!bounds || !location || !result)
@@ -140,6 +161,8 @@ HRESULT STDMETHODCALLTYPE view_QueryHitRect(IViewObjectEx*, DWORD aspect, LPCREC
 HRESULT STDMETHODCALLTYPE view_GetNaturalExtent(IViewObjectEx* iface, DWORD aspect, LONG, DVTARGETDEVICE*, HDC,
                                                 DVEXTENTINFO* info, LPSIZEL size)
 {
+    if (const HRESULT hr = check_thread(impl_from_IViewObjectEx(iface)); FAILED(hr))
+        return hr;
     if (!size || !info)
         return E_POINTER;
     if (aspect != DVASPECT_CONTENT || info->dwExtentMode != DVEXTENT_CONTENT)

@@ -183,3 +183,67 @@ TEST_F(Hosting_Test, TheSavedStateCarriesTheSplitModeOnlyWhileThereIsAWindow)
     ASSERT_EQ(persist->Load(stream.get()), S_OK);
     EXPECT_EQ(number_of(control.get(), L"ScreenMode"), 9);
 }
+
+namespace {
+
+// One call on each interface a host can reach, made through the raw pointer
+// by a thread other than the control's.
+SIZEL extent;
+RECT everywhere = {0, 0, 400, 300};
+#define FOREIGN(Interface, call) {&IID_##Interface, [](void* f) { return static_cast<Interface*>(f)->call; }}
+const struct {
+    const IID* iid;
+    HRESULT (*call)(void* face);
+} foreign_calls[] = {
+    FOREIGN(Ikelm_ctrl, put_ScreenMode(4)),
+    FOREIGN(IDispatch, GetTypeInfoCount(nullptr)),
+    FOREIGN(IOleObject, GetExtent(DVASPECT_CONTENT, &extent)),
+    FOREIGN(IOleInPlaceObject, SetObjectRects(&everywhere, &everywhere)),
+    FOREIGN(IOleInPlaceObjectWindowless, OnWindowMessage(WM_NULL, 0, 0, nullptr)),
+    FOREIGN(IOleWindow, ContextSensitiveHelp(FALSE)),
+    FOREIGN(IOleInPlaceActiveObject, EnableModeless(TRUE)),
+    FOREIGN(IOleControl, FreezeEvents(FALSE)),
+    FOREIGN(IViewObjectEx, GetViewStatus(nullptr)),
+    FOREIGN(IViewObject2, GetExtent(DVASPECT_CONTENT, -1, nullptr, &extent)),
+    FOREIGN(IViewObject, Unfreeze(0)),
+    FOREIGN(IPersistStreamInit, IsDirty()),
+    FOREIGN(IPersist, GetClassID(nullptr)),
+    FOREIGN(IPersistStorage, HandsOffStorage()),
+    FOREIGN(IDataObject, QueryGetData(nullptr)),
+    FOREIGN(IProvideClassInfo, GetClassInfo(nullptr)),
+    FOREIGN(IProvideClassInfo2, GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, nullptr)),
+    FOREIGN(IQuickActivate, GetContentExtent(&extent)),
+    FOREIGN(ISpecifyPropertyPages, GetPages(nullptr)),
+    FOREIGN(ISupportErrorInfo, InterfaceSupportsErrorInfo(IID_IDispatch)),
+};
+#undef FOREIGN
+const size_t foreign_count = sizeof foreign_calls / sizeof foreign_calls[0];
+HRESULT foreign_results[foreign_count];
+
+DWORD WINAPI call_from_foreign_thread(void* parameter)
+{
+    IUnknown* control = static_cast<IUnknown*>(parameter);
+    for (size_t i = 0; i < foreign_count; ++i) {
+        Com_Ptr<IUnknown> face;
+        HRESULT& hr = foreign_results[i];
+        hr = control->QueryInterface(*foreign_calls[i].iid, reinterpret_cast<void**>(face.put()));
+        if (SUCCEEDED(hr))
+            hr = foreign_calls[i].call(face.get());
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST_F(Hosting_Test, CallsFromAnotherThreadAreRefusedAtOnce)
+{
+    HANDLE thread = CreateThread(nullptr, 0, call_from_foreign_thread, control.get(), 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    // The owner waits without handling messages: a call that needs them hangs.
+    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0) << "the calls hung";
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0)
+        Control_Host::pump();
+    CloseHandle(thread);
+    for (size_t i = 0; i < foreign_count; ++i)
+        EXPECT_EQ(foreign_results[i], RPC_E_WRONG_THREAD) << "call " << i;
+}
