@@ -37,7 +37,7 @@ LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARA
         // The container's child fills the frame; resizing it resizes the control.
         HWND container = GetWindow(window, GW_CHILD);
         if (container)
-            MoveWindow(container, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+            (void)MoveWindow(container, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);  // best effort while resizing
         return 0;
     }
     if (message == WM_DESTROY) {
@@ -76,8 +76,8 @@ Ikelm_ctrl* host_control(HWND frame)
         reinterpret_cast<Ax_Get_Control>(reinterpret_cast<void*>(GetProcAddress(atl, "AtlAxGetControl")));
     if (!init || !get_control || !init())
         return nullptr;
-    RECT client;
-    GetClientRect(frame, &client);
+    RECT client = {0, 0, 0, 0};
+    (void)GetClientRect(frame, &client);  // a frame just made; at worst the first resize sizes it
     HWND container = CreateWindowExW(0, L"AtlAxWin", L"kelm.kelm_ctrl", WS_CHILD | WS_VISIBLE, 0, 0,
                                      client.right, client.bottom, frame, nullptr, GetModuleHandleW(nullptr),
                                      nullptr);
@@ -132,16 +132,16 @@ int open_four_channels(Ikelm_ctrl* control, BSTR address)
 // Runs the window until it is closed, or for `seconds` when that is above 0.
 void show(HWND frame, int seconds)
 {
-    if (seconds > 0)
-        SetTimer(frame, 1, static_cast<UINT>(seconds) * 1000, nullptr);
+    if (seconds > 0 && !SetTimer(frame, 1, static_cast<UINT>(seconds) * 1000, nullptr))
+        std::printf("no timer: the window stays until it is closed\n");
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message == WM_TIMER && message.hwnd == frame) {
-            DestroyWindow(frame);
+            (void)DestroyWindow(frame);  // ends the loop through WM_DESTROY
             continue;
         }
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+        (void)TranslateMessage(&message);  // answers only whether a character was made
+        (void)DispatchMessageW(&message);  // the window procedure's answer
     }
 }
 
@@ -166,7 +166,8 @@ int run(HWND frame, const wchar_t* address_text, const wchar_t* user, const wcha
     } else {
         const int opened = open_four_channels(control, address);
         if (opened < 4) {
-            std::printf("channel %d did not open (the server has channels 1 to %ld)\n", opened + 1, channels);
+            std::printf("channel %d did not open: the server has channels 1 to %ld; is hikclient.dll beside kelm.dll?\n",
+                        opened + 1, channels);
             status = no_channel;
         } else {
             std::printf("channels 1 to 4 of %ld are open\n", channels);
@@ -197,7 +198,7 @@ int wmain(int argc, wchar_t** argv)
     const int status = frame ? run(frame, argv[1], argv[2], argv[3], argc == 5 ? _wtoi(argv[4]) : 0)
                              : static_cast<int>(no_control);
     if (frame && IsWindow(frame))
-        DestroyWindow(frame);
+        (void)DestroyWindow(frame);  // closing down either way
     OleUninitialize();
     return status;
 }

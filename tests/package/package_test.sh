@@ -62,6 +62,14 @@ output=$(run 'C:\windows\system32\cscript.exe' //nologo "$kelm\\examples\\channe
   && status=0 || status=$?
 check "the VBScript example logs in (status $status): $output" contains "$output" "channels: 16"
 
+# Registered, but with the streaming library gone: the control still comes
+# up, no channel opens, and the log names the missing file.
+mv "$WINEPREFIX/drive_c/kelm/hikclient.dll" "$work/"
+output=$(run "$kelm\\examples\\host\\kelm_host_example.exe" "$server" admin 12345 1) && status=0 || status=$?
+check "without hikclient.dll the host example's first channel fails (status $status): $output" test "$status" -eq 5
+check "and the log names the library" grep -q -a "hikclient.dll not found" "$WINEPREFIX/drive_c/kelm.log"
+mv "$work/hikclient.dll" "$WINEPREFIX/drive_c/kelm/"
+
 output=$(run cmd /c "$kelm\\uninstall.cmd") && status=0 || status=$?
 check "uninstall.cmd removes the registration (status $status): $output" test "$status" -eq 0
 check "the ProgID is gone" test "$(registered && echo yes)" != yes
