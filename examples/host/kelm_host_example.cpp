@@ -31,20 +31,14 @@ enum Exit_Status { done = 0, login_refused = 1, usage = 2, no_control = 3, no_se
 typedef BOOL(WINAPI* Ax_Win_Init)();
 typedef HRESULT(WINAPI* Ax_Get_Control)(HWND, IUnknown**);
 
+// The frame has a fixed size, so the container inside it never moves; its
+// closing ends the message loop.
 LRESULT CALLBACK frame_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    if (message == WM_SIZE) {
-        // The container's child fills the frame; resizing it resizes the control.
-        HWND container = GetWindow(window, GW_CHILD);
-        if (container)
-            (void)MoveWindow(container, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);  // best effort while resizing
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
+    if (message != WM_DESTROY)
+        return DefWindowProcW(window, message, wparam, lparam);
+    PostQuitMessage(0);
+    return 0;
 }
 
 HWND make_frame()
@@ -56,7 +50,8 @@ HWND make_frame()
     frame.lpszClassName = frame_class;
     if (!RegisterClassW(&frame))
         return nullptr;
-    return CreateWindowExW(0, frame_class, L"kelm example", WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT,
+    const DWORD fixed_size = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_VISIBLE;
+    return CreateWindowExW(0, frame_class, L"kelm example", fixed_size, CW_USEDEFAULT,
                            CW_USEDEFAULT, 680, 540, nullptr, nullptr, frame.hInstance, nullptr);
 }
 
