@@ -206,7 +206,7 @@ int Hik_Channel_Impl::resume_stream()
     int state = HIK_STATE_UNKNOWN_HANDLE;
     if (!read_state(handle, &state) || (state != state_connecting && state != state_running)) {
         if (handle != -1)
-            (void)MP4_ClientStop(handle);  // what it holds is no stream worth keeping
+            (void)streaming::MP4_ClientStop(handle);  // what it holds is no stream worth keeping
         return -1;
     }
     stream_handle = handle;
