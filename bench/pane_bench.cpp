@@ -37,7 +37,7 @@ double bare_opens(const std::wstring& address, HWND window)
     const double start = seconds_now();
     for (int i = 0; i < panes; ++i) {
         Channel_Param param;
-        param.channel_index = i;
+        param.channel_index = i + 1;  // channels count from 1
         param.server_ip = address;
         param.display_window = window;
         channels.emplace_back(new Channel(new Hik_Channel_Impl(param, window)));
@@ -55,7 +55,7 @@ double control_opens(kelm_ctrl& control, const std::wstring& address)
     const double start = seconds_now();
     for (int i = 0; i < panes; ++i) {
         control.active_nth_screen(static_cast<SHORT>(i));
-        if (control.open_channel(text, i) == S_FALSE)
+        if (control.open_channel(text, i + 1) == S_FALSE)
             printf("pane %d did not open\n", i);
     }
     const double elapsed = seconds_now() - start;

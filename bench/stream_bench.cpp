@@ -230,7 +230,7 @@ void measure_sixteen(const Dvr_Sim& sim)
     for (int i = 0; i < streams; ++i) {
         windows.push_back(make_window(160 * (i % 4), 120 * (i / 4), 160, 120));
         Channel_Param param;
-        param.channel_index = i;
+        param.channel_index = i + 1;  // channels count from 1
         param.server_ip = std::wstring(sim.address().begin(), sim.address().end());
         param.display_window = windows.back();
         channels.emplace_back(new Channel(new Hik_Channel_Impl(param, windows.back())));

@@ -7,9 +7,9 @@
 
 #include <cstring>
 
-#include "hikclient.h"
 #include "logger.h"
 #include "method_trace.h"
+#include "streaming_library.h"
 #include "text_convert.h"
 #include "unique_file.h"
 #include "web_service.h"
@@ -56,7 +56,7 @@ void log_connected(long handle, int state)
 bool read_state(long handle, int* state)
 {
     try {
-        *state = MP4_ClientGetState(handle);
+        *state = streaming::MP4_ClientGetState(handle);
         return true;
     } catch (...) {
         return false;
@@ -93,7 +93,7 @@ Create_Outcome start_capture_as(long handle, char* path)
 {
     if (file_exists(path))
         return Create_Outcome::name_taken;
-    if (MP4_ClientStartCaptureFile(handle, path))
+    if (streaming::MP4_ClientStartCaptureFile(handle, path))
         return Create_Outcome::created;
     // Made meanwhile by another recording of the same second.
     return file_exists(path) ? Create_Outcome::name_taken : Create_Outcome::failed;
@@ -105,17 +105,21 @@ Hik_Channel_Impl::Hik_Channel_Impl(const Channel_Param& param, HWND control_wind
     : Channel_Impl(param)
 {
     KELM_TRACE("Hik_Channel_Impl::Hik_Channel_Impl");
+    // Without the library the log has named it, and every later call of the
+    // channel reaches a failing stand-in: the open fails with code 10.
+    if (!streaming_library_ready())
+        return;
     // The library's own verdicts on its settings are of no use to a channel.
-    (void)MP4_ClientSetNetPort(static_cast<WORD>(param.server_port), static_cast<WORD>(param.client_port));
-    (void)MP4_ClientSetTTL(static_cast<BYTE>(param.ttl));
-    (void)MP4_ClientStartup(library_message, control_window);
+    (void)streaming::MP4_ClientSetNetPort(static_cast<WORD>(param.server_port), static_cast<WORD>(param.client_port));
+    (void)streaming::MP4_ClientSetTTL(static_cast<BYTE>(param.ttl));
+    (void)streaming::MP4_ClientStartup(library_message, control_window);
 }
 
 // The stream is not stopped here: the pane closes the channel first.
 Hik_Channel_Impl::~Hik_Channel_Impl()
 {
     KELM_TRACE("Hik_Channel_Impl::~Hik_Channel_Impl");
-    (void)MP4_ClientCleanup();
+    (void)streaming::MP4_ClientCleanup();
 }
 
 int Hik_Channel_Impl::open_channel()
@@ -130,7 +134,7 @@ int Hik_Channel_Impl::open_channel()
         // The library would otherwise keep connecting and painting into the
         // pane for a channel nobody holds.
         if (handle != -1)
-            (void)MP4_ClientStop(handle);
+            (void)streaming::MP4_ClientStop(handle);
         return -1;
     }
     stream_handle = handle;
@@ -160,7 +164,7 @@ int Hik_Channel_Impl::start_stream(long* handle)
     info.reserved = 0;
     info.display_window = param.display_window;
     try {
-        *handle = MP4_ClientStart(&info, nullptr);
+        *handle = streaming::MP4_ClientStart(&info, nullptr);
         Logger::instance().write(log_status, "open channel:%d failure result is %d \n",
                                  param.channel_index, static_cast<int>(*handle));
     } catch (...) {
@@ -202,7 +206,7 @@ int Hik_Channel_Impl::resume_stream()
     int state = HIK_STATE_UNKNOWN_HANDLE;
     if (!read_state(handle, &state) || (state != state_connecting && state != state_running)) {
         if (handle != -1)
-            (void)MP4_ClientStop(handle);  // what it holds is no stream worth keeping
+            (void)streaming::MP4_ClientStop(handle);  // what it holds is no stream worth keeping
         return -1;
     }
     stream_handle = handle;
@@ -240,7 +244,7 @@ int Hik_Channel_Impl::close_channel()
     KELM_TRACE("Hik_Channel_Impl::close_channel");
     connected = false;
     audio_on = false;  // the library's sound ends with the stream
-    return MP4_ClientStop(stream_handle) ? 0 : -1;
+    return streaming::MP4_ClientStop(stream_handle) ? 0 : -1;
 }
 
 int Hik_Channel_Impl::get_channel_state(Channel_State* state)
@@ -296,9 +300,9 @@ int Hik_Channel_Impl::start_recorde(const std::wstring& directory)
 int Hik_Channel_Impl::stop_recorde()
 {
     if (connected)
-        return MP4_ClientStopCapture(stream_handle) ? 0 : -1;
+        return streaming::MP4_ClientStopCapture(stream_handle) ? 0 : -1;
     try {
-        return MP4_ClientStopCapture(stream_handle) ? 0 : -1;
+        return streaming::MP4_ClientStopCapture(stream_handle) ? 0 : -1;
     } catch (...) {
         Logger::instance().write(log_status, "can not stop file record!!");
         return -1;
@@ -308,7 +312,7 @@ int Hik_Channel_Impl::stop_recorde()
 int Hik_Channel_Impl::start_audio()
 {
     KELM_TRACE("Hik_Channel_Impl::start_audio");
-    if (!connected || !MP4_ClientAudioStart(stream_handle))
+    if (!connected || !streaming::MP4_ClientAudioStart(stream_handle))
         return -1;
     audio_on = true;
     return 0;
@@ -316,7 +320,7 @@ int Hik_Channel_Impl::start_audio()
 
 int Hik_Channel_Impl::stop_audio()
 {
-    if (!connected || !MP4_ClientAudioStop())
+    if (!connected || !streaming::MP4_ClientAudioStop())
         return -1;
     audio_on = false;
     return 0;
@@ -327,7 +331,7 @@ void Hik_Channel_Impl::set_audio_volume(int volume)
     if (!connected)
         return;
     audio_volume = volume;
-    (void)MP4_ClientAudioVolume(static_cast<WORD>(volume));  // the library keeps no verdict worth having
+    (void)streaming::MP4_ClientAudioVolume(static_cast<WORD>(volume));  // the library keeps no verdict worth having
 }
 
 int Hik_Channel_Impl::get_audio_volume()

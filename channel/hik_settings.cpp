@@ -7,7 +7,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "hikclient.h"
+#include "streaming_library.h"
 #include "logger.h"
 #include "method_trace.h"
 #include "text_convert.h"
@@ -178,7 +178,7 @@ int Hik_Channel_Impl::set_video_para(Video_Para para, int)
     para_cache[1] = para.saturation;
     para_cache[2] = para.contrast;
     para_cache[3] = para.hue;
-    return MP4_ClientSetVideoPara(stream_handle, 0, para.brightness, para.contrast, para.saturation, para.hue)
+    return streaming::MP4_ClientSetVideoPara(stream_handle, 0, para.brightness, para.contrast, para.saturation, para.hue)
                ? 0
                : -1;
 }
@@ -188,7 +188,7 @@ int Hik_Channel_Impl::get_video_para(Video_Para* para, int)
     KELM_TRACE("Hik_Channel_Impl::get_video_para");
     if (!connected || !para)
         return -1;
-    if (!MP4_ClientGetVideoPara(stream_handle, 0, &para_cache[0], &para_cache[2], &para_cache[1], &para_cache[3]))
+    if (!streaming::MP4_ClientGetVideoPara(stream_handle, 0, &para_cache[0], &para_cache[2], &para_cache[1], &para_cache[3]))
         return -1;
     para->brightness = para_cache[0];
     para->saturation = para_cache[1];

@@ -4,6 +4,9 @@
 add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 UNICODE _UNICODE
                         WIN32_LEAN_AND_MEAN NOMINMAX)
 add_compile_options(-Wall -Wextra -Wno-unused-parameter)
+# Source paths the trace lines carry are relative to the repository, so a
+# shipped module holds no folder of the machine that built it.
+add_compile_options("-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=")
 
 # The compiler's runtime goes into each module, so kelm.dll depends on system
 # DLLs (and hikclient.dll) only.

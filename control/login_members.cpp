@@ -55,16 +55,17 @@ HRESULT kelm_ctrl::local_login(const wchar_t* username, const wchar_t* password)
 // Asks the server once.  S_OK when the server answered (the mask, or -1 for
 // a refusal, is in `privilege`); S_FALSE with code 1 when the call could not
 // be made or failed.  Texts too long for the service's fields are refused
-// before anything is sent.
+// before anything is sent.  The earlier mask is dropped first, so a call
+// that fails in any way leaves no login behind.
 HRESULT kelm_ctrl::ask_server_login(const wchar_t* address, const wchar_t* username, const wchar_t* password)
 {
+    privilege = no_login;
     char user[login_text_bytes], secret[login_text_bytes];
     std::unique_ptr<Web_Service> service(make_web_service(address));
     if (!service || !wide_to_ansi(username, user, sizeof user) || !wide_to_ansi(password, secret, sizeof secret)) {
         error_code = error_communication;
         return S_FALSE;
     }
-    privilege = no_login;
     int answer = no_login;
     if (service->logon(user, secret, answer) != 0) {
         error_code = error_communication;

@@ -62,7 +62,7 @@ public:
     Dvr_State();
 
     static const int max_channel = 255;
-    static bool valid_channel(int channel) { return channel >= 0 && channel <= max_channel; }
+    static bool valid_channel(int channel) { return channel >= 1 && channel <= max_channel; }
 
     /* Runs f on the settings under the lock; channel must be valid.  A
        channel comes into being with its defaults when first used. */

@@ -62,7 +62,8 @@ uint32_t login_status(Simulator &sim, const Stream_Login &login)
     if (user.empty() ? !behaviour.anonymous.load() : sim.state.logon(user, field_text(login.password)) == -1)
         return STREAM_REFUSED;
     const int channels = sim.state.with_server([](Server_Settings &s) { return s.channel_cnt; });
-    if (login.channel >= channels)
+    // Channels are numbered 1 to the channel count, as on a DVR's inputs.
+    if (login.channel < 1 || login.channel > channels)
         return STREAM_NO_CHANNEL;
     const bool signal = sim.state.with_channel(login.channel, [](Channel_Settings &s) { return s.signal; });
     return signal ? STREAM_ACCEPTED : STREAM_NO_SIGNAL;

@@ -71,7 +71,7 @@ TEST_F(Channel_Test, DirectoriesNamedWithCharactersEndingInTheBackslashByteAreMa
 
 TEST_F(Channel_Test, SnapshotDirectoriesThatCannotBeMadeFailWithCode7)
 {
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     const std::wstring missing_parent = fresh_folder(L"nowhere") + L"\\deeper";
     const wchar_t* const refused[] = {
         missing_parent.c_str(),
@@ -91,7 +91,7 @@ TEST_F(Channel_Test, ASnapshotWithoutAWebServiceFailsWithCode1)
 {
     // An address that makes the endpoint longer than its 40 bytes leaves the
     // channel without a web service.
-    Channel_Param param = param_for(0);
+    Channel_Param param = param_for(1);
     param.server_ip = L"snapshot-server.example.invalid.lan";
     auto channel = make_channel(param);
     EXPECT_EQ(channel->snapshot(fresh_folder(L"snap").c_str()), -1);
@@ -102,7 +102,7 @@ TEST_F(Channel_Test, AFailedServiceCallSavesNothingAndSetsNoCode)
 {
     ASSERT_TRUE(sim.mode("snapshot", "fault SOAP-ENV:Server"));
     const std::wstring folder = fresh_folder(L"snap");
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     EXPECT_EQ(channel->snapshot(folder.c_str()), -1);
     EXPECT_EQ(channel->take_last_error(0, 0), 0);
     EXPECT_TRUE(files_in(folder, L"*.jpg").empty());

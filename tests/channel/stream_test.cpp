@@ -121,7 +121,7 @@ TEST_F(Channel_Test, AcceptedStreamsLogTheConnectionAndTheVideoSignal)
 TEST_F(Channel_Test, ASlowAcceptanceWithinThreeSecondsCountsAsConnectedOnceItRuns)
 {
     ASSERT_TRUE(sim.ok("stream accept-delay 1500"));
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     const DWORD start = GetTickCount();
     EXPECT_EQ(channel->open_channel(), 0);
     const DWORD spent = GetTickCount() - start;
@@ -135,18 +135,18 @@ TEST_F(Channel_Test, AnAcceptanceLaterThanThreeSecondsFailsWithCode10)
 {
     const std::string log = open_private_log();
     ASSERT_TRUE(sim.ok("stream accept-delay 5000"));
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     EXPECT_EQ(channel->open_channel(), -1);
     EXPECT_EQ(channel->take_last_error(0, 0), 10);
     const std::string entries = read_file_bytes(log.c_str());
     EXPECT_NE(entries.find(invalid_line), std::string::npos);
-    EXPECT_NE(entries.find("open channel:0 failure \r\n"), std::string::npos);
+    EXPECT_NE(entries.find("open channel:1 failure \r\n"), std::string::npos);
 }
 
 TEST_F(Channel_Test, ARefusedLoginFailsWithCode10)
 {
     const std::string log = open_private_log();
-    Channel_Param param = param_for(0);
+    Channel_Param param = param_for(1);
     param.user_name = L"admin";
     param.password = L"wrong password";
     auto channel = make_channel(param);
@@ -159,7 +159,7 @@ TEST_F(Channel_Test, NothingListeningFailsWithCode10)
 {
     const std::string log = open_private_log();
     sim.stop();
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     EXPECT_EQ(channel->open_channel(), -1);
     EXPECT_EQ(channel->take_last_error(0, 0), 10);
     EXPECT_NE(read_file_bytes(log.c_str()).find(unreachable_line), std::string::npos);
@@ -197,7 +197,7 @@ TEST_F(Channel_Test, AClosedChannelReopensAndAFailedOneLeavesNoStreamBehind)
 
 TEST_F(Channel_Test, ClosingAChannelThatNeverOpenedAsksTheLibraryAboutHandleMinusOne)
 {
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     EXPECT_EQ(channel->close_channel(), -1);  // the library knows no handle -1
     EXPECT_EQ(channel->take_last_error(0, 0), 0);
 }
@@ -206,7 +206,7 @@ TEST_F(Channel_Test, RecordingNeedsAnOpenStream)
 {
     const std::wstring folder = fresh_folder(L"rec") + L"\\";
     CreateDirectoryW(folder.c_str(), nullptr);
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     EXPECT_EQ(channel->start_recorde(folder.c_str()), -1);
     EXPECT_EQ(channel->take_last_error(0, 0), 9);
     EXPECT_EQ(channel->take_last_error(0, 0), 0) << "a code is read once";
@@ -316,7 +316,7 @@ TEST_F(Channel_Test, AStalledRecordingWriteHoldsUpNeitherStopNorClose)
 
 TEST_F(Channel_Test, ARecordingWithoutADirectoryIsRefused)
 {
-    auto channel = make_channel(0);
+    auto channel = make_channel(1);
     ASSERT_EQ(channel->open_channel(), 0);
     EXPECT_EQ(channel->start_recorde(L""), -1);
     EXPECT_EQ(channel->take_last_error(0, 0), 7);
@@ -325,7 +325,7 @@ TEST_F(Channel_Test, ARecordingWithoutADirectoryIsRefused)
 
 TEST_F(Channel_Test, AudioNeedsAnOpenStreamAndSetsNoCode)
 {
-    auto channel = std::unique_ptr<Hik_Channel_Impl>(new Hik_Channel_Impl(param_for(0), display.handle()));
+    auto channel = std::unique_ptr<Hik_Channel_Impl>(new Hik_Channel_Impl(param_for(1), display.handle()));
     EXPECT_EQ(channel->start_audio(), -1);
     EXPECT_EQ(channel->stop_audio(), -1);
     channel->set_audio_volume(40);
@@ -359,7 +359,7 @@ TEST_F(Channel_Test, TheStateReportNeedsAnOpenStream)
 
 TEST_F(Channel_Test, AnAddressTooLongForTheLibraryIsRefused)
 {
-    Channel_Param param = param_for(0);
+    Channel_Param param = param_for(1);
     param.server_ip = std::wstring(40, L'1');
     auto channel = make_channel(param);
     EXPECT_EQ(channel->open_channel(), -1);

@@ -4,10 +4,12 @@
 // reads back with the 93 entries.
 #include "com_fixture.h"
 
+#include <sstream>
 #include <vector>
 
 #include "child_process.h"
 #include "member_table.h"
+#include "text_file.h"
 
 namespace {
 
@@ -121,8 +123,13 @@ void expect_function(ITypeInfo* info, UINT index, const Member& member)
     BSTR name = nullptr, help = nullptr;
     ASSERT_EQ(info->GetDocumentation(function->memid, &name, &help, nullptr, nullptr), S_OK);
     EXPECT_STREQ(name, member.name);
-    const std::wstring prefix = member.kind == Kind::method ? L"method " : L"property ";
-    EXPECT_EQ(std::wstring(help), prefix + member.name);
+    // One line saying what the member does, then the privilege it needs.
+    const std::wstring text = help ? help : L"";
+    EXPECT_EQ(text.find_first_of(L"\r\n"), std::wstring::npos) << member.name;
+    EXPECT_GT(text.size(), 40u) << member.name;
+    const bool names_privilege = text.find(L" Privilege bit") != std::wstring::npos ||
+                                 text.find(L" No privilege bit.") != std::wstring::npos;
+    EXPECT_TRUE(names_privilege) << member.name;
     SysFreeString(name);
     SysFreeString(help);
     info->ReleaseFuncDesc(function);
@@ -197,4 +204,30 @@ TEST_F(Registry_Test, TheRegisteredTypeLibraryHoldsTheNinetyThreeEntries)
     vtable->ReleaseTypeAttr(attributes);
     for (UINT i = 0; i < 93; ++i)
         expect_function(vtable.get(), i, members[i]);
+}
+
+// docs/reference.md gives every member of the library a heading of its own
+// (members that work alike may share one).
+TEST_F(Registry_Test, TheReferenceHasAHeadingForEveryMemberOfTheLibrary)
+{
+    std::string headings;
+    std::istringstream reference(read_file_bytes(windows_path(REFERENCE_MD).c_str()));
+    for (std::string line; std::getline(reference, line);)
+        headings += line.compare(0, 5, "#### ") == 0 ? line + "\n" : "";
+    ASSERT_FALSE(headings.empty());
+    Com_Ptr<ITypeLib> library;
+    const std::string dll = windows_path(KELM_DLL);
+    ASSERT_EQ(LoadTypeLibEx(std::wstring(dll.begin(), dll.end()).c_str(), REGKIND_NONE, library.put()), S_OK);
+    Com_Ptr<ITypeInfo> dispatch;
+    ASSERT_EQ(library->GetTypeInfoOfGuid(IID_Ikelm_ctrl, dispatch.put()), S_OK);
+    for (UINT i = 0; i < 93; ++i) {
+        FUNCDESC* function = nullptr;
+        ASSERT_EQ(dispatch->GetFuncDesc(i + 7, &function), S_OK);  // after IDispatch's seven
+        BSTR name = nullptr;
+        EXPECT_EQ(dispatch->GetDocumentation(function->memid, &name, nullptr, nullptr, nullptr), S_OK);
+        const std::wstring wide = name ? name : L"";
+        EXPECT_NE(headings.find("`" + std::string(wide.begin(), wide.end()) + "`"), std::string::npos) << i;
+        SysFreeString(name);
+        dispatch->ReleaseFuncDesc(function);
+    }
 }

@@ -1,7 +1,7 @@
 // Scripts reach the control by name: members.vbs, run by cscript, calls
 // the 93 entries in order and prints what each answered (every one answers
 // without raising an error); the integrators' examples log in to a server
-// and print its channel count.
+// and print its channel count, or say what went wrong.
 #include "com_fixture.h"
 
 #include <sstream>
@@ -35,13 +35,21 @@ std::vector<Line> parse(const std::string& output)
     return lines;
 }
 
-std::string run_script(const std::string& script, const std::string& arguments)
+// A script (through cscript) or a program (.exe), by its path in the build
+// or source tree; what it printed, without carriage returns.
+Program_Result run_file(const std::string& path, const std::string& arguments)
 {
-    return without_carriage_returns(run_program("C:\\windows\\system32\\cscript.exe",
-                                                "//nologo \"" + windows_path(script) + "\" " + arguments,
-                                                Captured::output_only)
-                                        .output);
+    const bool program = path.size() > 4 && path.compare(path.size() - 4, 4, ".exe") == 0;
+    Program_Result run =
+        program ? run_program(windows_path(path), arguments, Captured::output_only)
+                : run_program("C:\\windows\\system32\\cscript.exe",
+                              "//nologo \"" + windows_path(path) + "\" " + arguments, Captured::output_only);
+    run.output = without_carriage_returns(run.output);
+    return run;
 }
+
+const std::string examples[] = {std::string(EXAMPLES_DIR) + "/channel_count.vbs",
+                                std::string(EXAMPLES_DIR) + "/channel_count.js", HOST_EXAMPLE};
 
 const char* kind_word(Kind kind)
 {
@@ -53,7 +61,7 @@ const char* kind_word(Kind kind)
 TEST_F(Com_Test, AScriptCallsAllNinetyThreeEntriesByName)
 {
     ASSERT_EQ(module.register_server(), S_OK);
-    const std::string output = run_script(MEMBERS_VBS, "");
+    const std::string output = run_file(MEMBERS_VBS, "").output;
     const std::vector<Line> lines = parse(output);
     ASSERT_EQ(lines.size(), 94u) << output;
     EXPECT_EQ(lines.back().kind, "done");
@@ -79,11 +87,52 @@ TEST_F(Com_Test, TheExamplesLogInAndPrintTheChannelCount)
     ASSERT_EQ(module.register_server(), S_OK);
     Dvr_Sim sim(Dvr_Sim::number_for("com.examples"));
     ASSERT_TRUE(sim.running());
-    for (const char* example : {"channel_count.vbs", "channel_count.js"}) {
-        EXPECT_EQ(run_script(std::string(EXAMPLES_DIR) + "/" + example, sim.address() + " admin 12345"),
+    for (const std::string& example : {examples[0], examples[1]}) {
+        const Program_Result run = run_file(example, sim.address() + " admin 12345");
+        EXPECT_EQ(run.output,
                   "control: version:v.1.0.0\n"
                   "logged in as admin, privilege mask 1FFF\n"
-                  "channels: 16\n")
+                  "channels: 16 (numbered 1 to 16)\n")
             << example;
+        EXPECT_EQ(run.status, 0u) << example;
     }
+}
+
+// Each way a first try goes wrong ends with its own status and a line
+// saying what to do.
+TEST_F(Com_Test, TheExamplesSayWhatWentWrongAndExitNonZero)
+{
+    Dvr_Sim sim(Dvr_Sim::number_for("com.examples-failing"));
+    ASSERT_TRUE(sim.running());
+    const std::string silent = Dvr_Sim::address_for("com.examples-nothing-listens");
+    const struct {
+        const char* case_name;
+        bool registered;
+        std::string arguments;
+        DWORD status;
+        const char* advice;
+    } cases[] = {
+        {"refused login", true, sim.address() + " admin wrong", 1, "check the user name and password"},
+        {"unreachable server", true, silent + " admin 12345", 4, "did not answer: check the address"},
+        {"control not registered", false, sim.address() + " admin 12345", 3, "regsvr32 kelm.dll"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(c.registered ? module.register_server() : module.unregister_server(), S_OK) << c.case_name;
+        for (const std::string& example : examples) {
+            const Program_Result run = run_file(example, c.arguments);
+            EXPECT_EQ(run.status, c.status) << c.case_name << ": " << example << "\n" << run.output;
+            EXPECT_NE(run.output.find(c.advice), std::string::npos) << c.case_name << ": " << run.output;
+        }
+    }
+    EXPECT_EQ(module.register_server(), S_OK) << "the other tests expect the control registered";
+}
+
+TEST_F(Com_Test, TheHostExampleOpensFourChannelsInItsWindow)
+{
+    ASSERT_EQ(module.register_server(), S_OK);
+    Dvr_Sim sim(Dvr_Sim::number_for("com.host-example"));
+    ASSERT_TRUE(sim.running());
+    const Program_Result run = run_file(HOST_EXAMPLE, sim.address() + " admin 12345 1");
+    EXPECT_EQ(run.output, "channels 1 to 4 of 16 are open\n");
+    EXPECT_EQ(run.status, 0u);
 }

@@ -123,6 +123,30 @@ TEST_F(Control_Settings, AFailedLoginCallSetsCode1AndCountsNothing)
     EXPECT_EQ(privilege(), 0x1FFF);
 }
 
+TEST_F(Control_Settings, ALoginCallThatFailsDropsTheEarlierGrant)
+{
+    const std::wstring ip = address();
+    const std::string silent = Dvr_Sim::address_for("login.nothing-listens");
+    const struct {
+        std::wstring address, user;
+        const char* why;
+    } failing[] = {
+        {ip + L" ", L"admin", "an address the service cannot use"},
+        {ip, std::wstring(40, L'u'), "a user name over 39 bytes"},
+        {std::wstring(silent.begin(), silent.end()), L"admin", "nothing listens there"},
+    };
+    for (const auto& call : failing) {
+        ASSERT_EQ(login(ip.c_str(), L"admin", L"12345"), S_OK) << call.why;
+        ASSERT_EQ(privilege(), 0x1FFF) << call.why;
+        EXPECT_EQ(login(call.address.c_str(), call.user.c_str(), L"12345"), S_FALSE) << call.why;
+        EXPECT_EQ(privilege(), -1) << call.why;
+        SHORT state = 7;
+        EXPECT_EQ(control().get_is_login(&state), S_FALSE) << call.why;
+        EXPECT_EQ(state, -1) << call.why;
+        EXPECT_EQ(error_msg(), L"\x901a\x4fe1\x9519\x8bef") << call.why;  // 通信错误
+    }
+}
+
 TEST_F(Control_Settings, ServerChannelCountAndVersion)
 {
     LONG count = -1;

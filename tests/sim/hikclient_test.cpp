@@ -93,8 +93,13 @@ TEST_F(Library_Test, StatesTellTheTruth)
     EXPECT_EQ(wait_for_state(refused, HIK_STATE_REFUSED), HIK_STATE_REFUSED);
     const LONG accepted = start(1, "admin", "12345");
     EXPECT_EQ(wait_for_state(accepted, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
-    const LONG no_channel = start(200);
-    EXPECT_EQ(wait_for_state(no_channel, HIK_STATE_REFUSED), HIK_STATE_REFUSED);
+    // Channels count from 1 to the server's 16, as printed on a DVR.
+    for (BYTE missing : {0, 17, 200}) {
+        const LONG no_channel = start(missing);
+        EXPECT_EQ(wait_for_state(no_channel, HIK_STATE_REFUSED), HIK_STATE_REFUSED) << int(missing);
+    }
+    const LONG last = start(16);
+    EXPECT_EQ(wait_for_state(last, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
 
     ASSERT_TRUE(sim.ok("stream break-after 5"));
     const LONG broken = start(2);
