@@ -2,8 +2,11 @@
 // stalls, or whose server goes away is reported and shown as lost, and is
 // live again once the server answers, recording into a new file; the host's
 // own close and the per-user setting end the reconnection.
+#include <winsock2.h>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -26,6 +29,54 @@ bool pump_until(const std::function<bool()>& done, DWORD limit_ms)
     }
     return true;
 }
+
+// The longest single round of message handling while `done` is awaited: a
+// round that long held the host's thread.
+DWORD longest_round_until(const std::function<bool()>& done, DWORD limit_ms)
+{
+    DWORD longest = 0;
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start <= limit_ms) {
+        const DWORD round = GetTickCount();
+        Control_Host::pump();
+        longest = std::max(longest, GetTickCount() - round);
+        Sleep(20);
+    }
+    return longest;
+}
+
+// A listener on the stream port whose queue of connections nobody takes is
+// full: a further connect is never answered.
+class Deaf_Stream_Port {
+public:
+    explicit Deaf_Stream_Port(const std::string& address)
+    {
+        sockaddr_in where = {};
+        where.sin_family = AF_INET;
+        where.sin_port = htons(12000);
+        where.sin_addr.s_addr = inet_addr(address.c_str());
+        listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        ready = bind(listener, reinterpret_cast<sockaddr*>(&where), sizeof where) == 0 && listen(listener, 0) == 0;
+        for (int i = 0; ready && i < 8; ++i) {
+            SOCKET client = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long non_blocking = 1;
+            ioctlsocket(client, FIONBIO, &non_blocking);
+            connect(client, reinterpret_cast<sockaddr*>(&where), sizeof where);
+            clients.push_back(client);
+        }
+    }
+    ~Deaf_Stream_Port()
+    {
+        for (SOCKET client : clients)
+            closesocket(client);
+        closesocket(listener);
+    }
+    bool ready = false;
+
+private:
+    SOCKET listener;
+    std::vector<SOCKET> clients;
+};
 
 std::wstring pane_text(HWND pane)
 {
@@ -152,6 +203,21 @@ TEST_F(Live_Truth, AServerThatTakesConnectionsButNeverAnswersTheLoginStaysLost)
     ASSERT_TRUE(sim.ok("stream accept-delay 0"));
     ASSERT_TRUE(sim.ok("stream break-after 0"));
     EXPECT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 12000));
+}
+
+TEST_F(Live_Truth, AHostThatNeverAnswersKeepsThePaneLostWithoutHoldingTheHost)
+{
+    open_panes(1);
+    sim.stop();
+    ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 7000));
+    {
+        Deaf_Stream_Port deaf(sim.address());
+        ASSERT_TRUE(deaf.ready);
+        EXPECT_LT(longest_round_until([] { return false; }, 4000), 500u) << "the probe waits, not the host";
+        EXPECT_EQ(status(0), Pane_Stream::lost);
+    }
+    ASSERT_TRUE(sim.start());
+    EXPECT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 6000));
 }
 
 TEST_F(Live_Truth, TheHostsCloseAndTheSettingOffEndReconnection)
