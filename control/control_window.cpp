@@ -38,6 +38,10 @@ const DWORD reopen_budget_ms = 40;
 const COLORREF notice_text_colour = RGB(230, 230, 230);
 const COLORREF notice_back_colour = RGB(64, 64, 64);  // the dark grey stock brush's colour
 
+// The active pane's frame, drawn again once a pane showing a notice has
+// painted its background over it.
+const UINT redraw_active_frame = WM_APP + 1;
+
 const int pane_clicked = STN_CLICKED;
 const int pane_double_clicked = STN_DBLCLK;
 
@@ -88,6 +92,11 @@ bool kelm_ctrl::handle_message(UINT message, WPARAM wparam, LPARAM lparam, INT_P
         return true;
     case WM_CTLCOLORSTATIC:
         *result = on_ctlcolor_static(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+        return true;
+    case redraw_active_frame:
+        if (active_screen)
+            active_screen->draw_frame(true);
+        *result = message_result(hwnd, 0);
         return true;
     case WM_TIMER:
         if (wparam != stream_watch_timer)
@@ -190,6 +199,9 @@ INT_PTR kelm_ctrl::on_ctlcolor_static(HDC dc, HWND item)
         active_screen->draw_frame(true);
     for (Screen* screen : screens) {
         if (screen->window() == item && screen->notice_shown()) {
+            // The pane fills itself after this answer, over the frame.
+            if (screen == active_screen)
+                (void)PostMessageW(hwnd, redraw_active_frame, 0, 0);  // a full queue only costs the frame
             (void)SetTextColor(dc, notice_text_colour);
             (void)SetBkColor(dc, notice_back_colour);
             return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
