@@ -104,7 +104,7 @@ struct Hosted_Control {
         int opened = 0;
         for (int i = 0; i < panes; ++i) {
             control.active_nth_screen(static_cast<SHORT>(i));
-            opened += control.open_channel(text, i) != S_FALSE;
+            opened += control.open_channel(text, i + 1) != S_FALSE;  // channels count from 1
         }
         SysFreeString(text);
         return opened;
