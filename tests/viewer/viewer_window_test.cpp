@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <wincodec.h>
 
+#include <set>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
+#include "com_ptr.h"
 #include "dvr_sim.h"
 #include "recording_reader.h"
 #include "text_file.h"
@@ -81,10 +85,10 @@ bool wait_until(Check check, DWORD limit_ms = patience_ms)
     return true;
 }
 
-// The viewer started with its standard output in a pipe, and its window.
-class Viewer_Window : public ::testing::Test {
+// A server for the viewer, kelm.dll registered for it, and a media folder.
+class Viewer_Host : public ::testing::Test {
 protected:
-    Viewer_Window() : sim(Dvr_Sim::number_for("viewer.window")) {}
+    Viewer_Host() : sim(Dvr_Sim::number_for("viewer.window")) {}
 
     void SetUp() override
     {
@@ -95,6 +99,37 @@ protected:
         wchar_t temp[MAX_PATH];
         ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
         media = std::wstring(temp) + L"kelm-viewer-test-" + std::to_wstring(GetTickCount());
+    }
+
+    void TearDown() override
+    {
+        // The prefix is left as this test found it.
+        if (kelm) {
+            EXPECT_EQ(S_OK, call_export("DllUnregisterServer"));
+            FreeLibrary(kelm);
+        }
+    }
+
+    HRESULT call_export(const char* name)
+    {
+        typedef HRESULT(WINAPI * Export)();
+        auto function = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(kelm, name)));
+        return function ? function() : E_NOTIMPL;
+    }
+
+    Dvr_Sim sim;
+    HMODULE kelm = nullptr;
+    std::wstring media;
+};
+
+// The viewer started with its standard output in a pipe, and its window.
+class Viewer_Window : public Viewer_Host {
+protected:
+    void SetUp() override
+    {
+        Viewer_Host::SetUp();
+        if (HasFatalFailure())
+            return;
         start_viewer();
         // The window is shown once its children are there.
         ASSERT_TRUE(wait_until([&] {
@@ -118,18 +153,7 @@ protected:
         }
         if (output)
             CloseHandle(output);
-        // The prefix is left as this test found it.
-        if (kelm) {
-            EXPECT_EQ(S_OK, call_export("DllUnregisterServer"));
-            FreeLibrary(kelm);
-        }
-    }
-
-    HRESULT call_export(const char* name)
-    {
-        typedef HRESULT(WINAPI * Export)();
-        auto function = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(kelm, name)));
-        return function ? function() : E_NOTIMPL;
+        Viewer_Host::TearDown();
     }
 
     void start_viewer()
@@ -214,9 +238,6 @@ protected:
         send({key(VK_RETURN, false), key(VK_RETURN, true)});
     }
 
-    Dvr_Sim sim;
-    HMODULE kelm = nullptr;
-    std::wstring media;
     PROCESS_INFORMATION process = {};
     HANDLE output = nullptr;
     std::string seen;
@@ -282,6 +303,76 @@ TEST_F(Viewer_Window, nine_panes_open_all_and_a_click_activates_the_last)
     // The control's own buttons lie below its visible area: the panes fill it.
     click(view, (rect.right - rect.left) * 5 / 6, (rect.bottom - rect.top) * 5 / 6);
     EXPECT_TRUE(pane_shows("Pane 8: " + sim.address() + " channel 9, live")) << pane_status();
+}
+
+// A PNG file's pixels, 32 bits each (blue, green, red, unused), row by row.
+struct Picture {
+    UINT width = 0, height = 0;
+    std::vector<DWORD> pixels;
+    DWORD at(UINT x, UINT y) const { return pixels[y * width + x] & 0xffffff; }
+};
+
+Picture read_png(const std::wstring& path)
+{
+    Picture picture;
+    Com_Ptr<IWICImagingFactory> factory;
+    Com_Ptr<IWICBitmapDecoder> decoder;
+    Com_Ptr<IWICBitmapFrameDecode> frame;
+    Com_Ptr<IWICFormatConverter> converter;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(factory.put()));
+    if (SUCCEEDED(hr))
+        hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad,
+                                                decoder.put());
+    if (SUCCEEDED(hr))
+        hr = decoder->GetFrame(0, frame.put());
+    if (SUCCEEDED(hr))
+        hr = factory->CreateFormatConverter(converter.put());
+    if (SUCCEEDED(hr))
+        hr = converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                   WICBitmapPaletteTypeCustom);
+    if (SUCCEEDED(hr))
+        hr = converter->GetSize(&picture.width, &picture.height);
+    if (FAILED(hr))
+        return Picture();
+    picture.pixels.resize(picture.width * picture.height);
+    if (FAILED(converter->CopyPixels(nullptr, picture.width * 4, static_cast<UINT>(picture.pixels.size() * 4),
+                                     reinterpret_cast<BYTE*>(picture.pixels.data()))))
+        return Picture();
+    return picture;
+}
+
+// The distinct colours of a grid of samples over x0..x1, y0..y1.
+std::set<DWORD> colours(const Picture& picture, UINT x0, UINT x1, UINT y0, UINT y1)
+{
+    std::set<DWORD> seen;
+    for (UINT y = y0; y < y1; y += 7)
+        for (UINT x = x0; x < x1; x += 7)
+            seen.insert(picture.at(x, y));
+    return seen;
+}
+
+// The demo's screenshot: four live, colourful panes on the left, the
+// panel of buttons in the system's button colour on the right.
+TEST_F(Viewer_Host, screenshot_shows_live_panes_and_the_controls)
+{
+    const std::wstring shot = media + L"-shot.png";
+    const Program_Result run = run_program(
+        windows_path(VIEWER_EXE), "--server " + sim.address() + " --user operator --password op --layout 4 --open 1-4"
+                                  " --screenshot \"" + std::string(shot.begin(), shot.end()) + "\"");
+    ASSERT_EQ(0u, run.status) << run.output;
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    const Picture picture = read_png(shot);
+    CoUninitialize();
+    ASSERT_LT(641u, picture.width);
+    ASSERT_LT(481u, picture.height);
+    for (UINT pane_x : {20u, 340u})
+        for (UINT pane_y : {60u, 300u})
+            EXPECT_LT(8u, colours(picture, pane_x, pane_x + 280, pane_y, pane_y + 180).size())
+                << "pane at " << pane_x << "," << pane_y;
+    const DWORD face = GetSysColor(COLOR_BTNFACE);
+    const DWORD face_bgr = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    EXPECT_EQ(1u, colours(picture, picture.width - 8, picture.width - 2, 40, 400).count(face_bgr));
 }
 
 } // namespace
