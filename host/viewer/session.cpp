@@ -95,16 +95,6 @@ bool Session::open(int channel, Control_Error* error)
     return number_of(control, L"current_active_ch") == channel;
 }
 
-void Session::open_all()
-{
-    const int panes = layout();
-    for (int pane = 0; pane < panes && pane < channels; ++pane) {
-        Control_Error ignored;  // each pane's status shows how it went
-        if (activate(pane))
-            (void)open(pane + 1, &ignored);
-    }
-}
-
 void Session::close_active()
 {
     Variant handle(0);

@@ -47,8 +47,6 @@ public:
     // Opens `channel` of the server in the active pane, closing what it
     // showed first; false with the error when it did not open.
     bool open(int channel, Control_Error* error);
-    // Channels 1, 2, ... in panes 0, 1, ... of the layout.
-    void open_all();
     void close_active();
     void close_all();
 
