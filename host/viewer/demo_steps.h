@@ -1,27 +1,21 @@
-// The steps the viewer takes with the control, as a host would take them:
-// every member is called by name through the control's IDispatch.
+// The demonstration's steps beyond the command line: what an operator
+// would do with the window's buttons, and an on-screen text.
 #pragma once
 
 #include <windows.h>
 #include <oaidl.h>
 
-// The split mode of the demonstration: panes 0 to 3 show channels 1 to 4.
+class Main_Window;
+
+// The panes the demonstration fills: channels 1 to 4 in panes 0 to 3.
 constexpr int demo_panes = 4;
 
 // Handles window messages for `milliseconds`.
 void pump_for(DWORD milliseconds);
-// Four panes.
-void arrange_demo(IDispatch* control);
-// Logs in to the server as its operator and prints the privilege mask it
-// granted.
-void log_in(IDispatch* control, const wchar_t* server);
-// Channels 1 to 4 of the server in panes 0 to 3.
-void open_demo_channels(IDispatch* control, const wchar_t* server);
-// Makes pane `pane` the active one; false (and a message) when it is not.
+// Makes pane `pane` the active one, as a click on it does; false (and a
+// message) when it is not.
 bool activate_pane(IDispatch* control, int pane);
-// A few seconds of the active pane recorded into `media`, and one snapshot;
-// prints where both went.
-void record_and_capture(IDispatch* control, const wchar_t* media);
-// An on-screen text with date and time on pane 0, and pane 1's camera
-// panned and zoomed, so the screenshot shows both beside untouched panes.
-void change_settings(IDispatch* control);
+// An on-screen text with date and time on pane 0; pane 1's camera panned
+// and zoomed with the camera buttons held; pane 1 recorded for a few
+// seconds and a snapshot taken, with the record and snapshot buttons.
+void run_demo_steps(Main_Window& window);

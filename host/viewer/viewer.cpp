@@ -1,181 +1,166 @@
-// kelm-viewer: a small host that creates the control by its ProgID in the
-// standard ActiveX container (atl.dll's AtlAxWin window), drives it by name
-// through IDispatch only, and saves a screenshot.  kelm.dll must have been
-// registered (regsvr32 kelm.dll).
-//
-//   kelm-viewer.exe [--server ADDRESS] [--media DIR] [--screenshot PATH]
-//                   [--outage LOST-PATH] [--interactive]
-//
-// It shows the control in four-pane mode, logs in to the server as its
-// operator, opens channels 1 to 4 of the server in the four panes, puts an
-// on-screen text on the first and moves the second pane's camera, makes
-// the second pane active, records it for a few seconds and takes a
-// snapshot into DIR, saves the window as a PNG at PATH and prints where
-// everything went.  With --outage it then watches the panes while the
-// demo script stalls one of them, saves the window with the lost pane at
-// LOST-PATH and prints when the pane was lost and live again.  With
-// --interactive the window stays open for a person
-// to use until it is closed.
+// kelm-viewer: the operator's window for DVR servers.  It creates the
+// control by its ProgID in the standard ActiveX container (atl.dll's
+// AtlAxWin window) and drives it by name through IDispatch only, so
+// kelm.dll must have been registered (regsvr32 kelm.dll).  The usage text
+// below lists the command line.
 #include <cstdio>
 #include <cwchar>
 #include <ole2.h>
 #include <windows.h>
 
-#include "ax_container.h"
-#include "com_ptr.h"
+#include <string>
+
 #include "demo_steps.h"
+#include "main_window.h"
 #include "outage_watch.h"
+#include "resource.h"
 #include "screenshot.h"
 
 namespace {
 
-const wchar_t viewer_class[] = L"kelm_viewer";
-const wchar_t control_prog_id[] = L"kelm.kelm_ctrl";
-const int view_width = 641;
-const int view_height = 481;
+const wchar_t usage[] =
+    L"usage: kelm-viewer.exe [options]\n"
+    L"  --server ADDRESS   connect to the DVR at ADDRESS (host name or dotted address)\n"
+    L"  --user NAME        the user to log in as (default admin)\n"
+    L"  --password TEXT    that user's password (default empty)\n"
+    L"  --layout N         show 1, 4, 9 or 16 panes\n"
+    L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3)\n"
+    L"  --media DIR        save recordings and snapshots in DIR (a path with a drive letter)\n"
+    L"  --demo             also show an on-screen text, move a camera, record and take a snapshot\n"
+    L"  --screenshot PATH  save the window as a PNG at PATH, then exit (unless --interactive)\n"
+    L"  --outage PATH      watch the panes until one is lost and live again; save it lost at PATH\n"
+    L"  --interactive      stay open after --screenshot or --outage\n"
+    L"  --help             print this text\n"
+    L"Without --screenshot or --outage the window stays open until it is closed.\n";
 
 struct Options {
     const wchar_t* server = nullptr;
+    const wchar_t* user = L"admin";
+    const wchar_t* password = L"";
     const wchar_t* media = nullptr;
     const wchar_t* screenshot = nullptr;
     const wchar_t* outage_screenshot = nullptr;
+    int layout = 0;
+    int first = 0;
+    int last = 0;
+    bool demo = false;
     bool interactive = false;
+    bool help = false;
 };
 
-const int active_pane = 1;
 // A stalled stream is lost within 6 s and back within 3 s of its server
 // answering; the rest is the script's own pace.
 const DWORD outage_limit_ms = 30000;
+const DWORD settle_ms = 700;
+
+// "A-B" or "A", channels 1 to 16 with A <= B.
+bool parse_range(const wchar_t* text, Options* options)
+{
+    int first = 0, last = 0;
+    wchar_t rest = 0;
+    const int read = swscanf(text, L"%d-%d%lc", &first, &last, &rest);
+    if (read == 1)
+        last = first;
+    if ((read != 1 && read != 2) || first < 1 || last < first || last > max_panes)
+        return false;
+    options->first = first;
+    options->last = last;
+    return true;
+}
+
+bool parse_layout(const wchar_t* text, Options* options)
+{
+    const int layout = _wtoi(text);
+    options->layout = layout;
+    return layout == 1 || layout == 4 || layout == 9 || layout == 16;
+}
 
 bool parse_options(int argc, wchar_t** argv, Options* options)
 {
+    struct Text_Option {
+        const wchar_t* name;
+        const wchar_t* Options::*field;
+    };
+    static const Text_Option texts[] = {
+        {L"--server", &Options::server},         {L"--user", &Options::user},
+        {L"--password", &Options::password},     {L"--media", &Options::media},
+        {L"--screenshot", &Options::screenshot}, {L"--outage", &Options::outage_screenshot},
+    };
     for (int i = 1; i < argc; ++i) {
-        if (wcscmp(argv[i], L"--screenshot") == 0 && i + 1 < argc)
-            options->screenshot = argv[++i];
-        else if (wcscmp(argv[i], L"--server") == 0 && i + 1 < argc)
-            options->server = argv[++i];
-        else if (wcscmp(argv[i], L"--outage") == 0 && i + 1 < argc)
-            options->outage_screenshot = argv[++i];
-        else if (wcscmp(argv[i], L"--media") == 0 && i + 1 < argc)
-            options->media = argv[++i];
+        const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        bool known = false;
+        for (const Text_Option& option : texts)
+            if (wcscmp(argv[i], option.name) == 0 && value) {
+                options->*option.field = argv[++i];
+                known = true;
+            }
+        if (known)
+            continue;
+        if (wcscmp(argv[i], L"--layout") == 0 && value && parse_layout(value, options))
+            ++i;
+        else if (wcscmp(argv[i], L"--open") == 0 && value && parse_range(value, options))
+            ++i;
+        else if (wcscmp(argv[i], L"--demo") == 0)
+            options->demo = true;
         else if (wcscmp(argv[i], L"--interactive") == 0)
             options->interactive = true;
+        else if (wcscmp(argv[i], L"--help") == 0)
+            options->help = true;
         else
             return false;
     }
-    return options->screenshot != nullptr || options->interactive;
-}
-
-LRESULT CALLBACK viewer_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
-{
-    // The container window, and with it the control, fills the frame.
-    if (message == WM_SIZE) {
-        HWND container = GetWindow(window, GW_CHILD);
-        if (container)
-            (void)MoveWindow(container, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);  // best effort while resizing
-        return 0;
-    }
-    if (message == WM_DESTROY) {
-        PostQuitMessage(0);
-        return 0;
-    }
-    return DefWindowProcW(window, message, wparam, lparam);
-}
-
-HWND create_frame()
-{
-    WNDCLASSW window_class = {};
-    window_class.lpfnWndProc = viewer_proc;
-    window_class.hInstance = GetModuleHandleW(nullptr);
-    window_class.lpszClassName = viewer_class;
-    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    if (!RegisterClassW(&window_class))
-        return nullptr;
-    RECT frame = {0, 0, view_width + 4, view_height + 4};
-    (void)AdjustWindowRect(&frame, WS_OVERLAPPEDWINDOW, FALSE);
-    return CreateWindowW(viewer_class, L"kelm viewer", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                         20, 20, frame.right - frame.left, frame.bottom - frame.top,
-                         nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
-int run_message_loop()
-{
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-    return 0;
-}
-
-// The control in its container, filling the frame's client area.
-IDispatch* create_control(Ax_Container& container, HWND frame)
-{
-    if (!container.ready()) {
-        fwprintf(stderr, L"kelm-viewer: atl.dll offers no ActiveX container\n");
-        return nullptr;
-    }
-    RECT client;
-    GetClientRect(frame, &client);
-    HWND host = container.create(frame, control_prog_id, client);
-    IDispatch* control = host ? container.control(host) : nullptr;
-    if (!control)
-        fwprintf(stderr, L"kelm-viewer: cannot create %ls (is kelm.dll registered?)\n", control_prog_id);
-    return control;
+    return true;
 }
 
 int save_screenshot(HWND frame, const wchar_t* path)
 {
     const HRESULT hr = save_window_png(frame, path);
     if (FAILED(hr)) {
-        fwprintf(stderr, L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", hr);
+        fwprintf(stderr, L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     wprintf(L"screenshot: %ls\n", path);
     return 0;
 }
 
-void run_demo(IDispatch* control, const Options& options)
+// What the command line asks for, in the order an operator would do it.
+void start_up(Main_Window& window, const Options& options)
 {
-    arrange_demo(control);
-    if (options.server) {
-        log_in(control, options.server);
-        open_demo_channels(control, options.server);
-        change_settings(control);
-    }
-    (void)activate_pane(control, active_pane);  // a refusal is reported on standard error
-    if (options.server && options.media)
-        record_and_capture(control, options.media);
-    pump_for(700);
+    static const int layout_commands[][2] = {{1, ID_LAYOUT_1}, {4, ID_LAYOUT_4}, {9, ID_LAYOUT_9}, {16, ID_LAYOUT_16}};
+    for (const auto& layout : layout_commands)
+        if (layout[0] == options.layout)
+            window.command(layout[1]);
+    if (options.media)
+        window.use_folder(options.media);
+    if (options.server && window.connect_to(options.server, options.user, options.password) && options.first)
+        window.open_range(options.first, options.last);
+    if (options.demo)
+        run_demo_steps(window);
 }
 
 int run(const Options& options)
 {
-    HWND frame = create_frame();
-    if (!frame) {
-        fwprintf(stderr, L"kelm-viewer: cannot create the window (%lu)\n", GetLastError());
+    Main_Window window;
+    if (!window.create()) {
+        fwprintf(stderr, L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());
         return 1;
     }
-    ShowWindow(frame, SW_SHOWNORMAL);
-    Ax_Container container;
-    Com_Ptr<IDispatch> control;
-    *control.put() = create_control(container, frame);
-    int status = 1;
-    if (control) {
-        run_demo(control.get(), options);
-        status = options.screenshot ? save_screenshot(frame, options.screenshot) : 0;
-        if (options.outage_screenshot &&
-            !watch_outage(control.get(), demo_panes, outage_limit_ms,
-                          [&] { status |= save_screenshot(frame, options.outage_screenshot); })) {
-            fwprintf(stderr, L"kelm-viewer: no pane was lost and live again\n");
-            status = 1;
-        }
-        if (options.interactive)
-            status |= run_message_loop();
+    start_up(window, options);
+    int status = 0;
+    if (options.screenshot) {
+        pump_for(settle_ms);
+        status = save_screenshot(window.handle(), options.screenshot);
     }
+    if (options.outage_screenshot &&
+        !watch_outage(window.control_dispatch(), demo_panes, outage_limit_ms,
+                      [&] { status |= save_screenshot(window.handle(), options.outage_screenshot); })) {
+        fwprintf(stderr, L"kelm-viewer: no pane was lost and live again\n");
+        status = 1;
+    }
+    if (options.interactive || (!options.screenshot && !options.outage_screenshot))
+        return status | window.run_message_loop();
     // Destroying the frame destroys the container, which closes the control.
-    (void)DestroyWindow(frame);  // at the end of the run there is nothing left to do about a failure
+    (void)DestroyWindow(window.handle());  // at the end of the run there is nothing left to do about a failure
     return status;
 }
 
@@ -184,15 +169,15 @@ int run(const Options& options)
 int wmain(int argc, wchar_t** argv)
 {
     Options options;
-    if (!parse_options(argc, argv, &options)) {
-        fwprintf(stderr, L"usage: kelm-viewer.exe [--server ADDRESS] [--media DIR] "
-                         L"[--screenshot PATH] [--outage LOST-PATH] [--interactive]\n");
-        return 2;
+    const bool understood = parse_options(argc, argv, &options);
+    if (!understood || options.help) {
+        fwprintf(understood ? stdout : stderr, L"%ls", usage);
+        return understood ? 0 : 2;
     }
     // A container of OLE controls needs OLE, not only COM.
     const HRESULT hr = OleInitialize(nullptr);
     if (FAILED(hr)) {
-        fwprintf(stderr, L"kelm-viewer: OLE did not start (hr %08lx)\n", hr);
+        fwprintf(stderr, L"kelm-viewer: OLE did not start (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     const int status = run(options);

@@ -1,0 +1,497 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "connect_dialog.h"
+#include "dispatch_call.h"
+#include "resource.h"
+#include "settings.h"
+
+namespace {
+
+const wchar_t frame_class[] = L"kelm_viewer";
+const wchar_t control_prog_id[] = L"kelm.kelm_ctrl";
+const int view_width = 641;
+const int view_height = 481;
+const UINT_PTR status_timer = 1;
+const UINT status_period_ms = 500;
+const int default_speed = 5;
+const int max_speed = 7;
+
+std::wstring load_text(UINT id)
+{
+    const wchar_t* text = nullptr;
+    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? std::wstring(text, length) : std::wstring();
+}
+
+std::wstring format_text(UINT id, ...)
+{
+    wchar_t text[1024];
+    va_list arguments;
+    va_start(arguments, id);
+    const int length = vswprintf(text, 1024, load_text(id).c_str(), arguments);
+    va_end(arguments);
+    return length < 0 ? load_text(id) : std::wstring(text, length);
+}
+
+// The reason in English for the control's error, with its own text beside it.
+std::wstring explain(const Control_Error& error, UINT format)
+{
+    const std::wstring reason = error.code >= 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
+    return format_text(format, reason.c_str(), error.text.c_str());
+}
+
+struct Command {
+    int id;
+    void (Main_Window::*handler)();
+};
+
+// The camera buttons and the member each starts.
+struct Move {
+    int id;
+    UINT key;
+    const wchar_t* member;
+};
+
+const Move moves[] = {
+    {ID_PTZ_UP, VK_NUMPAD8, L"ptz_up"},       {ID_PTZ_DOWN, VK_NUMPAD2, L"ptz_down"},
+    {ID_PTZ_LEFT, VK_NUMPAD4, L"ptz_left"},   {ID_PTZ_RIGHT, VK_NUMPAD6, L"ptz_right"},
+    {ID_PTZ_TELE, VK_ADD, L"ptz_tele"},       {ID_PTZ_WIDE, VK_SUBTRACT, L"ptz_wild"},
+    {ID_PTZ_NEAR, VK_NUMPAD7, L"ptz_near"},   {ID_PTZ_FAR, VK_NUMPAD9, L"ptz_far"},
+};
+
+const Move* move_for_id(int id)
+{
+    for (const Move& move : moves)
+        if (move.id == id)
+            return &move;
+    return nullptr;
+}
+
+const Move* move_for_key(UINT key)
+{
+    for (const Move& move : moves)
+        if (move.key == key)
+            return &move;
+    return nullptr;
+}
+
+// A camera button moves while the mouse holds it down.
+LRESULT CALLBACK camera_button_proc(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR id,
+                                    DWORD_PTR window)
+{
+    auto owner = reinterpret_cast<Main_Window*>(window);
+    if (message == WM_LBUTTONDOWN)
+        owner->press(static_cast<int>(id));
+    else if (message == WM_LBUTTONUP || message == WM_CAPTURECHANGED)
+        owner->release();
+    return DefSubclassProc(button, message, wparam, lparam);
+}
+
+} // namespace
+
+bool Main_Window::create()
+{
+    WNDCLASSW window_class = {};
+    window_class.lpfnWndProc = window_proc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    window_class.lpszClassName = frame_class;
+    window_class.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    if (!InitCommonControlsEx(&classes) || !RegisterClassW(&window_class))
+        return false;
+    accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
+    frame = CreateWindowExW(0, frame_class, load_text(IDS_TITLE).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+    if (!frame || !create_children())
+        return false;
+    ShowWindow(frame, SW_SHOWNORMAL);
+    tell(load_text(IDS_NOT_CONNECTED));
+    return true;
+}
+
+bool Main_Window::create_children()
+{
+    panel = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PANEL), frame, panel_proc,
+                               reinterpret_cast<LPARAM>(this));
+    status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                 frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+    const RECT view = {0, 0, view_width, view_height};
+    control_host = container.create(frame, control_prog_id, view);
+    *control.put() = control_host ? container.control(control_host) : nullptr;
+    if (!panel || !status_bar || !control) {
+        MessageBoxW(frame, load_text(IDS_NO_CONTROL).c_str(), load_text(IDS_TITLE).c_str(), MB_ICONERROR);
+        return false;
+    }
+    session.reset(new Session(control.get()));
+    for (const Move& move : moves)
+        (void)SetWindowSubclass(GetDlgItem(panel, move.id), camera_button_proc, move.id,
+                                reinterpret_cast<DWORD_PTR>(this));  // without it the button only clicks
+    HWND speed = GetDlgItem(panel, IDC_SPEED);
+    (void)SendMessageW(speed, TBM_SETRANGE, TRUE, MAKELPARAM(1, max_speed));
+    (void)SendMessageW(speed, TBM_SETPOS, TRUE, default_speed);
+    // The frame's size for the control at its natural size beside the panel.
+    RECT panel_rect, status_rect;
+    GetWindowRect(panel, &panel_rect);
+    GetWindowRect(status_bar, &status_rect);
+    RECT outer = {0, 0, view_width + panel_rect.right - panel_rect.left,
+                  view_height + status_rect.bottom - status_rect.top};
+    (void)AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);  // the default size serves if it fails
+    (void)SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                       SWP_NOMOVE | SWP_NOZORDER);
+    (void)SetTimer(frame, status_timer, status_period_ms, nullptr);  // without it the status stands still
+    return true;
+}
+
+LRESULT CALLBACK Main_Window::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_NCCREATE)
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams));
+    auto self = reinterpret_cast<Main_Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    // Messages before the window's own children exist go their default way.
+    if (!self || !self->session)
+        return DefWindowProcW(window, message, wparam, lparam);
+    switch (message) {
+    case WM_COMMAND:
+        self->command(LOWORD(wparam));
+        return 0;
+    case WM_SIZE:
+        self->on_size(LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_TIMER:
+        self->on_timer();
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_DESTROY:
+        (void)KillTimer(window, status_timer);  // the window goes either way
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+}
+
+// The panel hands its buttons to the window; Enter and a double click in
+// the list open the chosen channel.
+INT_PTR CALLBACK Main_Window::panel_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+        return FALSE;
+    }
+    auto self = reinterpret_cast<Main_Window*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    if (message != WM_COMMAND || !self)
+        return FALSE;
+    const int id = LOWORD(wparam);
+    if (id == IDOK || (id == IDC_CHANNELS && HIWORD(wparam) == LBN_DBLCLK))
+        self->command(ID_OPEN);
+    else if (HIWORD(wparam) == BN_CLICKED)
+        self->command(id);
+    return TRUE;
+}
+
+void Main_Window::command(int id)
+{
+    static const Command commands[] = {
+        {ID_CONNECT, &Main_Window::on_connect},       {ID_EXIT, &Main_Window::on_exit},
+        {ID_LAYOUT_1, &Main_Window::on_layout_1},     {ID_LAYOUT_4, &Main_Window::on_layout_4},
+        {ID_LAYOUT_9, &Main_Window::on_layout_9},     {ID_LAYOUT_16, &Main_Window::on_layout_16},
+        {ID_OPEN, &Main_Window::on_open},             {ID_OPEN_ALL, &Main_Window::on_open_all},
+        {ID_CLOSE_PANE, &Main_Window::on_close_pane}, {ID_CLOSE_ALL, &Main_Window::on_close_all},
+        {ID_RECORD, &Main_Window::on_record},         {ID_SNAPSHOT, &Main_Window::on_snapshot},
+        {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
+    };
+    for (const Command& entry : commands)
+        if (entry.id == id) {
+            (this->*entry.handler)();
+            return;
+        }
+}
+
+void Main_Window::on_size(int width, int height)
+{
+    (void)SendMessageW(status_bar, WM_SIZE, 0, 0);  // the bar places itself at the bottom
+    RECT panel_rect, status_rect;
+    GetWindowRect(panel, &panel_rect);
+    GetWindowRect(status_bar, &status_rect);
+    const int panel_width = panel_rect.right - panel_rect.left;
+    const int view_bottom = height - (status_rect.bottom - status_rect.top);
+    (void)MoveWindow(control_host, 0, 0, width > panel_width ? width - panel_width : 0, view_bottom, TRUE);
+    (void)SetWindowPos(panel, nullptr, width - panel_width, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void Main_Window::on_timer()
+{
+    const int pane = session->active_pane();
+    if (pane < 0 || pane >= max_panes)
+        return;
+    const Pane_Status status = session->status(pane);
+    std::wstring state;
+    if (status.state == Pane_State::closed)
+        state = load_text(IDS_STATE_CLOSED);
+    else
+        state = format_text(status.state == Pane_State::live ? IDS_STATE_LIVE : IDS_STATE_LOST,
+                            status.server.c_str(), status.channel);
+    std::wstring elapsed;
+    if (recording[pane]) {
+        const DWORD seconds = (GetTickCount() - recording_since[pane]) / 1000;
+        elapsed = format_text(IDS_STATE_RECORDING, seconds / 60, seconds % 60);
+    }
+    const std::wstring text = format_text(IDS_PANE_STATUS, pane, (state + elapsed).c_str());
+    (void)SendMessageW(status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    (void)SetDlgItemTextW(panel, IDC_RECORD_TIME, elapsed.empty() ? L"" : elapsed.c_str() + 2);
+    (void)CheckDlgButton(panel, ID_RECORD, recording[pane] ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Main_Window::tell(const std::wstring& text)
+{
+    const int parts[] = {260, -1};
+    (void)SendMessageW(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    (void)SendMessageW(status_bar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    // In the ANSI code page, as the console shows it: the C library's wide
+    // output stops at the first character its locale cannot write.
+    std::string line(text.size() * 2 + 2, '\0');
+    const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &line[0],
+                                           static_cast<int>(line.size()), nullptr, nullptr);
+    line.resize(length > 0 ? length : 0);
+    printf("%s\n", line.c_str());
+    (void)fflush(stdout);  // scripts follow the viewer's lines as they come
+}
+
+void Main_Window::update_title()
+{
+    const std::wstring title =
+        connected ? format_text(IDS_TITLE_SERVER, session->server().c_str()) : load_text(IDS_TITLE);
+    (void)SetWindowTextW(frame, title.c_str());
+}
+
+bool Main_Window::connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password)
+{
+    tell(format_text(IDS_CONNECTING, address.c_str()));
+    (void)UpdateWindow(frame);  // the login waits on this thread; show what it waits for
+    Control_Error error;
+    connected = session->connect(address, user, password, &error);
+    HWND list = GetDlgItem(panel, IDC_CHANNELS);
+    (void)SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    update_title();
+    if (!connected) {
+        tell(format_text(IDS_REFUSED, address.c_str(), user.c_str(),
+                         load_text(IDS_ERROR_BASE + (error.code > 0 ? error.code : 1)).c_str(), error.text.c_str()));
+        return false;
+    }
+    remember_server(address, user);
+    for (int channel = 1; channel <= session->channel_count(); ++channel)
+        (void)SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format_text(IDS_CHANNEL_ITEM, channel).c_str()));
+    (void)SendMessageW(list, LB_SETCURSEL, 0, 0);
+    tell(format_text(IDS_CONNECTED, address.c_str(), user.c_str(), session->privilege(), session->channel_count()));
+    return true;
+}
+
+void Main_Window::on_connect()
+{
+    Connect_Request request;
+    if (ask_connection(frame, &request))
+        (void)connect_to(request.address, request.user, request.password);  // the status tells
+}
+
+void Main_Window::on_exit()
+{
+    (void)DestroyWindow(frame);  // WM_DESTROY ends the loop
+}
+
+void Main_Window::on_layout(int panes)
+{
+    if (!session->set_layout(panes))
+        tell(explain(session->last_error(), IDS_LAST_ERROR));
+}
+
+bool Main_Window::open_in_active(int channel)
+{
+    Control_Error error;
+    if (session->open(channel, &error))
+        return true;
+    const std::wstring reason = error.code > 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
+    tell(format_text(IDS_OPEN_FAILED, channel, session->server().c_str(), reason.c_str()));
+    return false;
+}
+
+void Main_Window::on_open()
+{
+    const LRESULT chosen = SendMessageW(GetDlgItem(panel, IDC_CHANNELS), LB_GETCURSEL, 0, 0);
+    if (chosen == LB_ERR) {
+        tell(load_text(IDS_NO_CHANNEL));
+        return;
+    }
+    stop_recording(session->active_pane());
+    (void)open_in_active(static_cast<int>(chosen) + 1);  // the status tells
+}
+
+void Main_Window::open_range(int first, int last)
+{
+    for (int channel = first; channel <= last; ++channel)
+        if (session->activate(channel - first))
+            (void)open_in_active(channel);  // the status tells
+    (void)session->activate(0);  // pane 0 exists in every layout
+}
+
+void Main_Window::on_open_all()
+{
+    const int panes = session->layout();
+    open_range(1, panes < session->channel_count() ? panes : session->channel_count());
+}
+
+void Main_Window::on_close_pane()
+{
+    stop_recording(session->active_pane());
+    session->close_active();
+}
+
+void Main_Window::on_close_all()
+{
+    for (int pane = 0; pane < max_panes; ++pane)
+        recording[pane] = false;  // closing a stream closes its recording
+    session->close_all();
+}
+
+void Main_Window::use_folder(const std::wstring& chosen)
+{
+    if (session->set_folder(chosen).empty()) {
+        tell(format_text(IDS_FOLDER_REFUSED, chosen.c_str()));
+        return;
+    }
+    folder = chosen;
+    remember_folder(folder);
+    (void)SetDlgItemTextW(panel, IDC_FOLDER_TEXT, folder.c_str());
+}
+
+void Main_Window::on_folder()
+{
+    const std::wstring title = load_text(IDS_CHOOSE_FOLDER);
+    BROWSEINFOW browse = {};
+    browse.hwndOwner = frame;
+    browse.lpszTitle = title.c_str();
+    browse.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&browse);
+    if (!chosen)
+        return;
+    wchar_t path[MAX_PATH];
+    const BOOL found = SHGetPathFromIDListW(chosen, path);
+    CoTaskMemFree(chosen);
+    if (found)
+        use_folder(path);
+}
+
+// Without a chosen folder the last one used, else "kelm" in the documents.
+static void ensure_folder_default(Main_Window* window, const std::wstring& current)
+{
+    if (!current.empty())
+        return;
+    std::wstring remembered = load_settings().folder;
+    if (remembered.empty()) {
+        wchar_t documents[MAX_PATH];
+        if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)))
+            return;
+        remembered = std::wstring(documents) + L"\\kelm";
+    }
+    window->use_folder(remembered);
+}
+
+void Main_Window::stop_recording(int pane)
+{
+    if (pane < 0 || pane >= max_panes || !recording[pane])
+        return;
+    session->stop_recording();
+    recording[pane] = false;
+    tell(format_text(IDS_RECORDING_SAVED, newest_file(folder, L"*.mp4").c_str()));
+}
+
+void Main_Window::on_record()
+{
+    const int pane = session->active_pane();
+    if (pane < 0 || pane >= max_panes)
+        return;
+    if (recording[pane]) {
+        stop_recording(pane);
+        return;
+    }
+    ensure_folder_default(this, folder);
+    Control_Error error;
+    if (!session->start_recording(&error)) {
+        tell(format_text(IDS_NO_FILE, explain(error, IDS_LAST_ERROR).c_str()));
+        return;
+    }
+    recording[pane] = true;
+    recording_since[pane] = GetTickCount();
+}
+
+void Main_Window::on_snapshot()
+{
+    ensure_folder_default(this, folder);
+    Control_Error error;
+    if (!session->snapshot(&error)) {
+        tell(format_text(IDS_NO_FILE, explain(error, IDS_LAST_ERROR).c_str()));
+        return;
+    }
+    tell(format_text(IDS_SNAPSHOT_SAVED, newest_file(folder, L"*.jpg").c_str()));
+}
+
+void Main_Window::on_help_keys()
+{
+    MessageBoxW(frame, load_text(IDS_KEYS).c_str(), load_text(IDS_KEYS_TITLE).c_str(), MB_OK);
+}
+
+void Main_Window::press(int id)
+{
+    const Move* move = move_for_id(id);
+    if (!move || moving)
+        return;
+    moving = id;
+    // The speed goes with every move: the slider may have changed, or the pane.
+    session->set_speed(static_cast<int>(SendMessageW(GetDlgItem(panel, IDC_SPEED), TBM_GETPOS, 0, 0)));
+    session->start_move(move->member);
+}
+
+void Main_Window::release()
+{
+    if (!moving)
+        return;
+    moving = 0;
+    session->stop_move();
+}
+
+// Camera keys move while held; the key's repeats are not new moves.
+bool Main_Window::pre_translate(MSG* message)
+{
+    if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) && move_for_key(message->wParam)) {
+        if (message->message == WM_KEYDOWN)
+            press(move_for_key(message->wParam)->id);
+        else
+            release();
+        return true;
+    }
+    return TranslateAcceleratorW(frame, accelerators, message) || IsDialogMessageW(panel, message);
+}
+
+int Main_Window::run_message_loop()
+{
+    MSG message;
+    BOOL got;
+    while ((got = GetMessageW(&message, nullptr, 0, 0)) > 0) {
+        if (pre_translate(&message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return got < 0 ? 1 : 0;
+}

@@ -1,0 +1,82 @@
+// The operator's window: the control on the left, the panel of channels,
+// layouts, camera and media buttons on the right, the status bar below.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "ax_container.h"
+#include "com_ptr.h"
+#include "session.h"
+
+class Main_Window {
+public:
+    Main_Window() = default;
+    Main_Window(const Main_Window&) = delete;
+    Main_Window& operator=(const Main_Window&) = delete;
+
+    // Creates and shows the window with the control; false (and a message
+    // on standard error) when the window or the control cannot be made.
+    bool create();
+    HWND handle() const { return frame; }
+    IDispatch* control_dispatch() const { return control.get(); }
+
+    // What the connect dialog's Connect does.
+    bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password);
+    // What the panel's buttons, the menu and the keys do.
+    void command(int id);
+    // Opens channels `first` to `last` in panes 0, 1, ...
+    void open_range(int first, int last);
+    void use_folder(const std::wstring& folder);
+    // A camera button held down, and released.
+    void press(int id);
+    void release();
+    // Runs the window until it is closed; the exit status.
+    int run_message_loop();
+
+private:
+    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static INT_PTR CALLBACK panel_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
+    bool create_children();
+    void on_size(int width, int height);
+    void on_timer();
+    bool pre_translate(MSG* message);
+
+    void on_connect();
+    void on_exit();
+    void on_layout(int panes);
+    void on_layout_1() { on_layout(1); }
+    void on_layout_4() { on_layout(4); }
+    void on_layout_9() { on_layout(9); }
+    void on_layout_16() { on_layout(16); }
+    void on_open();
+    void on_open_all();
+    void on_close_pane();
+    void on_close_all();
+    void on_record();
+    void on_snapshot();
+    void on_folder();
+    void on_help_keys();
+
+    bool open_in_active(int channel);
+    void stop_recording(int pane);
+    // Shows `text` in the status bar and prints it on standard output.
+    void tell(const std::wstring& text);
+    void update_title();
+
+    HWND frame = nullptr;
+    HWND panel = nullptr;
+    HWND status_bar = nullptr;
+    HWND control_host = nullptr;
+    HACCEL accelerators = nullptr;
+    Ax_Container container;
+    Com_Ptr<IDispatch> control;
+    std::unique_ptr<Session> session;
+    bool connected = false;
+    std::wstring folder;
+    DWORD recording_since[max_panes] = {};
+    bool recording[max_panes] = {};
+    int moving = 0;
+};

@@ -1,0 +1,72 @@
+// Identifiers of kelm-viewer's resources: menu commands, dialog controls and
+// strings.  A panel button carries the id of the command it runs, so a menu
+// item, a key and a button reach the same handler.
+#pragma once
+
+#define IDR_MAIN_MENU 100
+#define IDR_ACCELERATORS 101
+#define IDD_CONNECT 102
+#define IDD_PANEL 103
+
+// Commands.
+#define ID_CONNECT 200
+#define ID_EXIT 201
+#define ID_LAYOUT_1 210
+#define ID_LAYOUT_4 211
+#define ID_LAYOUT_9 212
+#define ID_LAYOUT_16 213
+#define ID_OPEN 220
+#define ID_OPEN_ALL 221
+#define ID_CLOSE_PANE 222
+#define ID_CLOSE_ALL 223
+#define ID_RECORD 230
+#define ID_SNAPSHOT 231
+#define ID_FOLDER 232
+#define ID_HELP_KEYS 240
+
+// Camera buttons: held down to move, released to stop.
+#define ID_PTZ_UP 250
+#define ID_PTZ_DOWN 251
+#define ID_PTZ_LEFT 252
+#define ID_PTZ_RIGHT 253
+#define ID_PTZ_TELE 254
+#define ID_PTZ_WIDE 255
+#define ID_PTZ_NEAR 256
+#define ID_PTZ_FAR 257
+
+// Controls of the connect dialog and the panel.
+#define IDC_ADDRESS 300
+#define IDC_USER 301
+#define IDC_PASSWORD 302
+#define IDC_CHANNELS 310
+#define IDC_SPEED 311
+#define IDC_FOLDER_TEXT 312
+#define IDC_RECORD_TIME 313
+#define IDC_SPEED_TEXT 314
+
+// Strings.
+#define IDS_TITLE 1000
+#define IDS_TITLE_SERVER 1001
+#define IDS_NOT_CONNECTED 1002
+#define IDS_CONNECTED 1003
+#define IDS_REFUSED 1004
+#define IDS_CHANNEL_ITEM 1005
+#define IDS_PANE_STATUS 1006
+#define IDS_STATE_LIVE 1007
+#define IDS_STATE_LOST 1008
+#define IDS_STATE_CLOSED 1009
+#define IDS_STATE_RECORDING 1010
+#define IDS_LAST_ERROR 1011
+#define IDS_RECORDING_SAVED 1012
+#define IDS_SNAPSHOT_SAVED 1013
+#define IDS_FOLDER_REFUSED 1014
+#define IDS_CHOOSE_FOLDER 1015
+#define IDS_OPEN_FAILED 1016
+#define IDS_NO_CONTROL 1017
+#define IDS_KEYS 1018
+#define IDS_KEYS_TITLE 1019
+#define IDS_NO_FILE 1020
+#define IDS_NO_CHANNEL 1021
+#define IDS_CONNECTING 1022
+// The English reason for the control's error code N is IDS_ERROR_BASE + N.
+#define IDS_ERROR_BASE 1100

@@ -1,0 +1,209 @@
+#include "session.h"
+
+#include "dispatch_call.h"
+
+namespace {
+
+// The control's error texts by code (1 to 11), as it answers them.
+const wchar_t* const control_error_texts[] = {
+    L"\u901a\u4fe1\u9519\u8bef",
+    L"\u8bbe\u7f6e\u89c6\u9891\u6548\u679c\u9519\u8bef",
+    L"\u83b7\u53d6\u89c6\u9891\u6548\u679c\u9519\u8bef",
+    L"\u8bbe\u7f6e\u4e91\u53f0\u8bbe\u7f6e\u9519\u8bef",
+    L"\u83b7\u53d6\u4e91\u53f0\u8bbe\u7f6e\u9519\u8bef",
+    L"\u4e91\u53f0\u64cd\u4f5c\u9519\u8bef",
+    L"\u4e0d\u80fd\u521b\u5efa\u6587\u4ef6\u5939\uff0c\u8bf7\u68c0\u67e5\u4fdd\u5b58\u8def\u5f84\u662f\u5426\u6b63\u786e",
+    L"\u62cd\u7167\u9519\u8bef",
+    L"\u5f55\u50cf\u9519\u8bef",
+    L"\u670d\u52a1\u5668\u767b\u9646\u9519\u8bef\uff01",
+    L"\u670d\u52a1\u5668\u62d2\u7edd\u6b64\u7528\u6237\u540d\u767b\u9646\uff01",
+};
+
+int code_of(const std::wstring& text)
+{
+    if (text.empty())
+        return 0;
+    for (int i = 0; i < static_cast<int>(sizeof control_error_texts / sizeof *control_error_texts); ++i)
+        if (text == control_error_texts[i])
+            return i + 1;
+    return -1;
+}
+
+LONG number_of(IDispatch* control, const wchar_t* property)
+{
+    Variant value;
+    return SUCCEEDED(get_property(control, property, &value)) ? value.number() : -1;
+}
+
+} // namespace
+
+bool Session::connect(const std::wstring& to, const std::wstring& name, const std::wstring& secret,
+                      Control_Error* error)
+{
+    Variant server(to.c_str()), user_arg(name.c_str()), password_arg(secret.c_str());
+    // The login's outcome is read from is_login, whatever the call answered.
+    (void)call_method(control, L"login", {&server, &user_arg, &password_arg});
+    *error = last_error();
+    if (number_of(control, L"is_login") != 0)
+        return false;
+    address = to;
+    user = name;
+    password = secret;
+    mask = number_of(control, L"privilege");
+    // A count of 0 is the failure's sign; the list then stays empty.
+    (void)call_method(control, L"get_svr_chnum", {&server});
+    channels = number_of(control, L"svr_channel_cnt");
+    if (channels < 0)
+        channels = 0;
+    return true;
+}
+
+bool Session::set_layout(int panes)
+{
+    return put_property(control, L"ScreenMode", Variant(panes)) == S_OK && layout() == panes;
+}
+
+int Session::layout() const
+{
+    return number_of(control, L"ScreenMode");
+}
+
+int Session::active_pane() const
+{
+    return number_of(control, L"current_screen_num");
+}
+
+// A script sees no S_FALSE: the active pane's number tells whether it took.
+bool Session::activate(int pane)
+{
+    Variant index(pane);
+    return SUCCEEDED(call_method(control, L"active_nth_screen", {&index})) && active_pane() == pane;
+}
+
+bool Session::open(int channel, Control_Error* error)
+{
+    // A pane that shows a stream would keep it under the new number.
+    if (number_of(control, L"current_active_ch") != -1)
+        close_active();
+    Variant user_arg(user.c_str()), password_arg(password.c_str()), server(address.c_str()), number(channel);
+    // With no channel open this only gives the pane the stream's
+    // credentials; the answer is S_FALSE for the server not asked.
+    (void)call_method(control, L"set_usr", {&user_arg, &user_arg, &password_arg});
+    // The pane's record tells whether the channel opened.
+    (void)call_method(control, L"open_channel", {&server, &number});
+    *error = last_error();
+    return number_of(control, L"current_active_ch") == channel;
+}
+
+void Session::close_active()
+{
+    Variant handle(0);
+    // Always S_OK with the window; the pane's record shows the outcome.
+    (void)call_method(control, L"close_channel", {&handle});
+}
+
+void Session::close_all()
+{
+    const int active = active_pane();
+    for (int pane = 0; pane < max_panes; ++pane)
+        if (activate(pane) && number_of(control, L"current_active_ch") != -1)
+            close_active();
+    (void)activate(active);  // the operator's pane stays active when it can
+}
+
+void Session::start_move(const wchar_t* member)
+{
+    // A failed move leaves its code in the channel, shown by the status.
+    (void)call_method(control, member);
+}
+
+void Session::stop_move()
+{
+    (void)call_method(control, L"ptz_stop");  // as a move: the status shows a failure
+}
+
+void Session::set_speed(int speed)
+{
+    (void)put_property(control, L"ptz_speed", Variant(speed));  // refused only without the PTZ bit
+}
+
+std::wstring Session::set_folder(const std::wstring& folder)
+{
+    Variant path(folder.c_str()), stored;
+    if (FAILED(call_method(control, L"set_file_path", {&path})) ||
+        FAILED(get_property(control, L"save_filepath", &stored)))
+        return std::wstring();
+    return stored.text();
+}
+
+bool Session::start_recording(Control_Error* error)
+{
+    Variant handle(0);
+    (void)call_method(control, L"start_recorde", {&handle});  // S_OK always: the error code tells
+    *error = last_error();
+    return error->code == 0;
+}
+
+void Session::stop_recording()
+{
+    Variant handle(0);
+    (void)call_method(control, L"stop_recorde", {&handle});  // S_OK after the gate
+}
+
+bool Session::snapshot(Control_Error* error)
+{
+    (void)call_method(control, L"capture");  // S_OK after the gate: the error code tells
+    *error = last_error();
+    return error->code == 0;
+}
+
+Pane_Status Session::status(int pane) const
+{
+    Pane_Status status;
+    status.pane = pane;
+    Variant index(pane), info, opened_address;
+    if (SUCCEEDED(call_method(control, L"get_screen_state", {&index})) &&
+        SUCCEEDED(get_property(control, L"screen_state_info", &info)) && !info.text().empty()) {
+        // "<address>,<channel as one character>"
+        const std::wstring text = info.text();
+        status.state = Pane_State::live;
+        status.channel = text.back();
+        status.server = text.substr(0, text.rfind(L','));
+        return status;
+    }
+    status.channel = number_of(control, L"current_active_ch");
+    if (pane == active_pane() && status.channel != -1 &&
+        SUCCEEDED(get_property(control, L"current_active_ipaddr", &opened_address))) {
+        status.state = Pane_State::lost;
+        status.server = opened_address.text();
+    }
+    return status;
+}
+
+Control_Error Session::last_error() const
+{
+    Control_Error error;
+    Variant text;
+    if (SUCCEEDED(get_property(control, L"error_msg", &text)))
+        error.text = text.text();
+    error.code = code_of(error.text);
+    return error;
+}
+
+std::wstring newest_file(const std::wstring& folder, const wchar_t* pattern)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return std::wstring();
+    std::wstring newest = found.cFileName;
+    FILETIME newest_time = found.ftLastWriteTime;
+    while (FindNextFileW(search, &found)) {
+        if (CompareFileTime(&found.ftLastWriteTime, &newest_time) > 0) {
+            newest = found.cFileName;
+            newest_time = found.ftLastWriteTime;
+        }
+    }
+    FindClose(search);
+    return folder + L"\\" + newest;
+}

@@ -1,0 +1,78 @@
+// What an operator does with the control, each step through its IDispatch
+// by name: connect, choose panes and channels, move a camera, record, take
+// snapshots, and read back what the active pane is doing.
+#pragma once
+
+#include <windows.h>
+#include <oaidl.h>
+
+#include <string>
+
+constexpr int max_panes = 16;
+
+// Where a pane stands, as the control tells it.
+enum class Pane_State { closed, live, lost };
+
+struct Pane_Status {
+    int pane = 0;
+    Pane_State state = Pane_State::closed;
+    std::wstring server;
+    int channel = -1;
+};
+
+// The control's last error: its code (0 when none, -1 for a text the
+// table does not know) and its own text.
+struct Control_Error {
+    int code = 0;
+    std::wstring text;
+};
+
+class Session {
+public:
+    explicit Session(IDispatch* control) : control(control) {}
+
+    // Logs in and asks for the channel count; false, with the error, when
+    // the login did not hold.
+    bool connect(const std::wstring& address, const std::wstring& user, const std::wstring& password,
+                 Control_Error* error);
+    const std::wstring& server() const { return address; }
+    const std::wstring& user_name() const { return user; }
+    long privilege() const { return mask; }
+    long channel_count() const { return channels; }
+
+    bool set_layout(int panes);
+    int layout() const;
+    int active_pane() const;
+    bool activate(int pane);
+    // Opens `channel` of the server in the active pane, closing what it
+    // showed first; false with the error when it did not open.
+    bool open(int channel, Control_Error* error);
+    void close_active();
+    void close_all();
+
+    // Starts the move of a camera command ("ptz_left", ...) or stops it.
+    void start_move(const wchar_t* member);
+    void stop_move();
+    void set_speed(int speed);
+
+    // The folder as the control stores it ("D:/video/"); empty when refused.
+    std::wstring set_folder(const std::wstring& folder);
+    bool start_recording(Control_Error* error);
+    void stop_recording();
+    bool snapshot(Control_Error* error);
+
+    Pane_Status status(int pane) const;
+    Control_Error last_error() const;
+
+private:
+    IDispatch* control;
+    std::wstring address;
+    std::wstring user;
+    std::wstring password;
+    long mask = -1;
+    long channels = 0;
+};
+
+// The newest file of `folder` that matches `pattern`, as a full path; empty
+// when there is none.
+std::wstring newest_file(const std::wstring& folder, const wchar_t* pattern);

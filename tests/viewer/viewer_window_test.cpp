@@ -1,0 +1,378 @@
+// kelm-viewer driven as an operator drives it: real keys and mouse clicks
+// (SendInput) on its window, against a dvr-sim of the test's own; what the
+// viewer did is read from its status lines, the files it wrote and the
+// simulator's camera.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <wincodec.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "child_process.h"
+#include "com_ptr.h"
+#include "dvr_sim.h"
+#include "recording_reader.h"
+#include "text_file.h"
+#include "../../host/viewer/resource.h"
+
+namespace {
+
+const DWORD patience_ms = 15000;
+
+void send(std::initializer_list<INPUT> inputs)
+{
+    std::vector<INPUT> list(inputs);
+    ASSERT_EQ(list.size(), SendInput(static_cast<UINT>(list.size()), list.data(), sizeof(INPUT)));
+    Sleep(50);
+}
+
+INPUT key(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return input;
+}
+
+void type(const std::wstring& text)
+{
+    for (wchar_t c : text) {
+        INPUT down = {}, up = {};
+        down.type = up.type = INPUT_KEYBOARD;
+        down.ki.wScan = up.ki.wScan = c;
+        down.ki.dwFlags = KEYEVENTF_UNICODE;
+        up.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        send({down, up});
+    }
+}
+
+void mouse_button(bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    send({input});
+}
+
+void point_at(HWND window, int dx = -1, int dy = -1)
+{
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(window, &rect));
+    ASSERT_TRUE(SetCursorPos(dx < 0 ? (rect.left + rect.right) / 2 : rect.left + dx,
+                             dy < 0 ? (rect.top + rect.bottom) / 2 : rect.top + dy));
+}
+
+void click(HWND window, int dx = -1, int dy = -1)
+{
+    point_at(window, dx, dy);
+    mouse_button(true);
+    mouse_button(false);
+}
+
+template <class Check>
+bool wait_until(Check check, DWORD limit_ms = patience_ms)
+{
+    const DWORD start = GetTickCount();
+    while (!check()) {
+        if (GetTickCount() - start > limit_ms)
+            return false;
+        Sleep(100);
+    }
+    return true;
+}
+
+// A server for the viewer, kelm.dll registered for it, and a media folder.
+class Viewer_Host : public ::testing::Test {
+protected:
+    Viewer_Host() : sim(Dvr_Sim::number_for("viewer.window")) {}
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.running());
+        kelm = LoadLibraryA(windows_path(KELM_DLL).c_str());
+        ASSERT_TRUE(kelm);
+        ASSERT_EQ(S_OK, call_export("DllRegisterServer"));
+        wchar_t temp[MAX_PATH];
+        ASSERT_NE(0u, GetTempPathW(MAX_PATH, temp));
+        media = std::wstring(temp) + L"kelm-viewer-test-" + std::to_wstring(GetTickCount());
+    }
+
+    void TearDown() override
+    {
+        // The prefix is left as this test found it.
+        if (kelm) {
+            EXPECT_EQ(S_OK, call_export("DllUnregisterServer"));
+            FreeLibrary(kelm);
+        }
+    }
+
+    HRESULT call_export(const char* name)
+    {
+        typedef HRESULT(WINAPI * Export)();
+        auto function = reinterpret_cast<Export>(reinterpret_cast<void*>(GetProcAddress(kelm, name)));
+        return function ? function() : E_NOTIMPL;
+    }
+
+    Dvr_Sim sim;
+    HMODULE kelm = nullptr;
+    std::wstring media;
+};
+
+// The viewer started with its standard output in a pipe, and its window.
+class Viewer_Window : public Viewer_Host {
+protected:
+    void SetUp() override
+    {
+        Viewer_Host::SetUp();
+        if (HasFatalFailure())
+            return;
+        start_viewer();
+        // The window is shown once its children are there.
+        ASSERT_TRUE(wait_until([&] {
+            frame = FindWindowW(L"kelm_viewer", nullptr);
+            return frame && IsWindowVisible(frame);
+        }));
+        panel = FindWindowExW(frame, nullptr, L"#32770", nullptr);
+        status_bar = FindWindowExW(frame, nullptr, STATUSCLASSNAMEW, nullptr);
+        ASSERT_TRUE(panel && status_bar);
+        ASSERT_TRUE(SetForegroundWindow(frame));
+    }
+
+    void TearDown() override
+    {
+        if (frame)
+            PostMessageW(frame, WM_CLOSE, 0, 0);
+        if (process.hProcess) {
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, patience_ms));
+            CloseHandle(process.hProcess);
+            CloseHandle(process.hThread);
+        }
+        if (output)
+            CloseHandle(output);
+        Viewer_Host::TearDown();
+    }
+
+    void start_viewer()
+    {
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE write_end = nullptr;
+        ASSERT_TRUE(CreatePipe(&output, &write_end, &inherit, 0));
+        SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = write_end;
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);  // the control's log lines
+        const std::string exe = windows_path(VIEWER_EXE);
+        const std::wstring program(exe.begin(), exe.end());
+        std::wstring line = L"\"" + program + L"\" --layout 4 --media \"" + media + L"\"";
+        const BOOL started =
+            CreateProcessW(program.c_str(), &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process);
+        CloseHandle(write_end);
+        ASSERT_TRUE(started);
+    }
+
+    // Waits for a line of the viewer's output that starts with `start`;
+    // its rest, or "<none>".
+    std::string line_starting(const std::string& start)
+    {
+        std::string found = "<none>";
+        wait_until([&] {
+            DWORD waiting = 0;
+            char buffer[4096];
+            DWORD n = 0;
+            while (PeekNamedPipe(output, nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
+                   ReadFile(output, buffer, sizeof buffer, &n, nullptr) && n)
+                seen.append(buffer, n);
+            const size_t at = seen.find(start, read_to);
+            if (at == std::string::npos)
+                return false;
+            const size_t end = seen.find_first_of("\r\n", at);
+            if (end == std::string::npos)
+                return false;
+            found = seen.substr(at + start.size(), end - at - start.size());
+            read_to = end;
+            return true;
+        });
+        return found;
+    }
+
+    // The active pane's line of the status bar, or the window's title.
+    static std::string text_of(HWND window)
+    {
+        wchar_t text[256] = L"";
+        DWORD_PTR ignored;
+        SendMessageTimeoutW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_BLOCK, 2000, &ignored);
+        return std::string(text, text + wcslen(text));  // the viewer's texts are ASCII
+    }
+    std::string pane_status() const { return text_of(status_bar); }
+
+    bool pane_shows(const std::string& text)
+    {
+        return wait_until([&] { return pane_status() == text; });
+    }
+
+    void connect(const std::wstring& password)
+    {
+        send({key(VK_CONTROL, false), key('O', false), key('O', true), key(VK_CONTROL, true)});
+        HWND dialog = nullptr;
+        ASSERT_TRUE(wait_until([&] { return (dialog = FindWindowW(L"#32770", L"Connect to a DVR")) != nullptr; }));
+        Sleep(300);
+        const std::wstring address(sim.address().begin(), sim.address().end());
+        type(address);
+        send({key(VK_TAB, false), key(VK_TAB, true)});
+        type(L"operator");
+        send({key(VK_TAB, false), key(VK_TAB, true)});
+        type(password);
+        send({key(VK_RETURN, false), key(VK_RETURN, true)});
+    }
+
+    // The channel list's first item chosen with the mouse, opened with Enter.
+    void open_first_channel()
+    {
+        click(GetDlgItem(panel, IDC_CHANNELS), 10, 6);
+        send({key(VK_RETURN, false), key(VK_RETURN, true)});
+    }
+
+    PROCESS_INFORMATION process = {};
+    HANDLE output = nullptr;
+    std::string seen;
+    size_t read_to = 0;
+    HWND frame = nullptr, panel = nullptr, status_bar = nullptr;
+};
+
+TEST_F(Viewer_Window, wrong_password_is_refused_in_english_then_the_right_one_connects)
+{
+    connect(L"wrong");
+    EXPECT_NE(std::string::npos, line_starting("Could not connect to ").find("the server refused the login"));
+    connect(L"op");
+    EXPECT_EQ("0x18FF, 16 channels.", line_starting("Connected to " + sim.address() + " as operator: privilege mask "));
+    EXPECT_EQ("kelm viewer - " + sim.address(), text_of(frame));
+}
+
+TEST_F(Viewer_Window, camera_moves_while_its_button_is_held_and_stops_when_released)
+{
+    connect(L"op");
+    line_starting("Connected to ");
+    open_first_channel();
+    ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
+    const std::string pan_before = sim.channel_field(1, "pan");
+    point_at(GetDlgItem(panel, ID_PTZ_LEFT));
+    mouse_button(true);
+    Sleep(1500);
+    EXPECT_NE("0", sim.channel_field(1, "ptz-move"));
+    mouse_button(false);
+    ASSERT_TRUE(wait_until([&] { return sim.channel_field(1, "ptz-move") == "0"; }));
+    const std::string pan_after = sim.channel_field(1, "pan");
+    EXPECT_NE(pan_before, pan_after);
+    Sleep(500);
+    EXPECT_EQ(pan_after, sim.channel_field(1, "pan"));
+}
+
+TEST_F(Viewer_Window, record_and_snapshot_buttons_write_their_files)
+{
+    connect(L"op");
+    line_starting("Connected to ");
+    open_first_channel();
+    ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
+    click(GetDlgItem(panel, ID_RECORD));
+    Sleep(2000);
+    click(GetDlgItem(panel, ID_RECORD));
+    const Recording_Summary recording = read_recording(read_file_bytes(line_starting("Recording saved: ").c_str()));
+    EXPECT_TRUE(recording.valid) << recording.problem;
+    EXPECT_LT(10u, recording.frames);
+    click(GetDlgItem(panel, ID_SNAPSHOT));
+    EXPECT_EQ(0, read_file_bytes(line_starting("Snapshot saved: ").c_str()).rfind("\xff\xd8", 0));
+}
+
+// Nine panes filled by "Open all"; a click on the last pane makes it the
+// active one, live on channel 9.
+TEST_F(Viewer_Window, nine_panes_open_all_and_a_click_activates_the_last)
+{
+    connect(L"op");
+    line_starting("Connected to ");
+    click(GetDlgItem(panel, ID_LAYOUT_9));
+    click(GetDlgItem(panel, ID_OPEN_ALL));
+    HWND view = FindWindowExW(frame, nullptr, L"AtlAxWin", nullptr);
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(view, &rect));
+    // The control's own buttons lie below its visible area: the panes fill it.
+    click(view, (rect.right - rect.left) * 5 / 6, (rect.bottom - rect.top) * 5 / 6);
+    EXPECT_TRUE(pane_shows("Pane 8: " + sim.address() + " channel 9, live")) << pane_status();
+}
+
+// A PNG file's pixels, 32 bits each (blue, green, red, unused), row by row.
+struct Picture {
+    UINT width = 0, height = 0;
+    std::vector<DWORD> pixels;
+    DWORD at(UINT x, UINT y) const { return pixels[y * width + x] & 0xffffff; }
+};
+
+Picture read_png(const std::wstring& path)
+{
+    Picture picture;
+    Com_Ptr<IWICImagingFactory> factory;
+    Com_Ptr<IWICBitmapDecoder> decoder;
+    Com_Ptr<IWICBitmapFrameDecode> frame;
+    Com_Ptr<IWICFormatConverter> converter;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                  reinterpret_cast<void**>(factory.put()));
+    if (SUCCEEDED(hr))
+        hr = factory->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ, WICDecodeMetadataCacheOnLoad,
+                                                decoder.put());
+    if (SUCCEEDED(hr))
+        hr = decoder->GetFrame(0, frame.put());
+    if (SUCCEEDED(hr))
+        hr = factory->CreateFormatConverter(converter.put());
+    if (SUCCEEDED(hr))
+        hr = converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0,
+                                   WICBitmapPaletteTypeCustom);
+    if (SUCCEEDED(hr))
+        hr = converter->GetSize(&picture.width, &picture.height);
+    if (FAILED(hr))
+        return Picture();
+    picture.pixels.resize(picture.width * picture.height);
+    if (FAILED(converter->CopyPixels(nullptr, picture.width * 4, static_cast<UINT>(picture.pixels.size() * 4),
+                                     reinterpret_cast<BYTE*>(picture.pixels.data()))))
+        return Picture();
+    return picture;
+}
+
+// The distinct colours of a grid of samples over x0..x1, y0..y1.
+std::set<DWORD> colours(const Picture& picture, UINT x0, UINT x1, UINT y0, UINT y1)
+{
+    std::set<DWORD> seen;
+    for (UINT y = y0; y < y1; y += 7)
+        for (UINT x = x0; x < x1; x += 7)
+            seen.insert(picture.at(x, y));
+    return seen;
+}
+
+// The demo's screenshot: four live, colourful panes on the left, the
+// panel of buttons in the system's button colour on the right.
+TEST_F(Viewer_Host, screenshot_shows_live_panes_and_the_controls)
+{
+    const std::wstring shot = media + L"-shot.png";
+    const Program_Result run = run_program(
+        windows_path(VIEWER_EXE), "--server " + sim.address() + " --user operator --password op --layout 4 --open 1-4"
+                                  " --screenshot \"" + std::string(shot.begin(), shot.end()) + "\"");
+    ASSERT_EQ(0u, run.status) << run.output;
+    ASSERT_EQ(S_OK, CoInitialize(nullptr));
+    const Picture picture = read_png(shot);
+    CoUninitialize();
+    ASSERT_LT(641u, picture.width);
+    ASSERT_LT(481u, picture.height);
+    for (UINT pane_x : {20u, 340u})
+        for (UINT pane_y : {60u, 300u})
+            EXPECT_LT(8u, colours(picture, pane_x, pane_x + 280, pane_y, pane_y + 180).size())
+                << "pane at " << pane_x << "," << pane_y;
+    const DWORD face = GetSysColor(COLOR_BTNFACE);
+    const DWORD face_bgr = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    EXPECT_EQ(1u, colours(picture, picture.width - 8, picture.width - 2, 40, 400).count(face_bgr));
+}
+
+} // namespace
