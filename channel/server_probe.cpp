@@ -4,6 +4,8 @@
 
 #include "server_probe.h"
 
+#include "detached_thread.h"
+
 #include <vector>
 
 namespace {
@@ -88,25 +90,14 @@ Probe_Verdict Server_Probe::ask(const std::string& address, unsigned short port)
     boost::mutex::scoped_lock guard(lock);
     Target& target = targets[Key(address, port)];
     target.last_asked = GetTickCount();
-    if (!thread_running) {
-        // The thread holds the module until it ends, so kelm.dll is never
-        // unloaded under it.
-        HMODULE self = nullptr;
-        if (GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                               reinterpret_cast<LPCWSTR>(&Server_Probe::thread_main), &self)) {
-            HANDLE thread = CreateThread(nullptr, 0, &Server_Probe::thread_main, self, 0, nullptr);
-            if (thread) {
-                thread_running = true;
-                (void)CloseHandle(thread);  // the thread is never waited for
-            } else {
-                (void)FreeLibrary(self);  // the reference the thread would have dropped
-            }
-        }
-    }
+    // The thread holds the module until it ends, so kelm.dll is never
+    // unloaded under it.
+    if (!thread_running)
+        thread_running = start_detached_thread(&Server_Probe::thread_main, nullptr);
     return target.verdict;
 }
 
-DWORD WINAPI Server_Probe::thread_main(void* module)
+void Server_Probe::thread_main(void*)
 {
     WSADATA data;
     const bool sockets = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -117,7 +108,6 @@ DWORD WINAPI Server_Probe::thread_main(void* module)
         boost::mutex::scoped_lock guard(instance().lock);
         instance().thread_running = false;
     }
-    FreeLibraryAndExitThread(static_cast<HMODULE>(module), 0);
 }
 
 void Server_Probe::run()

@@ -41,7 +41,7 @@ private:
     };
 
     Server_Probe() = default;
-    static DWORD WINAPI thread_main(void*);
+    static void thread_main(void*);
     void run();
     bool take_due(std::vector<Key>* due);
     void record(const Key& key, DWORD started, bool answered);

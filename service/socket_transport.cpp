@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <new>
 
+#include "name_resolver.h"
+
 namespace {
 
 bool winsock_started()
@@ -102,28 +104,11 @@ Connection_State *connection_state(struct soap *soap)
     return static_cast<Connection_State *>(state);
 }
 
-/* The IPv4 address of host: a dotted address as it is, a name through the
-   resolver. */
-bool resolve(const char *host, in_addr &address)
-{
-    if (inet_pton(AF_INET, host, &address) == 1)
-        return true;
-    addrinfo hints = {};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo *found = nullptr;
-    if (getaddrinfo(host, nullptr, &hints, &found) != 0 || !found)
-        return false;
-    address = reinterpret_cast<const sockaddr_in *>(found->ai_addr)->sin_addr;
-    freeaddrinfo(found);
-    return true;
-}
-
-/* Connects within the connect time-out through an overlapped ConnectEx: a
+/* Connects within wait_ms through an overlapped ConnectEx: a
    refused connection completes at once, a silent host is given up when the
    wait ends, and the pending connect is cancelled and waited for before its
    OVERLAPPED goes away. */
-bool connect_within(struct soap *soap, HANDLE event, SOCKET connection, const sockaddr_in &where)
+bool connect_within(HANDLE event, SOCKET connection, const sockaddr_in &where, DWORD wait_ms)
 {
     const LPFN_CONNECTEX connect_ex = connect_function(connection);
     sockaddr_in any = {};
@@ -137,7 +122,7 @@ bool connect_within(struct soap *soap, HANDLE event, SOCKET connection, const so
     if (!connect_ex(connection, reinterpret_cast<const sockaddr *>(&where), sizeof where, nullptr, 0, &sent, &pending)) {
         if (WSAGetLastError() != ERROR_IO_PENDING)
             return false;
-        if (WaitForSingleObject(event, milliseconds(soap->connect_timeout)) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(event, wait_ms) != WAIT_OBJECT_0) {
             (void)CancelIoEx(reinterpret_cast<HANDLE>(connection), &pending); /* it may have just completed */
             (void)WSAGetOverlappedResult(connection, &pending, &sent, TRUE, &flags); /* waits for the end */
             WSASetLastError(WSAETIMEDOUT);
@@ -172,13 +157,19 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
     sockaddr_in where = {};
     where.sin_family = AF_INET;
     where.sin_port = htons(static_cast<u_short>(port));
-    if (!winsock_started() || port < 1 || port > 65535 || !resolve(host, where.sin_addr)) {
+    /* Finding the server's address and connecting share the connect
+       time-out. */
+    const DWORD bound_ms = milliseconds(soap->connect_timeout);
+    const DWORD started = GetTickCount();
+    if (!winsock_started() || port < 1 || port > 65535 || !resolve_within(host, where.sin_addr, bound_ms)) {
         soap->errnum = WSAGetLastError();
         return SOAP_INVALID_SOCKET;
     }
     Connection_State *state = connection_state(soap);
     const SOCKET connection = state ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
-    if (connection == INVALID_SOCKET || !connect_within(soap, state->connect_event, connection, where)
+    const DWORD spent = GetTickCount() - started;
+    if (connection == INVALID_SOCKET
+        || !connect_within(state->connect_event, connection, where, spent < bound_ms ? bound_ms - spent : 0)
         || !set_bound(connection, SO_RCVTIMEO, soap->recv_timeout)) {
         soap->errnum = WSAGetLastError();
         if (connection != INVALID_SOCKET)

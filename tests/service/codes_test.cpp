@@ -4,6 +4,7 @@
  * (null, 0, false) once it did and the answer was not a result.
  */
 
+#include "name_resolver.h"
 #include "service_address.h"
 #include "service_fixture.h"
 
@@ -149,6 +150,31 @@ TEST(ServiceCodes, NothingListeningLeavesTheOutputUntouched)
     Web_Service nowhere("");
     EXPECT_EQ(ws_no_connection, nowhere.logon("admin", "12345", r));
     EXPECT_EQ(77, r);
+}
+
+/* Names go to the resolver on a thread of their own; texts no name server
+   could answer for are refused without asking. */
+TEST(ServiceCodes, NamesAreResolvedWithinTheirBound)
+{
+    const struct {
+        std::string host;
+        bool found;
+        int error;
+    } cases[] = {
+        {"127.0.0.9", true, 0},
+        {"localhost", true, 0},
+        {std::string(254, 'a'), false, WSAHOST_NOT_FOUND},
+        {std::string(64, 'a') + ".example", false, WSAHOST_NOT_FOUND},
+        {std::string(1 << 20, 'a'), false, WSAHOST_NOT_FOUND},
+    };
+    for (const auto &c : cases) {
+        in_addr address = {};
+        EXPECT_EQ(c.found, resolve_within(c.host.c_str(), address, 5000)) << c.host.substr(0, 80);
+        if (c.found)
+            EXPECT_EQ(127, address.S_un.S_un_b.s_b1) << c.host;
+        else
+            EXPECT_EQ(c.error, WSAGetLastError()) << c.host.substr(0, 80);
+    }
 }
 
 TEST_F(Service_Test, AnAnswerThatNeverComesEndsAtTheReceiveTimeOut)

@@ -1,0 +1,356 @@
+// Loops of calls that a host repeats all day, each call watched: one that
+// takes longer than the limit is reported with every thread's stack (from
+// winedbg), and the run goes on to see whether it ever returns.
+//
+//   kelm_stress cycles N    N create / activate / destroy cycles in one form,
+//                           the unused library freed after each, as form
+//                           hosts do
+//   kelm_stress address N   N rounds of get_svr_chnum and set_usr with a
+//                           null and a 1 MB text, on a logged-in control
+//   kelm_stress screens N   two controls on two STA threads, N ScreenMode
+//                           changes each
+//
+// It prints one line per stall and a last line "LOOP: N calls, S stalls,
+// longest X ms"; the exit code is 0 without a stall, 1 with one, 2 when a
+// call never returned within the give-up time, 3 when the loop could not
+// start.  kelm.dll must be registered.
+#include <windows.h>
+#include <ole2.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ax_container.h"
+#include "dispatch_call.h"
+
+namespace {
+
+const DWORD stall_ms = 5000;
+const DWORD give_up_ms = 60000;
+const int watched_threads = 2;
+const UINT big_text_units = 1 << 19;  // 1 MB of UTF-16
+
+// What one loop thread is doing, read by the watchdog.
+struct Watched_Call {
+    std::atomic<DWORD> started{0};
+    std::atomic<const char*> what{nullptr};
+    std::atomic<long> round{0};
+    std::atomic<bool> reported{false};
+};
+
+Watched_Call watched[watched_threads];
+std::atomic<long> calls{0};
+std::atomic<long> stalls{0};
+std::atomic<DWORD> longest_ms{0};
+
+// Marks the start and the end of one watched call of thread `slot`.
+class Watch {
+public:
+    Watch(int slot, const char* what, long round) : call(watched[slot])
+    {
+        call.round.store(round);
+        call.what.store(what);
+        call.reported.store(false);
+        call.started.store(GetTickCount());
+    }
+    ~Watch()
+    {
+        const DWORD took = GetTickCount() - call.started.load();
+        call.what.store(nullptr);
+        ++calls;
+        DWORD longest = longest_ms.load();
+        while (took > longest && !longest_ms.compare_exchange_weak(longest, took)) {
+        }
+        if (call.reported.load())
+            printf("  ... returned after %lu ms\n", static_cast<unsigned long>(took));
+    }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+private:
+    Watched_Call& call;
+};
+
+// Every thread's stack of this process, printed by winedbg attached to it.
+void dump_stacks()
+{
+    wchar_t command[96];
+    (void)swprintf(command, sizeof command / sizeof command[0], L"winedbg --command \"bt all\" %lu",
+                   GetCurrentProcessId());
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        printf("  (winedbg did not start: %lu)\n", GetLastError());
+        return;
+    }
+    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
+        printf("  (winedbg did not finish in 30 s)\n");
+    (void)CloseHandle(process.hThread);  // handles of a process we only waited for
+    (void)CloseHandle(process.hProcess);
+}
+
+DWORD WINAPI watchdog(void*)
+{
+    for (;;) {
+        Sleep(100);
+        const DWORD now = GetTickCount();
+        for (Watched_Call& call : watched) {
+            const char* what = call.what.load();
+            if (!what)
+                continue;
+            const DWORD spent = now - call.started.load();
+            if (spent >= give_up_ms) {
+                printf("GAVE UP: %s of round %ld has not returned after %lu s\n", what, call.round.load(),
+                       static_cast<unsigned long>(spent / 1000));
+                fflush(stdout);
+                ExitProcess(2);
+            }
+            if (spent >= stall_ms && !call.reported.exchange(true)) {
+                ++stalls;
+                printf("STALL: %s of round %ld has taken %lu ms\n", what, call.round.load(),
+                       static_cast<unsigned long>(spent));
+                fflush(stdout);
+                dump_stacks();
+                fflush(stdout);
+            }
+        }
+    }
+}
+
+void pump_messages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        (void)TranslateMessage(&message);  // only says whether a character was made
+        DispatchMessageW(&message);
+    }
+}
+
+const wchar_t form_class_name[] = L"kelm_stress_form";
+
+// Registered once before any loop thread starts: Wine lets a thread that
+// races another's registration find the class neither registrable nor
+// there.
+bool register_form_class()
+{
+    WNDCLASSW form_class = {};
+    form_class.lpfnWndProc = DefWindowProcW;
+    form_class.hInstance = GetModuleHandleW(nullptr);
+    form_class.lpszClassName = form_class_name;
+    return RegisterClassW(&form_class) != 0;
+}
+
+HWND make_form()
+{
+    return CreateWindowExW(0, form_class_name, L"kelm stress", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 640,
+                           480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+typedef HRESULT(WINAPI* Attach_Control)(IUnknown*, HWND, IUnknown**);
+
+// One cycle: the control made by COM, activated in an empty AtlAxWin
+// window of the form, then the window destroyed and the library freed.
+bool run_cycle(HWND form, Ax_Container& container, Attach_Control attach, const CLSID& clsid, long round)
+{
+    IUnknown* control = nullptr;
+    HRESULT hr;
+    {
+        Watch watch(0, "CoCreateInstance", round);
+        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
+    }
+    if (FAILED(hr)) {
+        printf("round %ld: CoCreateInstance failed (%08lx)\n", round, static_cast<unsigned long>(hr));
+        return false;
+    }
+    HWND host = container.create(form, L"", {0, 0, 404, 304});
+    {
+        Watch watch(0, "in-place activation", round);
+        hr = host ? attach(control, host, nullptr) : E_FAIL;
+    }
+    control->Release();  // the container holds its own reference
+    {
+        Watch watch(0, "destroy", round);
+        if (host)
+            (void)DestroyWindow(host);  // a destroyed container has let the control go
+        pump_messages();
+        CoFreeUnusedLibrariesEx(0, 0);
+    }
+    if (FAILED(hr))
+        printf("round %ld: activation failed (%08lx)\n", round, static_cast<unsigned long>(hr));
+    return SUCCEEDED(hr);
+}
+
+int cycles(long count)
+{
+    Ax_Container container;
+    HMODULE atl = GetModuleHandleW(L"atl.dll");
+    auto attach = reinterpret_cast<Attach_Control>(
+        reinterpret_cast<void*>(atl ? GetProcAddress(atl, "AtlAxAttachControl") : nullptr));
+    CLSID clsid;
+    HWND form = make_form();
+    if (!container.ready() || !attach || FAILED(CLSIDFromProgID(L"kelm.kelm_ctrl", &clsid)) || !form) {
+        printf("cycles: no container, or kelm.dll is not registered\n");
+        return 3;
+    }
+    (void)ShowWindow(form, SW_SHOW);  // says only whether it was visible before
+    for (long round = 1; round <= count; ++round) {
+        if (!run_cycle(form, container, attach, clsid, round))
+            return 3;
+    }
+    (void)DestroyWindow(form);  // the end of the run
+    return 0;
+}
+
+// A control in its own form on the calling thread; null when it did not come up.
+IDispatch* hosted_control(Ax_Container& container, HWND* form)
+{
+    *form = make_form();
+    HWND host = *form && container.ready() ? container.create(*form, L"kelm.kelm_ctrl", {0, 0, 404, 304}) : nullptr;
+    if (!host)
+        printf("no container window (error %lu)\n", GetLastError());
+    return host ? container.control(host) : nullptr;
+}
+
+int address(long count, const wchar_t* server)
+{
+    Ax_Container container;
+    HWND form = nullptr;
+    IDispatch* control = hosted_control(container, &form);
+    if (!control) {
+        printf("address: the control did not come up; is kelm.dll registered?\n");
+        return 3;
+    }
+    // set_usr needs its privilege bit: the local login grants every bit.
+    Variant empty(L""), user(L"Quzap"), password(L"Quzap");
+    Variant ignored;
+    (void)call_method(control, L"login", {&empty, &user, &password}, &ignored);  // is_login tells below
+    Variant logged;
+    if (FAILED(get_property(control, L"is_login", &logged)) || logged.number() != 0)
+        printf("address: the local login was refused; set_usr will be refused before its work\n");
+    Variant none;
+    none.get()->vt = VT_BSTR;
+    none.get()->bstrVal = nullptr;
+    Variant big;
+    big.get()->vt = VT_BSTR;
+    big.get()->bstrVal = SysAllocStringLen(nullptr, big_text_units);
+    if (!big.get()->bstrVal) {
+        printf("address: no memory for the 1 MB text\n");
+        return 3;
+    }
+    for (UINT i = 0; i < big_text_units; ++i)
+        big.get()->bstrVal[i] = L'a' + static_cast<wchar_t>(i % 26);
+    Variant live(server ? server : L"");
+    for (long round = 1; round <= count; ++round) {
+        for (const Variant* text : {&none, &big}) {
+            Variant result;
+            {
+                Watch watch(0, text == &none ? "get_svr_chnum(null)" : "get_svr_chnum(1 MB)", round);
+                (void)call_method(control, L"get_svr_chnum", {text}, &result);  // refused, as expected
+            }
+            {
+                Watch watch(0, text == &none ? "set_usr(null)" : "set_usr(1 MB)", round);
+                (void)call_method(control, L"set_usr", {text, text, text}, &result);  // refused, as expected
+            }
+        }
+        if (server) {
+            Variant result;
+            Watch watch(0, "get_svr_chnum(server)", round);
+            (void)call_method(control, L"get_svr_chnum", {&live}, &result);
+        }
+        pump_messages();
+    }
+    control->Release();
+    (void)DestroyWindow(form);  // the end of the run
+    return 0;
+}
+
+struct Screen_Thread {
+    int slot;
+    long count;
+    bool started = false;
+};
+
+DWORD WINAPI change_screens(void* argument)
+{
+    Screen_Thread& job = *static_cast<Screen_Thread*>(argument);
+    if (FAILED(OleInitialize(nullptr)))
+        return 1;
+    {
+        Ax_Container container;
+        HWND form = nullptr;
+        IDispatch* control = hosted_control(container, &form);
+        job.started = control != nullptr;
+        if (!control)
+            printf("screens: the control of thread %d did not come up\n", job.slot);
+        static const int modes[] = {1, 4, 9, 16};
+        for (long round = 1; control && round <= job.count; ++round) {
+            Variant mode(modes[round % 4]);
+            Watch watch(job.slot, "put ScreenMode", round);
+            (void)put_property(control, L"ScreenMode", mode);  // a mode the control shows
+            pump_messages();
+        }
+        if (control)
+            control->Release();
+        if (form)
+            (void)DestroyWindow(form);  // the end of the thread's run
+    }
+    OleUninitialize();
+    return 0;
+}
+
+int screens(long count)
+{
+    Screen_Thread jobs[watched_threads] = {{0, count}, {1, count}};
+    HANDLE threads[watched_threads] = {};
+    for (int i = 0; i < watched_threads; ++i)
+        threads[i] = CreateThread(nullptr, 0, change_screens, &jobs[i], 0, nullptr);
+    if (!threads[0] || !threads[1]) {
+        printf("screens: threads not started\n");
+        return 3;
+    }
+    const DWORD started = GetTickCount();
+    DWORD waited = WaitForMultipleObjects(watched_threads, threads, TRUE, give_up_ms);
+    printf("screens: both threads %s after %lu ms\n", waited == WAIT_OBJECT_0 ? "ended" : "had not ended",
+           static_cast<unsigned long>(GetTickCount() - started));
+    for (HANDLE thread : threads)
+        (void)CloseHandle(thread);  // waited for
+    if (waited != WAIT_OBJECT_0)
+        return 2;
+    return jobs[0].started && jobs[1].started ? 0 : 3;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    setvbuf(stdout, nullptr, _IONBF, 0);
+    const long count = argc > 2 ? wcstol(argv[2], nullptr, 10) : 0;
+    if (argc < 3 || count < 1) {
+        printf("usage: kelm_stress cycles|address|screens COUNT [SERVER]\n");
+        return 3;
+    }
+    if (FAILED(OleInitialize(nullptr)))
+        return 3;
+    // The container's window class too is registered before the threads.
+    Ax_Container container;
+    HANDLE dog = CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr);
+    if (!dog || !container.ready() || !register_form_class())
+        return 3;
+    int status = 3;
+    if (wcscmp(argv[1], L"cycles") == 0)
+        status = cycles(count);
+    else if (wcscmp(argv[1], L"address") == 0)
+        status = address(count, argc > 3 ? argv[3] : nullptr);
+    else if (wcscmp(argv[1], L"screens") == 0)
+        status = screens(count);
+    printf("%ls: %ld calls, %ld stalls, longest %lu ms\n", argv[1], calls.load(), stalls.load(),
+           static_cast<unsigned long>(longest_ms.load()));
+    OleUninitialize();
+    if (status == 0 && stalls.load() > 0)
+        status = 1;
+    // The watchdog still runs; ending the process ends it.
+    ExitProcess(static_cast<UINT>(status));
+}
