@@ -9,6 +9,8 @@
 //                           null and a 1 MB text, on a logged-in control
 //   kelm_stress screens N   two controls on two STA threads, N ScreenMode
 //                           changes each
+//   kelm_stress watchdog 1  a call that sleeps past the limit, to see the
+//                           watchdog's report and stacks
 //
 // It prints one line per stall and a last line "LOOP: N calls, S stalls,
 // longest X ms"; the exit code is 0 without a stall, 1 with one, 2 when a
@@ -44,6 +46,7 @@ Watched_Call watched[watched_threads];
 std::atomic<long> calls{0};
 std::atomic<long> stalls{0};
 std::atomic<DWORD> longest_ms{0};
+std::atomic<bool> dumping{false};
 
 // Marks the start and the end of one watched call of thread `slot`.
 class Watch {
@@ -73,23 +76,72 @@ private:
     Watched_Call& call;
 };
 
-// Every thread's stack of this process, printed by winedbg attached to it.
+// Prints the lines of winedbg's report that belong to this process: each
+// thread's stack begins with "Backtracing for thread T in process P".
+class Own_Stacks {
+public:
+    Own_Stacks()
+    {
+        (void)snprintf(marker, sizeof marker, "in process %04lx", GetCurrentProcessId());
+    }
+    void take(const char* bytes, size_t size)
+    {
+        line.append(bytes, size);
+        for (size_t end; (end = line.find('\n')) != std::string::npos; line.erase(0, end + 1)) {
+            const std::string text = line.substr(0, end + 1);
+            if (text.compare(0, 16, "Backtracing for ") == 0)
+                ours = text.find(marker) != std::string::npos;
+            if (ours)
+                fputs(text.c_str(), stdout);
+        }
+    }
+
+private:
+    char marker[32];
+    std::string line;
+    bool ours = false;
+};
+
+// Every thread's stack of this process, from winedbg attached to it.  The
+// report goes through a file: this process is stopped while winedbg
+// writes, so a pipe it read would fill and stop winedbg too.
 void dump_stacks()
 {
-    wchar_t command[96];
+    wchar_t report_path[MAX_PATH], folder[MAX_PATH];
+    if (!GetTempPathW(MAX_PATH, folder) || !GetTempFileNameW(folder, L"stk", 0, report_path)) {
+        printf("  (no file for winedbg's report: %lu)\n", GetLastError());
+        return;
+    }
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE report = CreateFileW(report_path, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    wchar_t command[64];
     (void)swprintf(command, sizeof command / sizeof command[0], L"winedbg --command \"bt all\" %lu",
                    GetCurrentProcessId());
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = report;
+    startup.hStdError = report;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    if (report == INVALID_HANDLE_VALUE ||
+        !CreateProcessW(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         printf("  (winedbg did not start: %lu)\n", GetLastError());
-        return;
+    } else {
+        if (WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0)
+            printf("  (winedbg did not finish within 60 s)\n");
+        (void)CloseHandle(process.hThread);  // handles of a process only waited for
+        (void)CloseHandle(process.hProcess);
     }
-    if (WaitForSingleObject(process.hProcess, 30000) != WAIT_OBJECT_0)
-        printf("  (winedbg did not finish in 30 s)\n");
-    (void)CloseHandle(process.hThread);  // handles of a process we only waited for
-    (void)CloseHandle(process.hProcess);
+    if (report != INVALID_HANDLE_VALUE)
+        (void)CloseHandle(report);  // written by the child
+    FILE* text = _wfopen(report_path, L"rb");
+    Own_Stacks stacks;
+    char bytes[4096];
+    for (size_t got; text && (got = fread(bytes, 1, sizeof bytes, text)) > 0;)
+        stacks.take(bytes, got);
+    if (text)
+        (void)fclose(text);  // read only
+    (void)DeleteFileW(report_path);  // a temporary file; a leftover is harmless
 }
 
 DWORD WINAPI watchdog(void*)
@@ -112,9 +164,9 @@ DWORD WINAPI watchdog(void*)
                 ++stalls;
                 printf("STALL: %s of round %ld has taken %lu ms\n", what, call.round.load(),
                        static_cast<unsigned long>(spent));
-                fflush(stdout);
+                dumping.store(true);
                 dump_stacks();
-                fflush(stdout);
+                dumping.store(false);
             }
         }
     }
@@ -346,6 +398,13 @@ int wmain(int argc, wchar_t** argv)
         status = address(count, argc > 3 ? argv[3] : nullptr);
     else if (wcscmp(argv[1], L"screens") == 0)
         status = screens(count);
+    else if (wcscmp(argv[1], L"watchdog") == 0) {
+        Watch watch(0, "Sleep", 1);
+        Sleep(stall_ms + 1000);
+        status = 0;
+    }
+    while (dumping.load())  // a report being written is finished first
+        Sleep(50);
     printf("%ls: %ld calls, %ld stalls, longest %lu ms\n", argv[1], calls.load(), stalls.load(),
            static_cast<unsigned long>(longest_ms.load()));
     OleUninitialize();
