@@ -2,9 +2,12 @@
 // takes longer than the limit is reported with every thread's stack (from
 // winedbg), and the run goes on to see whether it ever returns.
 //
-//   kelm_stress cycles N    N create / activate / destroy cycles in one form,
+//   kelm_stress cycles N [SERVER]
+//                           N create / activate / destroy cycles in one form,
 //                           the unused library freed after each, as form
-//                           hosts do
+//                           hosts do; with a server, every 25th control
+//                           shows four of its channels before it goes, so
+//                           that stream threads end during later cycles
 //   kelm_stress address N   N rounds of get_svr_chnum and set_usr with a
 //                           null and a 1 MB text, on a logged-in control
 //   kelm_stress screens N   two controls on two STA threads, N ScreenMode
@@ -201,55 +204,68 @@ HWND make_form()
                            480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
-typedef HRESULT(WINAPI* Attach_Control)(IUnknown*, HWND, IUnknown**);
-
-// One cycle: the control made by COM, activated in an empty AtlAxWin
-// window of the form, then the window destroyed and the library freed.
-bool run_cycle(HWND form, Ax_Container& container, Attach_Control attach, const CLSID& clsid, long round)
+// Four channels of `server` in the first four panes of `control`, shown
+// for a moment.
+void show_streams(IDispatch* dispatch, const wchar_t* server, long round)
 {
-    IUnknown* control = nullptr;
-    HRESULT hr;
-    {
-        Watch watch(0, "CoCreateInstance", round);
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, reinterpret_cast<void**>(&control));
+    Variant local(L""), user(L"Quzap"), password(L"Quzap"), address(server), four(4);
+    Variant result;
+    (void)call_method(dispatch, L"login", {&local, &user, &password}, &result);  // the opens tell
+    (void)put_property(dispatch, L"ScreenMode", four);  // shown or not, the panes exist
+    for (int pane = 0; pane < 4; ++pane) {
+        Variant nth(pane), channel(pane + 1);
+        Watch watch(0, "open_channel", round);
+        (void)call_method(dispatch, L"active_nth_screen", {&nth}, &result);
+        (void)call_method(dispatch, L"open_channel", {&address, &channel}, &result);
     }
-    if (FAILED(hr)) {
-        printf("round %ld: CoCreateInstance failed (%08lx)\n", round, static_cast<unsigned long>(hr));
+    const DWORD shown = GetTickCount();
+    while (GetTickCount() - shown < 300) {
+        pump_messages();
+        Sleep(10);
+    }
+}
+
+// One cycle: an AtlAxWin window of the form makes the control through COM
+// and activates it in place, then the window is destroyed and the unused
+// library freed.
+bool run_cycle(HWND form, Ax_Container& container, long round, const wchar_t* server)
+{
+    HWND host;
+    IDispatch* control = nullptr;
+    {
+        Watch watch(0, "create and in-place activation", round);
+        host = container.create(form, L"kelm.kelm_ctrl", {0, 0, 404, 304});
+        control = host ? container.control(host) : nullptr;
+    }
+    if (!control) {
+        printf("round %ld: the control did not come up (error %lu)\n", round, GetLastError());
+        if (host)
+            (void)DestroyWindow(host);  // an empty container
         return false;
     }
-    HWND host = container.create(form, L"", {0, 0, 404, 304});
-    {
-        Watch watch(0, "in-place activation", round);
-        hr = host ? attach(control, host, nullptr) : E_FAIL;
-    }
+    if (server && round % 25 == 0)
+        show_streams(control, server, round);
     control->Release();  // the container holds its own reference
     {
         Watch watch(0, "destroy", round);
-        if (host)
-            (void)DestroyWindow(host);  // a destroyed container has let the control go
+        (void)DestroyWindow(host);  // a destroyed container has let the control go
         pump_messages();
         CoFreeUnusedLibrariesEx(0, 0);
     }
-    if (FAILED(hr))
-        printf("round %ld: activation failed (%08lx)\n", round, static_cast<unsigned long>(hr));
-    return SUCCEEDED(hr);
+    return true;
 }
 
-int cycles(long count)
+int cycles(long count, const wchar_t* server)
 {
     Ax_Container container;
-    HMODULE atl = GetModuleHandleW(L"atl.dll");
-    auto attach = reinterpret_cast<Attach_Control>(
-        reinterpret_cast<void*>(atl ? GetProcAddress(atl, "AtlAxAttachControl") : nullptr));
-    CLSID clsid;
     HWND form = make_form();
-    if (!container.ready() || !attach || FAILED(CLSIDFromProgID(L"kelm.kelm_ctrl", &clsid)) || !form) {
-        printf("cycles: no container, or kelm.dll is not registered\n");
+    if (!form) {
+        printf("cycles: no form\n");
         return 3;
     }
     (void)ShowWindow(form, SW_SHOW);  // says only whether it was visible before
     for (long round = 1; round <= count; ++round) {
-        if (!run_cycle(form, container, attach, clsid, round))
+        if (!run_cycle(form, container, round, server))
             return 3;
     }
     (void)DestroyWindow(form);  // the end of the run
@@ -393,7 +409,7 @@ int wmain(int argc, wchar_t** argv)
         return 3;
     int status = 3;
     if (wcscmp(argv[1], L"cycles") == 0)
-        status = cycles(count);
+        status = cycles(count, argc > 3 ? argv[3] : nullptr);
     else if (wcscmp(argv[1], L"address") == 0)
         status = address(count, argc > 3 ? argv[3] : nullptr);
     else if (wcscmp(argv[1], L"screens") == 0)
