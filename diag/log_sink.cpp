@@ -6,11 +6,10 @@
 #include <cstring>
 #include <io.h>
 
+#include "stderr_echo.h"
 #include "timestamp.h"
 
 namespace {
-
-const int stderr_descriptor = 2;
 
 void sink_set_file(Log_Sink* sink, FILE* file) { sink->file = file; }
 
@@ -47,8 +46,8 @@ int sink_vformat(Log_Sink* sink, const char* format, va_list args)
     return static_cast<int>(strlen(sink->buffer));
 }
 
-// A failed write (no console in a GUI host, a full disk) loses the entry on
-// that output only; there is nowhere to report it.
+// A failed write (a full disk) loses the entry in the file only; there is
+// nowhere to report it.
 void write_all(int descriptor, const char* bytes, int length)
 {
     (void)_write(descriptor, bytes, static_cast<unsigned>(length));
@@ -60,7 +59,7 @@ void sink_vprint(Log_Sink* sink, unsigned level, const char* format, va_list arg
         return;
     const int length = sink->vformat(sink, format, args);
     if (sink->echo)
-        write_all(stderr_descriptor, sink->buffer, length);
+        echo_to_stderr(sink->buffer, length);
     if (sink->file)
         write_all(_fileno(sink->file), sink->buffer, length);
     memset(sink->buffer, 0, sizeof sink->buffer);

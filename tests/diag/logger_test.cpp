@@ -5,6 +5,7 @@
 #include <regex>
 #include <string>
 #include <vector>
+#include <io.h>
 #include <windows.h>
 
 #include "logger.h"
@@ -166,4 +167,80 @@ TEST(Logger, ThreadsWritingAtOnceNeitherInterleaveNorLoseEntries)
     }
     for (size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(seen[i], 1) << "thread " << i / entries_per_thread << " entry " << i % entries_per_thread;
+}
+
+// Standard error as a pipe that nobody reads, as a host that captures it
+// and reads late makes it: logging goes on, each entry holding its caller
+// at most the echo's wait.  Once the pipe is read, what it carries is
+// whole entries in order; those beyond the echo's queue are lost.
+namespace {
+
+struct Pipe_Reader {
+    HANDLE pipe;
+    std::string text;
+};
+
+DWORD WINAPI read_pipe(void* argument)
+{
+    Pipe_Reader& reader = *static_cast<Pipe_Reader*>(argument);
+    char bytes[4096];
+    DWORD got = 0;
+    while (ReadFile(reader.pipe, bytes, sizeof bytes, &got, nullptr) && got > 0)
+        reader.text.append(bytes, got);
+    return 0;
+}
+
+DWORD WINAPI log_unread_entries(void* token)
+{
+    const std::string filler(80, 'x');
+    for (int n = 0; n < 5000; ++n)  // about 500 KB: the pipe, then the queue fill up
+        Logger::instance().write(2, "%s E%04d %s\n", static_cast<const char*>(token), n, filler.c_str());
+    return 0;
+}
+
+} // namespace
+
+TEST(Logger, AStandardErrorNobodyReadsHoldsNoCaller)
+{
+    HANDLE read_end = nullptr, write_end = nullptr;
+    ASSERT_TRUE(CreatePipe(&read_end, &write_end, nullptr, 4096));
+    const int pipe_descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(write_end), 0);
+    const int saved = _dup(2);
+    ASSERT_EQ(_dup2(pipe_descriptor, 2), 0);
+    const std::string token = unique_token("unread");
+    HANDLE logging = CreateThread(nullptr, 0, log_unread_entries, const_cast<char*>(token.c_str()), 0, nullptr);
+    ASSERT_NE(logging, nullptr);
+    // Unbounded, the first full pipe would hold the thread for good.
+    EXPECT_EQ(WaitForSingleObject(logging, 30000), WAIT_OBJECT_0);
+    CloseHandle(logging);
+
+    Pipe_Reader reader{read_end, ""};
+    HANDLE reading = CreateThread(nullptr, 0, read_pipe, &reader, 0, nullptr);
+    ASSERT_NE(reading, nullptr);
+    const std::string end = unique_token("end");
+    for (int tries = 0; tries < 100 && WaitForSingleObject(reading, 0) == WAIT_TIMEOUT; ++tries) {
+        Logger::instance().write(2, "%s\n", end.c_str());  // lost while the queue is still full
+        Sleep(100);
+        if (count_occurrences(reader.text, end) > 0)
+            break;
+    }
+    _dup2(saved, 2);
+    _close(saved);
+    _close(pipe_descriptor);
+    EXPECT_EQ(WaitForSingleObject(reading, 10000), WAIT_OBJECT_0);
+    CloseHandle(reading);
+    CloseHandle(read_end);
+
+    EXPECT_GT(count_occurrences(reader.text, end), 0u);
+    const std::regex entry(std::string(timestamp_pattern) + token + R"( E(\d{4}) x{80}\r?\n)");
+    int whole = 0, last = -1;
+    for (auto it = std::sregex_iterator(reader.text.begin(), reader.text.end(), entry); it != std::sregex_iterator();
+         ++it, ++whole) {
+        const int number = std::stoi((*it)[1]);
+        EXPECT_GT(number, last);
+        last = number;
+    }
+    EXPECT_EQ(count_occurrences(reader.text, token), static_cast<size_t>(whole));
+    EXPECT_GT(whole, 0);
+    EXPECT_LT(whole, 5000);
 }

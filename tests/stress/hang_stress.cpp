@@ -11,7 +11,10 @@
 //   kelm_stress address N   N rounds of get_svr_chnum and set_usr with a
 //                           null and a 1 MB text, on a logged-in control
 //   kelm_stress screens N   two controls on two STA threads, N ScreenMode
-//                           changes each
+//                           changes each, after a call made on a control
+//                           of the main thread from a foreign thread
+//                           through the raw pointer, as a careless host
+//                           does
 //   kelm_stress watchdog 1  a call that sleeps past the limit, to see the
 //                           watchdog's report and stacks
 //
@@ -369,8 +372,47 @@ DWORD WINAPI change_screens(void* argument)
     return 0;
 }
 
+struct Foreign_Call {
+    IDispatch* control;
+    HRESULT result = E_PENDING;
+};
+
+DWORD WINAPI call_from_foreign_thread(void* argument)
+{
+    Foreign_Call& call = *static_cast<Foreign_Call*>(argument);
+    Variant sixteen(16);
+    call.result = put_property(call.control, L"ScreenMode", sixteen);
+    return 0;
+}
+
+// The main thread's control called from another thread while the main
+// thread waits without pumping messages; the call is left to itself
+// after 2 s.  Answers the control, to be kept alive for the run.
+IDispatch* leave_foreign_call(Ax_Container& container)
+{
+    HWND form = nullptr;
+    IDispatch* control = hosted_control(container, &form);
+    if (!control)
+        return nullptr;
+    static Foreign_Call call;
+    call.control = control;
+    const DWORD started = GetTickCount();
+    HANDLE thread = CreateThread(nullptr, 0, call_from_foreign_thread, &call, 0, nullptr);
+    const bool ended = thread && WaitForSingleObject(thread, 2000) == WAIT_OBJECT_0;
+    if (ended)
+        printf("screens: the foreign thread's call answered %08lx after %lu ms\n",
+               static_cast<unsigned long>(call.result), static_cast<unsigned long>(GetTickCount() - started));
+    else
+        printf("screens: the foreign thread's call is still blocked after 2 s; it is left as it is\n");
+    if (thread)
+        (void)CloseHandle(thread);  // waited for, or left to itself
+    return control;
+}
+
 int screens(long count)
 {
+    Ax_Container container;
+    IDispatch* main_control = leave_foreign_call(container);
     Screen_Thread jobs[watched_threads] = {{0, count}, {1, count}};
     HANDLE threads[watched_threads] = {};
     for (int i = 0; i < watched_threads; ++i)
@@ -387,6 +429,8 @@ int screens(long count)
         (void)CloseHandle(thread);  // waited for
     if (waited != WAIT_OBJECT_0)
         return 2;
+    if (main_control)
+        main_control->Release();
     return jobs[0].started && jobs[1].started ? 0 : 3;
 }
 
