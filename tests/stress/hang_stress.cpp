@@ -59,10 +59,11 @@ class Watch {
 public:
     Watch(int slot, const char* what, long round) : call(watched[slot])
     {
-        call.round.store(round);
-        call.what.store(what);
-        call.reported.store(false);
+        // `what` last: the watchdog reads a call's start only once it is set.
         call.started.store(GetTickCount());
+        call.round.store(round);
+        call.reported.store(false);
+        call.what.store(what);
     }
     ~Watch()
     {
