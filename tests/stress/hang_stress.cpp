@@ -155,12 +155,13 @@ DWORD WINAPI watchdog(void*)
 {
     for (;;) {
         Sleep(100);
-        const DWORD now = GetTickCount();
         for (Watched_Call& call : watched) {
             const char* what = call.what.load();
             if (!what)
                 continue;
-            const DWORD spent = now - call.started.load();
+            // The clock is read after the start: a call may begin meanwhile.
+            const DWORD started = call.started.load();
+            const DWORD spent = GetTickCount() - started;
             if (spent >= give_up_ms) {
                 printf("GAVE UP: %s of round %ld has not returned after %lu s\n", what, call.round.load(),
                        static_cast<unsigned long>(spent / 1000));
