@@ -1,4 +1,6 @@
-// The echo's queue and its writer thread.  The writer holds kelm.dll while
+// The echo's queue and its writer thread.  Only a pipe can hold a write
+// for good; a file or a console is written at once, and a host without
+// standard error is not written at all.  The writer holds kelm.dll while
 // it runs and ends after a while without entries, so that the module can
 // be unloaded.
 #include "stderr_echo.h"
@@ -20,8 +22,8 @@ struct Echo {
         InitializeCriticalSection(&lock);
         InitializeConditionVariable(&changed);
     }
-    // Runs at unload, when no writer is left: a running writer holds the
-    // module.
+    // Runs at exit or unload, when no writer is left: a running writer
+    // holds the module.
     ~Echo() { DeleteCriticalSection(&lock); }
     Echo(const Echo&) = delete;
     Echo& operator=(const Echo&) = delete;
@@ -36,10 +38,28 @@ struct Echo {
     DWORD writing_since = 0;
 };
 
+// Set once the state is gone (process exit or unload): what is logged
+// after that is written at once.
+bool echo_closed = false;
+
 Echo& echo()
 {
-    static Echo instance;
+    static struct Closing_Echo : Echo {
+        ~Closing_Echo() { echo_closed = true; }
+    } instance;
     return instance;
+}
+
+enum class Stream_Kind { none, direct, pipe };
+
+// Read for every entry: a host may point standard error elsewhere at any
+// time.
+Stream_Kind stderr_kind()
+{
+    const intptr_t handle = _get_osfhandle(stderr_descriptor);
+    if (handle == -1 || handle == -2)  // no handle, or none in a host without a console
+        return Stream_Kind::none;
+    return GetFileType(reinterpret_cast<HANDLE>(handle)) == FILE_TYPE_PIPE ? Stream_Kind::pipe : Stream_Kind::direct;
 }
 
 DWORD left_of(DWORD span, DWORD since, DWORD now)
@@ -61,12 +81,11 @@ DWORD wait_left(const Echo& state, DWORD started)
     return own < writer ? own : writer;
 }
 
-// A failed write (no console in a GUI host) loses its bytes; there is
-// nowhere to report it.
-void write_all(const std::string& bytes)
+// A failed write loses its bytes; there is nowhere to report it.
+void write_all(const char* bytes, size_t length)
 {
-    for (size_t done = 0; done < bytes.size();) {
-        const int wrote = _write(stderr_descriptor, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
+    for (size_t done = 0; done < length;) {
+        const int wrote = _write(stderr_descriptor, bytes + done, static_cast<unsigned>(length - done));
         if (wrote <= 0)
             return;
         done += static_cast<size_t>(wrote);
@@ -89,7 +108,7 @@ void writer_main(void*)
         state.writing = true;
         state.writing_since = GetTickCount();
         LeaveCriticalSection(&state.lock);
-        write_all(batch);
+        write_all(batch.data(), batch.size());
         EnterCriticalSection(&state.lock);
         state.writing = false;
         state.written_end += batch.size();
@@ -104,6 +123,13 @@ void echo_to_stderr(const char* bytes, int length)
 {
     if (length <= 0)
         return;
+    const Stream_Kind kind = stderr_kind();
+    if (kind == Stream_Kind::none)
+        return;
+    if (kind == Stream_Kind::direct || echo_closed) {
+        write_all(bytes, static_cast<size_t>(length));
+        return;
+    }
     Echo& state = echo();
     EnterCriticalSection(&state.lock);
     const bool room = state.queued.size() + static_cast<size_t>(length) <= echo_queue_bytes;

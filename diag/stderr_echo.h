@@ -1,7 +1,7 @@
 // The log's echo to the standard error stream.  A host whose standard
 // error is a pipe that nobody drains would hold every logging thread in
 // its write, the host's own thread among them; the echo never lets it:
-// a thread of its own does the writes, a caller waits at most
+// to a pipe, a thread of its own does the writes, a caller waits at most
 // `echo_wait_ms` for its entry to be written, and while a write is stuck
 // entries wait in a bounded queue and those beyond it are lost, as a
 // failed write loses them.
