@@ -5,6 +5,7 @@
 #include "server_probe.h"
 
 #include "detached_thread.h"
+#include "time_left.h"
 
 #include <vector>
 
@@ -62,10 +63,10 @@ void settle_attempts(std::vector<Attempt>& attempts)
                 FD_SET(a.socket, &failed);
             }
         }
-        const DWORD spent = GetTickCount() - started;
-        if (writable.fd_count == 0 || spent >= connect_bound_ms)
+        const DWORD left_ms = time_left(connect_bound_ms, started);
+        if (writable.fd_count == 0 || left_ms == 0)
             return;
-        timeval left = {0, static_cast<long>((connect_bound_ms - spent) * 1000)};
+        timeval left = {0, static_cast<long>(left_ms * 1000)};
         if (select(0, nullptr, &writable, &failed, &left) == SOCKET_ERROR)
             return;
         for (Attempt& a : attempts) {

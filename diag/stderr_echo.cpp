@@ -10,6 +10,7 @@
 #include <string>
 
 #include "detached_thread.h"
+#include "time_left.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ struct Echo {
     }
     // Runs at exit or unload, when no writer is left: a running writer
     // holds the module.
-    ~Echo() { DeleteCriticalSection(&lock); }
+    ~Echo();
     Echo(const Echo&) = delete;
     Echo& operator=(const Echo&) = delete;
 
@@ -42,11 +43,15 @@ struct Echo {
 // after that is written at once.
 bool echo_closed = false;
 
+Echo::~Echo()
+{
+    echo_closed = true;
+    DeleteCriticalSection(&lock);
+}
+
 Echo& echo()
 {
-    static struct Closing_Echo : Echo {
-        ~Closing_Echo() { echo_closed = true; }
-    } instance;
+    static Echo instance;
     return instance;
 }
 
@@ -62,22 +67,16 @@ Stream_Kind stderr_kind()
     return GetFileType(reinterpret_cast<HANDLE>(handle)) == FILE_TYPE_PIPE ? Stream_Kind::pipe : Stream_Kind::direct;
 }
 
-DWORD left_of(DWORD span, DWORD since, DWORD now)
-{
-    const DWORD spent = now - since;
-    return spent < span ? span - spent : 0;
-}
-
 // How long a caller that queued at `started` may still wait: its own
 // bound, and no longer than until the write under way has taken that long
 // (a write that has, is stuck behind a reader that does not read).
 DWORD wait_left(const Echo& state, DWORD started)
 {
     const DWORD now = GetTickCount();
-    const DWORD own = left_of(echo_wait_ms, started, now);
+    const DWORD own = time_left(echo_wait_ms, started, now);
     if (!state.writing)
         return own;
-    const DWORD writer = left_of(echo_wait_ms, state.writing_since, now);
+    const DWORD writer = time_left(echo_wait_ms, state.writing_since, now);
     return own < writer ? own : writer;
 }
 

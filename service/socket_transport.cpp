@@ -20,6 +20,7 @@
 #include <new>
 
 #include "name_resolver.h"
+#include "time_left.h"
 
 namespace {
 
@@ -167,9 +168,8 @@ SOAP_SOCKET open_connection(struct soap *soap, const char *endpoint, const char 
     }
     Connection_State *state = connection_state(soap);
     const SOCKET connection = state ? socket(AF_INET, SOCK_STREAM, IPPROTO_TCP) : INVALID_SOCKET;
-    const DWORD spent = GetTickCount() - started;
     if (connection == INVALID_SOCKET
-        || !connect_within(state->connect_event, connection, where, spent < bound_ms ? bound_ms - spent : 0)
+        || !connect_within(state->connect_event, connection, where, time_left(bound_ms, started))
         || !set_bound(connection, SO_RCVTIMEO, soap->recv_timeout)) {
         soap->errnum = WSAGetLastError();
         if (connection != INVALID_SOCKET)

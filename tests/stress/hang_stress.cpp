@@ -209,13 +209,30 @@ HWND make_form()
                            480, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
+// The local login, which grants every privilege bit; `is_login` tells
+// whether it held.
+void log_in_locally(IDispatch* control)
+{
+    Variant local(L""), user(L"Quzap"), password(L"Quzap");
+    Variant result;
+    (void)call_method(control, L"login", {&local, &user, &password}, &result);  // answers S_FALSE either way
+}
+
+// A control made and activated in place by an AtlAxWin window of `form`;
+// null when it did not come up.
+IDispatch* control_in(Ax_Container& container, HWND form, HWND* host)
+{
+    *host = form ? container.create(form, L"kelm.kelm_ctrl", {0, 0, 404, 304}) : nullptr;
+    return *host ? container.control(*host) : nullptr;
+}
+
 // Four channels of `server` in the first four panes of `control`, shown
 // for a moment.
 void show_streams(IDispatch* dispatch, const wchar_t* server, long round)
 {
-    Variant local(L""), user(L"Quzap"), password(L"Quzap"), address(server), four(4);
+    Variant address(server), four(4);
     Variant result;
-    (void)call_method(dispatch, L"login", {&local, &user, &password}, &result);  // the opens tell
+    log_in_locally(dispatch);  // the opens tell whether it held
     (void)put_property(dispatch, L"ScreenMode", four);  // shown or not, the panes exist
     for (int pane = 0; pane < 4; ++pane) {
         Variant nth(pane), channel(pane + 1);
@@ -239,8 +256,7 @@ bool run_cycle(HWND form, Ax_Container& container, long round, const wchar_t* se
     IDispatch* control = nullptr;
     {
         Watch watch(0, "create and in-place activation", round);
-        host = container.create(form, L"kelm.kelm_ctrl", {0, 0, 404, 304});
-        control = host ? container.control(host) : nullptr;
+        control = control_in(container, form, &host);
     }
     if (!control) {
         printf("round %ld: the control did not come up (error %lu)\n", round, GetLastError());
@@ -281,10 +297,11 @@ int cycles(long count, const wchar_t* server)
 IDispatch* hosted_control(Ax_Container& container, HWND* form)
 {
     *form = make_form();
-    HWND host = *form && container.ready() ? container.create(*form, L"kelm.kelm_ctrl", {0, 0, 404, 304}) : nullptr;
+    HWND host = nullptr;
+    IDispatch* control = control_in(container, *form, &host);
     if (!host)
         printf("no container window (error %lu)\n", GetLastError());
-    return host ? container.control(host) : nullptr;
+    return control;
 }
 
 int address(long count, const wchar_t* server)
@@ -296,10 +313,7 @@ int address(long count, const wchar_t* server)
         printf("address: the control did not come up; is kelm.dll registered?\n");
         return 3;
     }
-    // set_usr needs its privilege bit: the local login grants every bit.
-    Variant empty(L""), user(L"Quzap"), password(L"Quzap");
-    Variant ignored;
-    (void)call_method(control, L"login", {&empty, &user, &password}, &ignored);  // is_login tells below
+    log_in_locally(control);  // set_usr needs its privilege bit
     Variant logged;
     if (FAILED(get_property(control, L"is_login", &logged)) || logged.number() != 0)
         printf("address: the local login was refused; set_usr will be refused before its work\n");
