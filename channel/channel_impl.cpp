@@ -34,8 +34,9 @@ Channel::~Channel()
 }
 
 int Channel::open_channel() { return impl->open_channel(); }
-int Channel::resume_stream() { return impl->resume_stream(); }
-int Channel::stream_state() { return impl->stream_state(); }
+void Channel::pause_stream() { impl->pause_stream(); }
+Stream_State Channel::resume_stream(const Channel_Param& latest) { return impl->resume_stream(latest); }
+Stream_State Channel::stream_state() { return impl->stream_state(); }
 int Channel::close_channel() { return impl->close_channel(); }
 
 int Channel::start_recorde(const wchar_t* directory)

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "channel_records.h"
+#include "stream_state.h"
 
 class Web_Service;
 
@@ -17,12 +18,17 @@ public:
     virtual ~Channel_Impl();
 
     virtual int open_channel() = 0;
-    // Starts the stream again without waiting for it: 0 when it is
-    // connecting or running, -1 when it failed at once.
-    virtual int resume_stream() = 0;
-    // The streaming library's state of the open stream (see hikclient.h);
-    // -1 when none is open.
-    virtual int stream_state() = 0;
+    // The stream of an open channel can stop while the channel stays open:
+    // its service link (snapshots, PTZ, settings) goes on answering.
+    // pause_stream stops the stream; resume_stream starts it again with the
+    // credentials and ports of `latest` without waiting for it, and answers
+    // its first state (connecting or running when it goes on; any other
+    // state, and the stream is stopped again).
+    virtual void pause_stream() = 0;
+    virtual Stream_State resume_stream(const Channel_Param& latest) = 0;
+    // The state of the channel's stream; none while the channel is closed
+    // or its stream paused.
+    virtual Stream_State stream_state() = 0;
     virtual int close_channel() = 0;
     virtual int start_recorde(const std::wstring& directory) = 0;
     virtual int stop_recorde() = 0;
@@ -60,8 +66,9 @@ public:
     virtual ~Channel();
 
     virtual int open_channel();
-    virtual int resume_stream();
-    virtual int stream_state();
+    virtual void pause_stream();
+    virtual Stream_State resume_stream(const Channel_Param& latest);
+    virtual Stream_State stream_state();
     virtual int close_channel();
     virtual int start_recorde(const wchar_t* directory);
     virtual int stop_recorde();

@@ -30,8 +30,8 @@ const DWORD connect_wait_ms = 3000;
 const DWORD connect_poll_ms = 5;
 const size_t login_text_bytes = 40;
 const size_t record_path_bytes = 512;
-const int state_connecting = 1;
-const int state_running = 2;
+const int state_connecting = HIK_STATE_CONNECTING;
+const int state_running = HIK_STATE_RUNNING;
 
 // How the first state read after starting a stream is taken; states not
 // listed count as connected.
@@ -82,6 +82,28 @@ bool stream_running(long handle)
     return read_state(handle, &state) && state == state_running;
 }
 
+// The one translation of the library's state codes into the channel's.
+// Codes the library does not name count as broken off.
+Stream_State library_state(int code)
+{
+    switch (code) {
+    case HIK_STATE_UNKNOWN_HANDLE:
+        return Stream_State::none;
+    case HIK_STATE_CONNECTING:
+        return Stream_State::connecting;
+    case HIK_STATE_RUNNING:
+        return Stream_State::running;
+    case HIK_STATE_NO_SIGNAL:
+        return Stream_State::no_signal;
+    case HIK_STATE_UNREACHABLE:
+        return Stream_State::unreachable;
+    case HIK_STATE_REFUSED:
+        return Stream_State::refused;
+    default:
+        return Stream_State::broken_off;
+    }
+}
+
 bool file_exists(const char* path)
 {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
@@ -126,8 +148,10 @@ int Hik_Channel_Impl::open_channel()
 {
     KELM_TRACE("Hik_Channel_Impl::open_channel");
     long handle = -1;
-    if (start_stream(&handle) != 0)
+    if (start_stream(param, &handle) != 0)
         return -1;
+    Logger::instance().write(log_status, "open channel:%d failure result is %d \n", param.channel_index,
+                             static_cast<int>(handle));
     if (check_connect_state(handle) != 0) {
         Logger::instance().write(log_status, "open channel:%d failure \n", param.channel_index);
         set_last_error(10);
@@ -139,18 +163,20 @@ int Hik_Channel_Impl::open_channel()
     }
     stream_handle = handle;
     connected = true;
+    stream_on = true;
     report_video_signal();
     return 0;
 }
 
-// Starts the stream for the parameter copy.  Texts that do not fit the
-// library's 40-byte fields are refused rather than cut.
-int Hik_Channel_Impl::start_stream(long* handle)
+// Starts a stream of the channel's server and channel with the login of
+// `source`.  Texts that do not fit the library's 40-byte fields are refused
+// rather than cut.
+int Hik_Channel_Impl::start_stream(const Channel_Param& source, long* handle)
 {
     char address[login_text_bytes], user[login_text_bytes], password[login_text_bytes];
     if (!wide_to_ansi(param.server_ip.c_str(), address, sizeof address) ||
-        !wide_to_ansi(param.user_name.c_str(), user, sizeof user) ||
-        !wide_to_ansi(param.password.c_str(), password, sizeof password)) {
+        !wide_to_ansi(source.user_name.c_str(), user, sizeof user) ||
+        !wide_to_ansi(source.password.c_str(), password, sizeof password)) {
         set_last_error(10);
         return -1;
     }
@@ -165,8 +191,6 @@ int Hik_Channel_Impl::start_stream(long* handle)
     info.display_window = param.display_window;
     try {
         *handle = streaming::MP4_ClientStart(&info, nullptr);
-        Logger::instance().write(log_status, "open channel:%d failure result is %d \n",
-                                 param.channel_index, static_cast<int>(*handle));
     } catch (...) {
         Logger::instance().write(log_status, "open channel:%d raise exception \n", param.channel_index);
         set_last_error(10);
@@ -195,31 +219,50 @@ int Hik_Channel_Impl::check_connect_state(long handle)
     return 0;
 }
 
-// A stream started again after a loss is followed by the caller from
-// here on, so nothing waits for it and the video signal is not asked.
-int Hik_Channel_Impl::resume_stream()
+// The channel stays open: the service link answers as before, and the
+// stream can be started again.  Stopping it closes its recording.
+void Hik_Channel_Impl::pause_stream()
 {
-    KELM_TRACE("Hik_Channel_Impl::resume_stream");
-    long handle = -1;
-    if (start_stream(&handle) != 0)
-        return -1;
-    int state = HIK_STATE_UNKNOWN_HANDLE;
-    if (!read_state(handle, &state) || (state != state_connecting && state != state_running)) {
-        if (handle != -1)
-            (void)streaming::MP4_ClientStop(handle);  // what it holds is no stream worth keeping
-        return -1;
-    }
-    stream_handle = handle;
-    connected = true;
-    return 0;
+    if (!stream_on)
+        return;
+    stream_on = false;
+    audio_on = false;  // the library's sound ends with the stream
+    (void)streaming::MP4_ClientStop(stream_handle);  // a stream the library lost is gone either way
 }
 
-int Hik_Channel_Impl::stream_state()
+// A stream started again after a loss is followed by the caller from here
+// on, so nothing waits for it, the video signal is not asked and nothing is
+// traced: a server that keeps refusing must not fill the log.  The ports
+// are the library's, set for every stream it starts.
+Stream_State Hik_Channel_Impl::resume_stream(const Channel_Param& latest)
 {
-    int state = HIK_STATE_UNKNOWN_HANDLE;
-    if (!connected || !read_state(stream_handle, &state))
-        return HIK_STATE_UNKNOWN_HANDLE;
+    if (!connected)
+        return Stream_State::none;
+    pause_stream();
+    // The library's own verdicts on its settings are of no use to a channel.
+    (void)streaming::MP4_ClientSetNetPort(static_cast<WORD>(latest.server_port),
+                                          static_cast<WORD>(latest.client_port));
+    (void)streaming::MP4_ClientSetTTL(static_cast<BYTE>(latest.ttl));
+    long handle = -1;
+    if (start_stream(latest, &handle) != 0 || handle == -1)
+        return Stream_State::none;
+    int code = HIK_STATE_UNKNOWN_HANDLE;
+    const Stream_State state = read_state(handle, &code) ? library_state(code) : Stream_State::none;
+    if (state != Stream_State::connecting && state != Stream_State::running) {
+        (void)streaming::MP4_ClientStop(handle);  // what it holds is no stream worth keeping
+        return state;
+    }
+    stream_handle = handle;
+    stream_on = true;
     return state;
+}
+
+Stream_State Hik_Channel_Impl::stream_state()
+{
+    int code = HIK_STATE_UNKNOWN_HANDLE;
+    if (!connected || !stream_on || !read_state(stream_handle, &code))
+        return Stream_State::none;
+    return library_state(code);
 }
 
 int Hik_Channel_Impl::refuse_connection(const char* message)
@@ -243,6 +286,7 @@ int Hik_Channel_Impl::close_channel()
 {
     KELM_TRACE("Hik_Channel_Impl::close_channel");
     connected = false;
+    stream_on = false;
     audio_on = false;  // the library's sound ends with the stream
     return streaming::MP4_ClientStop(stream_handle) ? 0 : -1;
 }
@@ -279,7 +323,7 @@ int Hik_Channel_Impl::start_recorde(const std::wstring& directory)
     }
     // A recording of a stream that delivers no frames would hold its header
     // alone, and the host would take it for a recording under way.
-    if (!stream_running(stream_handle)) {
+    if (!stream_on || !stream_running(stream_handle)) {
         Logger::instance().write(log_status, "stream is not running, can't record!");
         set_last_error(9);
         return -1;
@@ -344,4 +388,25 @@ int Hik_Channel_Impl::take_last_error(int, int)
     const int code = last_error;
     last_error = 0;
     return code;
+}
+
+const char* stream_state_name(Stream_State state)
+{
+    switch (state) {
+    case Stream_State::connecting:
+        return "connecting";
+    case Stream_State::running:
+        return "running";
+    case Stream_State::broken_off:
+        return "broken off";
+    case Stream_State::no_signal:
+        return "no signal";
+    case Stream_State::unreachable:
+        return "unreachable";
+    case Stream_State::refused:
+        return "refused";
+    case Stream_State::none:
+        break;
+    }
+    return "gone";
 }

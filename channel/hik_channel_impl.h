@@ -12,8 +12,9 @@ public:
     ~Hik_Channel_Impl() override;
 
     int open_channel() override;
-    int resume_stream() override;
-    int stream_state() override;
+    void pause_stream() override;
+    Stream_State resume_stream(const Channel_Param& latest) override;
+    Stream_State stream_state() override;
     int close_channel() override;
     int start_recorde(const std::wstring& directory) override;
     int stop_recorde() override;
@@ -37,7 +38,7 @@ public:
     bool audio_playing() const override { return audio_on; }
 
 private:
-    int start_stream(long* handle);
+    int start_stream(const Channel_Param& source, long* handle);
     int check_connect_state(long handle);
     int refuse_connection(const char* message);  // code 10, the state's line, -1
     void report_video_signal();
@@ -53,6 +54,7 @@ private:
 
     long stream_handle = -1;
     bool connected = false;
+    bool stream_on = false;  // stream_handle names a stream not stopped since
     int para_cache[4] = {};
     int audio_volume = 0;
     bool audio_on = false;  // the library plays one stream's sound at a time

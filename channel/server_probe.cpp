@@ -17,11 +17,6 @@ const DWORD idle_round_ms = 100;
 // when none is left.
 const DWORD forget_after_ms = 5000;
 
-bool elapsed(DWORD now, DWORD since, DWORD span)
-{
-    return now - since >= span;
-}
-
 struct Attempt {
     SOCKET socket = INVALID_SOCKET;
     DWORD started = 0;

@@ -5,26 +5,16 @@
 #include <cwchar>
 
 #include "logger.h"
+#include "module_instance.h"
 
 namespace {
 
 const wchar_t library_file[] = L"hikclient.dll";
 
-// The module this code is linked into: kelm.dll, or a program that links
-// the channels in.
-HMODULE own_module()
-{
-    HMODULE module = nullptr;
-    const DWORD flags = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
-    if (!GetModuleHandleExW(flags, reinterpret_cast<LPCWSTR>(&own_module), &module))
-        return nullptr;
-    return module;
-}
-
 HMODULE load_beside_own_module()
 {
     wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(own_module(), path, MAX_PATH);
+    const DWORD length = GetModuleFileNameW(module_instance(), path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
     wchar_t* slash = std::wcsrchr(path, L'\\');

@@ -7,7 +7,7 @@
 #include <cwchar>
 
 #include "bstr_text.h"
-#include "error_table.h"
+#include "error_codes.h"
 #include "screen.h"
 #include "service_address.h"
 
@@ -29,12 +29,18 @@ HRESULT kelm_ctrl::open_channel(BSTR svr_ip, LONG channel_index)
     if (!is_service_address(address) || wcslen(address) >= pane_address_units || !active_screen)
         return S_FALSE;
     const int handle = rand();
-    if (active_screen->open_channel(address, channel_index) == -1) {
+    const int result = active_screen->open_channel(address, channel_index);
+    if (result == -1) {
+        // The pane shows nothing now (a lost stream it waited on is given up).
+        reset_pane_record(active_index);
         error_code = error_server_login;
         return S_FALSE;
     }
-    pane_channel[active_index] = static_cast<short>(channel_index);
-    wcscpy(pane_address[active_index], address);
+    // An open pane (1) keeps its stream, and its record keeps naming it.
+    if (result == 0) {
+        pane_channel[active_index] = static_cast<short>(channel_index);
+        wcscpy(pane_address[active_index], address);
+    }
     return handle;
 }
 
@@ -49,14 +55,13 @@ HRESULT kelm_ctrl::close_channel(LONG)
     return S_OK;
 }
 
-// Recording and capture failures stay in the channel's last error, which
-// the host reads through error_msg.
+// A recording or capture that fails answers S_FALSE and leaves its code in
+// the pane, which the host reads through error_msg.
 HRESULT kelm_ctrl::start_recorde(LONG)
 {
     if (!allowed(Gated_Member::start_recorde) || !active_screen)
         return S_FALSE;
-    (void)active_screen->start_recorde(save_filepath.c_str());
-    return S_OK;
+    return active_screen->start_recorde(save_filepath.c_str()) == -1 ? S_FALSE : S_OK;
 }
 
 HRESULT kelm_ctrl::stop_recorde(LONG)
@@ -71,6 +76,5 @@ HRESULT kelm_ctrl::capture()
 {
     if (!allowed(Gated_Member::capture) || !active_screen)
         return S_FALSE;
-    (void)active_screen->snapshot(save_filepath.c_str());
-    return S_OK;
+    return active_screen->snapshot(save_filepath.c_str()) == -1 ? S_FALSE : S_OK;
 }

@@ -41,6 +41,8 @@ const COLORREF notice_back_colour = RGB(64, 64, 64);  // the dark grey stock bru
 // The active pane's frame, drawn again once a pane showing a notice has
 // painted its background over it.
 const UINT redraw_active_frame = WM_APP + 1;
+// Posted by end_on_window_thread: destroy the window, then free the control.
+const UINT end_control = WM_APP + 2;
 
 const int pane_clicked = STN_CLICKED;
 const int pane_double_clicked = STN_DBLCLK;
@@ -60,6 +62,10 @@ INT_PTR CALLBACK kelm_ctrl::dialog_proc(HWND dialog, UINT message, WPARAM wparam
         auto* control = reinterpret_cast<kelm_ctrl*>(lparam);
         SetWindowLongPtrW(dialog, DWLP_USER, lparam);
         control->hwnd = dialog;
+        {
+            boost::mutex::scoped_lock guard(control->end_lock);
+            control->window_alive = true;
+        }
         control->on_init_dialog();
         return TRUE;
     }
@@ -67,6 +73,17 @@ INT_PTR CALLBACK kelm_ctrl::dialog_proc(HWND dialog, UINT message, WPARAM wparam
     auto* control = reinterpret_cast<kelm_ctrl*>(GetWindowLongPtrW(dialog, DWLP_USER));
     if (!control)
         return FALSE;
+    if (message == end_control) {
+        (void)DestroyWindow(dialog);  // its WM_DESTROY frees the control
+        return TRUE;
+    }
+    if (message == WM_DESTROY) {
+        // The control may be freed here: nothing touches it afterwards.
+        const End_Request end = control->on_destroy();
+        if (end.done)
+            end.done(end.context);
+        return message_result(dialog, 0);
+    }
     INT_PTR result = FALSE;
     if (!control->handle_message(message, wparam, lparam, &result))
         return FALSE;
@@ -106,10 +123,6 @@ bool kelm_ctrl::handle_message(UINT message, WPARAM wparam, LPARAM lparam, INT_P
         return true;
     case WM_PAINT:
         on_paint();
-        *result = message_result(hwnd, 0);
-        return true;
-    case WM_DESTROY:
-        on_destroy();
         *result = message_result(hwnd, 0);
         return true;
     default:
@@ -195,13 +208,15 @@ bool kelm_ctrl::on_command(int item, int code)
 // wiped.
 INT_PTR kelm_ctrl::on_ctlcolor_static(HDC dc, HWND item)
 {
-    if (active_screen)
+    if (active_screen) {
         active_screen->draw_frame(true);
+        // The pane fills itself after this answer, over the frame, whatever
+        // it shows: live, lost or empty.
+        if (active_screen->window() == item)
+            (void)PostMessageW(hwnd, redraw_active_frame, 0, 0);  // a full queue only costs the frame
+    }
     for (Screen* screen : screens) {
         if (screen->window() == item && screen->notice_shown()) {
-            // The pane fills itself after this answer, over the frame.
-            if (screen == active_screen)
-                (void)PostMessageW(hwnd, redraw_active_frame, 0, 0);  // a full queue only costs the frame
             (void)SetTextColor(dc, notice_text_colour);
             (void)SetBkColor(dc, notice_back_colour);
             return reinterpret_cast<INT_PTR>(GetStockObject(DKGRAY_BRUSH));
@@ -220,15 +235,44 @@ void kelm_ctrl::on_paint()
         EndPaint(hwnd, &paint);
 }
 
-void kelm_ctrl::on_destroy()
+// The window goes: the panes and their streams go with it, and an ending
+// asked for by another thread is handed back to be carried out.
+kelm_ctrl::End_Request kelm_ctrl::on_destroy()
 {
-    (void)KillTimer(hwnd, stream_watch_timer);  // fails only for a timer never set
+    release_panes();
+    boost::mutex::scoped_lock guard(end_lock);
+    window_alive = false;
+    const End_Request end = end_request;
+    end_request = End_Request();
+    return end;
+}
+
+void kelm_ctrl::release_panes()
+{
+    if (hwnd) {
+        (void)KillTimer(hwnd, stream_watch_timer);  // fails only for a timer never set, or off the window's thread
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);       // no later message reaches the control
+    }
     delete layout;  // hides its panes
     layout = nullptr;
     for (Screen* screen : screens)
         delete screen;  // closes the pane's channel
     screens.clear();
     active_screen = nullptr;
-    SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     hwnd = nullptr;
+}
+
+bool kelm_ctrl::end_on_window_thread(End_Callback done, void* context)
+{
+    boost::mutex::scoped_lock guard(end_lock);
+    if (!window_alive)
+        return false;
+    end_request.done = done;
+    end_request.context = context;
+    if (PostMessageW(hwnd, end_control, 0, 0))
+        return true;
+    // The window's thread ended without destroying it: nobody would take
+    // the message, so the caller ends the control.
+    end_request = End_Request();
+    return false;
 }

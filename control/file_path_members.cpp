@@ -3,7 +3,7 @@
 #include "kelm_ctrl.h"
 
 #include "bstr_text.h"
-#include "error_table.h"
+#include "error_codes.h"
 #include "logger.h"
 #include "save_directory.h"
 #include "text_convert.h"

@@ -7,6 +7,7 @@
 #include "module_instance.h"
 #include "resource.h"
 #include "screen.h"
+#include "split_layout.h"
 
 namespace {
 
@@ -27,9 +28,13 @@ kelm_ctrl::kelm_ctrl()
     memset(pane_address, 0, sizeof pane_address);
 }
 
+// Called on the window's thread, or on another after the window's thread
+// ended (see end_on_window_thread): then the window cannot be destroyed
+// from here, and the panes and their streams are ended without it.
 kelm_ctrl::~kelm_ctrl()
 {
     destroy_window();
+    release_panes();
 }
 
 HWND kelm_ctrl::create_window(HWND parent)
@@ -45,7 +50,7 @@ HWND kelm_ctrl::create_window(HWND parent)
 void kelm_ctrl::destroy_window()
 {
     if (hwnd)
-        (void)DestroyWindow(hwnd);  // WM_DESTROY tears the panes down
+        (void)DestroyWindow(hwnd);  // WM_DESTROY tears the panes down; off the window's thread it fails
 }
 
 bool kelm_ctrl::check_privilege(unsigned bits) const
@@ -63,6 +68,12 @@ int kelm_ctrl::pane_item_id(int n)
     if (n < 1 || n > pane_count)
         return -1;
     return pane_items[n - 1];
+}
+
+SIZE kelm_ctrl::natural_size()
+{
+    const int frame = 5;
+    return SIZE{layout_width + frame, layout_height + frame};
 }
 
 int kelm_ctrl::pane_index_of_item(int item) const

@@ -2,6 +2,13 @@
 // split layout while its window exists, the login state with the privilege
 // gate, its last error code and the cache of settings values the host reads
 // and writes as properties.
+//
+// Its members live in several files, one group each: kelm_ctrl.cpp
+// (construction, the gate, pane ids, window creation), control_window.cpp
+// (the window's messages, watch timer, ending from another thread),
+// view_members.cpp, channel_members.cpp, file_path_members.cpp,
+// login_members.cpp, settings_members.cpp, settings_properties.cpp and
+// ptz_members.cpp (the dispatch members their names say).
 #pragma once
 
 #include <ctime>
@@ -9,6 +16,8 @@
 #include <vector>
 #include <windows.h>
 #include <oleauto.h>
+
+#include <boost/thread/mutex.hpp>
 
 #include "privilege.h"
 
@@ -27,6 +36,14 @@ public:
     HWND create_window(HWND parent);
     void destroy_window();
     HWND window() const { return hwnd; }
+
+    // The last reference to the control went on a thread other than its
+    // window's, which alone may destroy the window: the window's thread is
+    // asked to destroy it and then to call `done(context)`, which frees the
+    // control.  False when there is no live window to hand this to; the
+    // caller then frees the control itself.
+    typedef void (*End_Callback)(void* context);
+    bool end_on_window_thread(End_Callback done, void* context);
 
     // Dispatch members: split mode and the active pane.
     HRESULT get_ScreenMode(LONG* mode);
@@ -152,6 +169,9 @@ public:
     void activate_screen(int index);
     // The dialog item id of 1-based pane number `n`, or -1.
     static int pane_item_id(int n);
+    // The size in pixels a new control shows at: the view all controls of
+    // the process share, and its frame.
+    static SIZE natural_size();
 
     kelm_ctrl(const kelm_ctrl&) = delete;
     kelm_ctrl& operator=(const kelm_ctrl&) = delete;
@@ -167,7 +187,12 @@ private:
     INT_PTR on_ctlcolor_static(HDC dc, HWND item);
     void on_watch_timer();
     void on_paint();
-    void on_destroy();
+    struct End_Request {
+        End_Callback done = nullptr;
+        void* context = nullptr;
+    };
+    End_Request on_destroy();
+    void release_panes();
     void place_split_controls(int client_width, int extended_height);
     int pane_index_of_item(int item) const;
     bool allowed(Gated_Member member) const;
@@ -185,6 +210,12 @@ private:
 
     HWND hwnd = nullptr;
     bool reconnect_lost_streams = true;  // read when the window is made
+
+    // Ending from another thread (control_window.cpp); the lock guards the
+    // three fields below.
+    boost::mutex end_lock;
+    bool window_alive = false;  // from WM_INITDIALOG to WM_DESTROY
+    End_Request end_request;    // asked for by end_on_window_thread
 
     std::vector<Screen*> screens;
     Split_Layout* layout = nullptr;

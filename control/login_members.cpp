@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "bstr_text.h"
-#include "error_table.h"
+#include "error_codes.h"
 #include "screen.h"
 #include "channel_impl.h"
 #include "service_link.h"

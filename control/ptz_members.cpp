@@ -1,6 +1,6 @@
 // Dispatch members that move the camera of the active pane's channel.  Each
-// move sends its command with the range 10 and the cached speed; the
-// channel keeps a failure in its own code.
+// move sends its command with the range 10 and the cached speed; a move
+// that fails answers S_FALSE and leaves its code in the pane.
 #include "kelm_ctrl.h"
 
 #include "screen.h"
@@ -28,8 +28,7 @@ HRESULT kelm_ctrl::ptz_move(Gated_Member member, int command)
 {
     if (!allowed(member) || !active_screen)
         return S_FALSE;
-    (void)active_screen->ptz_op(command, move_range, ptz_speed);
-    return S_OK;
+    return active_screen->ptz_op(command, move_range, ptz_speed) == -1 ? S_FALSE : S_OK;
 }
 
 HRESULT kelm_ctrl::ptz_left() { return ptz_move(Gated_Member::ptz_left, ptz_command_left); }
@@ -48,8 +47,7 @@ HRESULT kelm_ctrl::ptz_op(LONG dir, LONG range, LONG speed)
 {
     if (!allowed(Gated_Member::ptz_op) || !active_screen)
         return S_FALSE;
-    (void)active_screen->ptz_op(dir, range, speed);
-    return S_OK;
+    return active_screen->ptz_op(dir, range, speed) == -1 ? S_FALSE : S_OK;
 }
 
 // The server has no iris command: nothing is done, and the answer says so

@@ -13,7 +13,6 @@
 
 #include "kelm_ctrl.h"
 #include "module.h"
-#include "split_layout.h"
 
 namespace {
 
@@ -95,13 +94,24 @@ void destroy_object(Kelm_Object* object)
     module_unlock();
 }
 
+void destroy_object_callback(void* object)
+{
+    destroy_object(static_cast<Kelm_Object*>(object));
+}
+
+// The last Release may come from any thread; only the window's own thread
+// can destroy the window, so there the object is freed after it.  Its
+// module lock keeps kelm.dll loaded until then.
 ULONG STDMETHODCALLTYPE inner_Release(IUnknown* iface)
 {
     Kelm_Object* object = impl_from_inner(iface);
     const LONG ref = InterlockedDecrement(&object->ref);
-    if (ref == 0)
+    if (ref != 0)
+        return static_cast<ULONG>(ref);
+    if (GetCurrentThreadId() == object->owner_thread ||
+        !object->control->end_on_window_thread(&destroy_object_callback, object))
         destroy_object(object);
-    return static_cast<ULONG>(ref);
+    return 0;
 }
 
 const IUnknownVtbl inner_vtbl = {
@@ -145,7 +155,8 @@ HRESULT kelm_object_create(IUnknown* outer, REFIID riid, void** ppv)
     object->outer = outer ? outer : &object->IUnknown_inner;
     object->owner_thread = GetCurrentThreadId();
     // A fresh control is as large as the shared view plus its frame.
-    object->extent = pixels_to_himetric({layout_width + 5, layout_height + 5});
+    const SIZE natural = kelm_ctrl::natural_size();
+    object->extent = pixels_to_himetric({natural.cx, natural.cy});
     object->natural_extent = object->extent;
     module_lock();
     // One path for success and failure: the query takes its own reference

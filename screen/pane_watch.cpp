@@ -4,26 +4,43 @@
 // runs on the host's thread and never waits on the network: the server is
 // probed by Server_Probe's thread, and a stream started again is followed
 // on later ticks instead of being waited for.
+//
+// Only the stream is lost: the channel, and with it the service link that
+// snapshots, PTZ and settings use, stays until the host closes the pane.
 #include "screen.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "channel_impl.h"
-#include "hikclient.h"
 #include "logger.h"
 #include "server_probe.h"
 #include "text_convert.h"
+#include "time_left.h"
 
 namespace {
 
-// A stream started again that shows no frame by then is lost again (the
+// A stream started again that shows no picture by then is lost again (the
 // streaming library itself gives up on a silent server after 5 s).
 const DWORD reconnect_bound_ms = 6000;
+// A stream lost again this soon after it went live was no real return: it
+// counts as refused, so a channel that opens and drops at once is not
+// hammered.
+const DWORD short_life_ms = 10000;
+// After the server said no (refused the login, no signal, or a return that
+// did not last), the next attempt waits 2 s, then 4, 8 ... up to a minute.
+const DWORD first_pause_ms = 2000;
+const DWORD longest_pause_ms = 60000;
+// Failed attempts are written to the log at most this often.
+const DWORD attempt_log_interval_ms = 60000;
 const size_t address_bytes = 64;
 
-bool later_than(DWORD tick, DWORD since)
+DWORD pause_after(int refusals)
 {
-    return static_cast<LONG>(tick - since) >= 0;
+    if (refusals <= 0)
+        return 0;
+    const int doublings = std::min(refusals - 1, 5);  // 2 s << 5 is past the longest
+    return std::min(first_pause_ms << doublings, longest_pause_ms);
 }
 
 std::wstring clock_now()
@@ -38,22 +55,12 @@ std::wstring clock_now()
 
 } // namespace
 
-int Screen::take_last_error()
-{
-    if (lost_error != 0) {
-        const int code = lost_error;
-        lost_error = 0;
-        return code;
-    }
-    return channel ? channel->take_last_error(0, 0) : 0;
-}
-
 void Screen::watch(DWORD now, bool reconnect, bool may_start)
 {
     switch (status) {
     case Pane_Stream::live: {
-        const int state = channel->stream_state();
-        if (state != HIK_STATE_RUNNING) {
+        const Stream_State state = channel->stream_state();
+        if (state != Stream_State::running) {
             lose(now, state);
             show_lost_notice(now, reconnect);
         }
@@ -75,19 +82,33 @@ void Screen::watch(DWORD now, bool reconnect, bool may_start)
 
 // Stopping the stream closes its recording, so everything recorded up to
 // the loss is on disk and readable; the pane records again once it is back.
-void Screen::lose(DWORD now, int state)
+void Screen::lose(DWORD now, Stream_State state)
 {
-    Logger::instance().write(log_status, "channel %d stream lost, state %d\n", params.channel_index, state);
-    drop_channel();
+    Logger::instance().write(log_status, "channel %d stream lost: %s\n", params.channel_index,
+                             stream_state_name(state));
+    channel->pause_stream();
     status = Pane_Stream::lost;
     waiting_since = now;
     next_try = now;
-    lost_error = 10;
     lost_clock = clock_now();
+    keep_error(10, true);
+    note_refusal(now, server_said_no(state) || !later_than(now, live_since + short_life_ms));
+}
+
+// Counts an answer of the server's that was a no, or starts the count
+// afresh, and sets when the next attempt may start.
+void Screen::note_refusal(DWORD now, bool refused)
+{
+    refusals = refused ? refusals + 1 : 0;
+    retry_after = now + pause_after(refusals);
 }
 
 void Screen::try_reconnect(DWORD now)
 {
+    if (!later_than(now, retry_after)) {
+        next_try = retry_after;
+        return;
+    }
     char address[address_bytes];
     if (!wide_to_ansi(params.server_ip.c_str(), address, sizeof address))
         return;
@@ -98,13 +119,13 @@ void Screen::try_reconnect(DWORD now)
     // says anything about the server as it is now.
     if (!verdict.probed || !verdict.answered || !later_than(verdict.started, waiting_since))
         return;
-    waiting_since = now;
-    if (!build_channel())
-        return;
-    if (channel->resume_stream() != 0) {
-        drop_channel();
+    const Stream_State state = channel->resume_stream(params);
+    (void)channel->take_last_error(0, 0);  // an attempt's failure is the loss already reported
+    if (state != Stream_State::connecting && state != Stream_State::running) {
+        attempt_failed(now, state);
         return;
     }
+    waiting_since = now;
     status = Pane_Stream::reconnecting;
     show_notice(params.server_ip + L" channel " + std::to_wstring(params.channel_index) +
                 L"\nSignal lost at " + lost_clock + L"\nReconnecting...");
@@ -112,27 +133,49 @@ void Screen::try_reconnect(DWORD now)
 
 void Screen::follow_reconnection(DWORD now)
 {
-    const int state = channel->stream_state();
-    if (state == HIK_STATE_RUNNING) {
-        become_live();
+    const Stream_State state = channel->stream_state();
+    if (state == Stream_State::running) {
+        become_live(now);
         return;
     }
-    if (state == HIK_STATE_CONNECTING && !later_than(now, waiting_since + reconnect_bound_ms))
+    if (state == Stream_State::connecting && !later_than(now, waiting_since + reconnect_bound_ms))
         return;
-    drop_channel();
+    channel->pause_stream();
     status = Pane_Stream::lost;
-    waiting_since = now;
+    attempt_failed(now, state);
 }
 
-void Screen::become_live()
+// A server that answered no is asked again later each time; one that did
+// not answer at all is probed at the usual pace.  The log hears of failed
+// attempts at most once a minute.
+void Screen::attempt_failed(DWORD now, Stream_State state)
+{
+    waiting_since = now;
+    note_refusal(now, server_said_no(state));
+    if (server_said_no(state))
+        next_try = retry_after;
+    if (any_attempt_logged && !later_than(now, attempt_logged + attempt_log_interval_ms))
+        return;
+    any_attempt_logged = true;
+    attempt_logged = now;
+    Logger::instance().write(log_status, "channel %d reconnection failed: %s, next try in %u s\n",
+                             params.channel_index, stream_state_name(state),
+                             static_cast<unsigned>(std::max(pause_after(refusals), Server_Probe::interval_ms) / 1000));
+}
+
+void Screen::become_live(DWORD now)
 {
     status = Pane_Stream::live;
+    live_since = now;
     show_notice(L"");
+    if (last_error_is_loss)
+        keep_error(0, false);  // the pane is back: its loss is no error any more
     Logger::instance().write(log_status, "channel %d stream live again\n", params.channel_index);
     if (record_directory.empty())
         return;
     if (channel->start_recorde(record_directory.c_str()) != 0) {
         Logger::instance().write(log_status, "channel %d recording not resumed\n", params.channel_index);
+        (void)channel->take_last_error(0, 0);  // the host did not ask for this start
         record_directory.clear();
     }
 }
@@ -143,7 +186,9 @@ void Screen::end_reconnection()
         return;
     drop_channel();
     status = Pane_Stream::closed;
-    lost_error = 0;
+    if (last_error_is_loss)
+        keep_error(0, false);
+    refusals = 0;
     record_directory.clear();
     show_notice(L"");
 }

@@ -1,8 +1,13 @@
 // Screen: one video pane of the control's window.  It places, shows and
 // hides its pane, draws the frame that marks the active pane and enlarges the
 // pane to the whole view and back.  It also owns the pane's channel, built
-// from the pane's parameters on the first open, and forwards every channel
-// operation to it.
+// from the pane's parameters by an open and kept until the pane is closed
+// (a lost stream keeps it, so its service link goes on answering), and
+// forwards every channel operation to it.
+//
+// The members live in three files: screen.cpp (placement, zoom, frame),
+// screen_channel.cpp (open, close, parameters, forwarding, the pane's error
+// code) and pane_watch.cpp (watching the stream, loss and reconnection).
 #pragma once
 
 #include <windows.h>
@@ -10,6 +15,7 @@
 #include <string>
 
 #include "channel_records.h"
+#include "stream_state.h"
 
 class Channel;
 class Split_Layout;
@@ -17,6 +23,7 @@ class Split_Layout;
 // Where a pane's stream stands as the control watches it.  A live stream
 // that fails is lost; the control then starts it again by itself
 // (reconnecting) until it runs, or until the host closes or reopens the pane.
+// A lost or reconnecting pane still has its channel.
 enum class Pane_Stream { closed, live, lost, reconnecting };
 
 class Screen {
@@ -24,8 +31,9 @@ public:
     explicit Screen(HWND pane);  // hides the pane
     ~Screen();                   // closes the channel
 
-    // Channel side.  Results are those of the channel; -1 when the pane has
-    // no channel.
+    // Channel side (screen_channel.cpp).  Results are those of the channel;
+    // -1 when the pane has no channel.  A failure leaves its code in the
+    // pane (see take_last_error).
     int open_channel(const wchar_t* address, int channel_index);  // 1: already open
     int close_channel();                                           // always 0
     int set_net(int server_port, int client_port, int net_type, int ttl);
@@ -49,10 +57,12 @@ public:
     const Channel_Param& channel_params() const { return params; }
     bool channel_open() const { return status == Pane_Stream::live; }
     Pane_Stream stream_status() const { return status; }
-    // The error a lost stream left (once), else the channel's last error.
+    // The newest error code of the pane, given once: the code a failed
+    // operation left (the channel's, or the operation's own when the channel
+    // set none), or 10 for a stream lost and not back since.
     int take_last_error();
 
-    // Watching, called by the control's timer on the host's thread; never
+    // Watching (pane_watch.cpp), called by the control's timer on the host's thread; never
     // waits on the network.  `now` is a tick count; a lost stream is
     // started again when `reconnect` is on, once its server answers and
     // when `may_start` lets this call spend the time.
@@ -60,7 +70,7 @@ public:
     // True while the pane shows a text of its own instead of video.
     bool notice_shown() const { return !notice.empty(); }
 
-    // View side.
+    // View side (screen.cpp).
 
     int hide();
     int show();
@@ -90,14 +100,21 @@ private:
     int zoom_state = zoom_in_cell;
     Channel_Param params;
 
-    // Watching and reconnection (pane_watch.cpp).
+    // Building and dropping the channel, and the error code
+    // (screen_channel.cpp).
     bool build_channel();
     void drop_channel();
+    int settle(int result, int member_code);
+    void keep_error(int code, bool from_loss);
+
+    // Watching and reconnection (pane_watch.cpp).
     void end_reconnection();
-    void lose(DWORD now, int state);
+    void lose(DWORD now, Stream_State state);
     void try_reconnect(DWORD now);
     void follow_reconnection(DWORD now);
-    void become_live();
+    void attempt_failed(DWORD now, Stream_State state);
+    void note_refusal(DWORD now, bool refused);
+    void become_live(DWORD now);
     void show_notice(const std::wstring& text);
     void show_lost_notice(DWORD now, bool reconnect);
 
@@ -105,7 +122,14 @@ private:
     std::wstring record_directory;  // where the pane records; empty when it does not
     std::wstring notice;            // shown in the pane instead of video
     std::wstring lost_clock;        // local time of the loss, "hh:mm:ss"
-    DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's start
-    DWORD next_try = 0;             // tick of the server's next probe
-    int lost_error = 0;             // reported once through take_last_error
+    DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's end
+    DWORD next_try = 0;             // tick of the next attempt, as the notice tells it
+    DWORD live_since = 0;           // tick the stream last became live
+    DWORD retry_after = 0;          // no attempt before this tick
+    int refusals = 0;               // attempts in a row the server said no to
+    DWORD attempt_logged = 0;       // tick of the last attempt written to the log
+    bool any_attempt_logged = false;
+
+    int last_error = 0;             // given once through take_last_error
+    bool last_error_is_loss = false;
 };

@@ -1,10 +1,12 @@
 // Screen's channel side: building, opening and closing the pane's channel,
-// its parameters, and forwarding the channel operations.
+// its parameters, forwarding the channel operations, and the pane's error
+// code.
 #include "screen.h"
 
 #include <new>
 
 #include "channel_impl.h"
+#include "error_codes.h"
 #include "hik_channel_impl.h"
 #include "logger.h"
 #include "text_convert.h"
@@ -29,9 +31,12 @@ int Screen::open_channel(const wchar_t* address, int channel_index)
     params.display_window = pane;
     if (!channel && !build_channel())
         return -1;
-    const int result = channel->open_channel();
-    if (result == 0)
+    const int result = settle(channel->open_channel(), 0);
+    if (result == 0) {
         status = Pane_Stream::live;
+        live_since = GetTickCount();
+        refusals = 0;
+    }
     return result;
 }
 
@@ -42,6 +47,39 @@ bool Screen::build_channel()
     if (!channel)
         delete impl;
     return channel != nullptr;
+}
+
+// A failed operation's code becomes the pane's newest, so an older one
+// (a loss, an earlier failure) never hides it.
+// `member_code` is what a failure leaves when its channel set none, or
+// when the pane has no channel to ask.
+int Screen::settle(int result, int member_code)
+{
+    if (result != -1)
+        return result;
+    const int code = channel ? channel->take_last_error(0, 0) : 0;
+    if (code != 0 || member_code != 0)
+        keep_error(code != 0 ? code : member_code, false);
+    return result;
+}
+
+void Screen::keep_error(int code, bool from_loss)
+{
+    last_error = code;
+    last_error_is_loss = from_loss;
+}
+
+int Screen::take_last_error()
+{
+    // A code the channel holds came from no forwarded failure (settled
+    // ones are taken at once): it is the newest.
+    const int pending = channel ? channel->take_last_error(0, 0) : 0;
+    if (pending != 0)
+        keep_error(pending, false);
+    const int code = last_error;
+    last_error = 0;
+    last_error_is_loss = false;
+    return code;
 }
 
 void Screen::drop_channel()
@@ -86,7 +124,7 @@ int Screen::set_usr(const wchar_t* old_user, const wchar_t* user, const wchar_t*
     params.user_set = true;
     if (!channel)
         return -1;
-    return channel->set_usr(old_narrow, user_narrow, password_narrow);
+    return settle(channel->set_usr(old_narrow, user_narrow, password_narrow), 0);
 }
 
 // The pane remembers where it records, so that a recording cut short by a
@@ -94,8 +132,8 @@ int Screen::set_usr(const wchar_t* old_user, const wchar_t* user, const wchar_t*
 int Screen::start_recorde(const wchar_t* directory)
 {
     if (!channel)
-        return -1;
-    const int result = channel->start_recorde(directory);
+        return settle(-1, error_record);
+    const int result = settle(channel->start_recorde(directory), error_record);
     if (result == 0)
         record_directory = directory ? directory : L"";
     return result;
@@ -104,21 +142,21 @@ int Screen::start_recorde(const wchar_t* directory)
 int Screen::stop_recorde()
 {
     record_directory.clear();
-    return channel ? channel->stop_recorde() : -1;
+    return channel ? settle(channel->stop_recorde(), 0) : -1;
 }
 
 int Screen::snapshot(const wchar_t* directory)
 {
-    return channel ? channel->snapshot(directory) : -1;
+    return settle(channel ? channel->snapshot(directory) : -1, error_snapshot);
 }
 
 int Screen::ptz_op(int command, int range, int speed)
 {
     if (!channel) {
         Logger::instance().write(log_status, "%d", 0);
-        return -1;
+        return settle(-1, error_ptz_operation);
     }
-    return channel->ptz_op(command, range, speed);
+    return settle(channel->ptz_op(command, range, speed), error_ptz_operation);
 }
 
 int Screen::set_video_para(Video_Para para, int selection)
@@ -127,42 +165,42 @@ int Screen::set_video_para(Video_Para para, int selection)
         Logger::instance().write(log_status, "%d channel set video parameter error", 0);
         return -1;
     }
-    return channel->set_video_para(para, selection);
+    return settle(channel->set_video_para(para, selection), 0);
 }
 
 int Screen::get_video_para(Video_Para* para, int selection)
 {
-    return channel ? channel->get_video_para(para, selection) : -1;
+    return channel ? settle(channel->get_video_para(para, selection), 0) : -1;
 }
 
 int Screen::get_video_effect(Video_Effect* effect, int selection)
 {
-    return channel ? channel->get_video_effect(effect, selection) : -1;
+    return channel ? settle(channel->get_video_effect(effect, selection), 0) : -1;
 }
 
 int Screen::set_video_effect(Video_Effect effect, int selection)
 {
-    return channel ? channel->set_video_effect(effect, selection) : -1;
+    return channel ? settle(channel->set_video_effect(effect, selection), 0) : -1;
 }
 
 int Screen::set_osdlogo(Osd_Logo logo, int selection)
 {
-    return channel ? channel->set_caption(logo, selection) : -1;
+    return channel ? settle(channel->set_caption(logo, selection), 0) : -1;
 }
 
 int Screen::get_osdlogo(Osd_Logo* logo, int selection)
 {
-    return channel ? channel->get_osdlogo(logo, selection) : -1;
+    return channel ? settle(channel->get_osdlogo(logo, selection), 0) : -1;
 }
 
 int Screen::set_ptz(int type, int address, int port, int selection)
 {
-    return channel ? channel->set_ptz(type, address, port, selection) : -1;
+    return channel ? settle(channel->set_ptz(type, address, port, selection), 0) : -1;
 }
 
 int Screen::get_ptz(Ptz_Para* para, int selection)
 {
-    return channel ? channel->get_ptz(para, selection) : -1;
+    return channel ? settle(channel->get_ptz(para, selection), 0) : -1;
 }
 
 int Screen::start_audio()

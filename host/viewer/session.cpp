@@ -1,33 +1,9 @@
 #include "session.h"
 
 #include "dispatch_call.h"
+#include "error_codes.h"
 
 namespace {
-
-// The control's error texts by code (1 to 11), as it answers them.
-const wchar_t* const control_error_texts[] = {
-    L"\u901a\u4fe1\u9519\u8bef",
-    L"\u8bbe\u7f6e\u89c6\u9891\u6548\u679c\u9519\u8bef",
-    L"\u83b7\u53d6\u89c6\u9891\u6548\u679c\u9519\u8bef",
-    L"\u8bbe\u7f6e\u4e91\u53f0\u8bbe\u7f6e\u9519\u8bef",
-    L"\u83b7\u53d6\u4e91\u53f0\u8bbe\u7f6e\u9519\u8bef",
-    L"\u4e91\u53f0\u64cd\u4f5c\u9519\u8bef",
-    L"\u4e0d\u80fd\u521b\u5efa\u6587\u4ef6\u5939\uff0c\u8bf7\u68c0\u67e5\u4fdd\u5b58\u8def\u5f84\u662f\u5426\u6b63\u786e",
-    L"\u62cd\u7167\u9519\u8bef",
-    L"\u5f55\u50cf\u9519\u8bef",
-    L"\u670d\u52a1\u5668\u767b\u9646\u9519\u8bef\uff01",
-    L"\u670d\u52a1\u5668\u62d2\u7edd\u6b64\u7528\u6237\u540d\u767b\u9646\uff01",
-};
-
-int code_of(const std::wstring& text)
-{
-    if (text.empty())
-        return 0;
-    for (int i = 0; i < static_cast<int>(sizeof control_error_texts / sizeof *control_error_texts); ++i)
-        if (text == control_error_texts[i])
-            return i + 1;
-    return -1;
-}
 
 LONG number_of(IDispatch* control, const wchar_t* property)
 {
@@ -139,7 +115,7 @@ std::wstring Session::set_folder(const std::wstring& folder)
 bool Session::start_recording(Control_Error* error)
 {
     Variant handle(0);
-    (void)call_method(control, L"start_recorde", {&handle});  // S_OK always: the error code tells
+    (void)call_method(control, L"start_recorde", {&handle});  // a script's view: the error code tells
     *error = last_error();
     return error->code == 0;
 }
@@ -152,7 +128,7 @@ void Session::stop_recording()
 
 bool Session::snapshot(Control_Error* error)
 {
-    (void)call_method(control, L"capture");  // S_OK after the gate: the error code tells
+    (void)call_method(control, L"capture");  // a script's view: the error code tells
     *error = last_error();
     return error->code == 0;
 }
@@ -186,7 +162,7 @@ Control_Error Session::last_error() const
     Variant text;
     if (SUCCEEDED(get_property(control, L"error_msg", &text)))
         error.text = text.text();
-    error.code = code_of(error.text);
+    error.code = error_code_of(error.text.c_str());
     return error;
 }
 

@@ -78,6 +78,7 @@ bool answer_login(Simulator &sim, int fd, uint16_t *channel)
         login.version != STREAM_PROTOCOL_VERSION)
         return false;
     const uint32_t status = login_status(sim, login);
+    sim.stream.logins.fetch_add(1);
     std::this_thread::sleep_for(std::chrono::milliseconds(sim.stream.accept_delay_ms.load()));
     Stream_Login_Reply reply{};
     std::memcpy(reply.magic, "KACK", 4);
@@ -166,7 +167,8 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         std::string reply;
         for (const Field &f : fields)
             reply += std::string(f.name) + "=" + std::to_string(f.number ? f.number->load() : int(f.flag->load())) + "\n";
-        return reply + "frames-sent=" + std::to_string(b.frames_sent.load()) + "\nend\n";
+        return reply + "frames-sent=" + std::to_string(b.frames_sent.load()) + "\nlogins=" +
+               std::to_string(b.logins.load()) + "\nend\n";
     }
     if (words.size() != 3)
         return "error: stream [FIELD VALUE]\n";

@@ -20,6 +20,7 @@ struct Stream_Behaviour
     std::atomic<int> width{160};
     std::atomic<int> height{120};
     std::atomic<unsigned> frames_sent{0};      /* over all connections */
+    std::atomic<unsigned> logins{0};           /* logins answered, over all connections */
 };
 
 #include <string>

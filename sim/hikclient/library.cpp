@@ -16,9 +16,7 @@
 
 namespace {
 
-// What a stop gives a stream's thread to end before it returns; the last
-// clean-up gives each as long as a whole stop.
-const DWORD stop_grace_ms = 10;
+// What the last clean-up gives each stream's thread to end.
 const DWORD stop_wait_ms = 5000;
 
 struct Library {
@@ -168,8 +166,9 @@ BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
 namespace {
 
 // How long MP4_ClientStart leads the connection before it returns: a
-// server on the local network has answered the login by then, so the first
-// state read already tells the truth; a slower one is still "connecting".
+// server on the local network has answered the login and sent its first
+// picture by then, so the first state read already tells the truth; a
+// slower one is still "connecting".
 const DWORD handshake_wait_ms = 500;
 
 // What a stream of `info` is started with; false when the library is not

@@ -31,7 +31,8 @@ std::atomic<DWORD> library_frames_painted{0};
 
 Stream::Stream(const Stream_Target& target)
     : target(target), handed_over(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      stop_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
+      stop_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      current_state(HIK_STATE_CONNECTING)
 {
     connection.stop = stop_event;
     connection.stopping = &stopping;
@@ -40,7 +41,7 @@ Stream::Stream(const Stream_Target& target)
 Stream::~Stream()
 {
     close_connection(connection);
-    for (HANDLE event : {handed_over, stop_event}) {
+    for (HANDLE event : {handed_over, stop_event, settled}) {
         if (event)
             (void)CloseHandle(event);  // nothing waits on it any more
     }
@@ -50,7 +51,7 @@ Stream::~Stream()
 // start overlaps the server's answer.
 bool Stream::start()
 {
-    if (!handed_over || !stop_event)
+    if (!handed_over || !stop_event || !settled)
         return false;
     if (!begin_connection())
         handshake = Handshake::over;
@@ -58,6 +59,9 @@ bool Stream::start()
     return thread != nullptr;
 }
 
+// Leads the handshake, then waits for the first picture (or the end) in
+// what is left of `wait_ms`: the caller's first state read then says
+// "running" without polling for it.
 void Stream::lead_handshake(DWORD wait_ms)
 {
     const DWORD started = GetTickCount();
@@ -67,6 +71,9 @@ void Stream::lead_handshake(DWORD wait_ms)
             break;
     }
     (void)SetEvent(handed_over);  // a valid event
+    const DWORD spent = GetTickCount() - started;
+    if (login_accepted && spent < wait_ms)
+        (void)WaitForSingleObject(settled, wait_ms - spent);  // a stream still connecting is the caller's to follow
 }
 
 void Stream::request_stop()
@@ -81,17 +88,6 @@ bool Stream::stop()
     if (!finish_stop(stop_wait_ms))
         return false;
     return File_Writer::close(take_capture());
-}
-
-bool Stream::stop_soon(DWORD wait_ms)
-{
-    request_stop();
-    // The thread hands frames to the recording only under the lock, so once
-    // taken it gets none; closing it here keeps a stop's promise that the
-    // file is complete on return.
-    const bool recording_closed = File_Writer::close(take_capture());
-    (void)finish_stop(wait_ms);  // a thread still painting ends by itself
-    return recording_closed;
 }
 
 bool Stream::finish_stop(DWORD wait_ms)
@@ -144,6 +140,7 @@ void Stream::end_with(int state)
 {
     if (!stopping.load())
         current_state.store(state);
+    (void)SetEvent(settled);  // a valid event
 }
 
 // False, with the state "unreachable", when the address is unusable or

@@ -52,12 +52,6 @@ public:
     // the thread did not end in time (see thread_ended) or the recording's
     // file is left for its writer to close once the disk lets it.
     bool stop();
-    // Stops the stream without waiting for its thread longer than
-    // `wait_ms`: it paints nothing more (a paint under way is followed by a
-    // repaint request for the window) and its recording is closed, as
-    // stop() answers for it.  When the thread has not ended by then,
-    // finish_stop() or stop() completes the rest later.
-    bool stop_soon(DWORD wait_ms);
     // True, with the connection closed, once the thread has ended.
     bool finish_stop(DWORD wait_ms);
     // False while the thread may still run: the stream must then be left
@@ -101,6 +95,7 @@ private:
     HANDLE thread = nullptr;  // set once the thread has finished with the stream
     HANDLE handed_over = nullptr;  // the caller's part of the handshake is over
     HANDLE stop_event = nullptr;   // ends the thread's every wait
+    HANDLE settled = nullptr;      // the state left "connecting": first picture, or the end
     std::atomic<bool> stopping{false};
     std::atomic<int> current_state;
     std::atomic<DWORD> received{0};

@@ -10,6 +10,7 @@
 #include "ax_container.h"
 #include "control_host.h"
 #include "dispatch_call.h"
+#include "dvr_sim.h"
 #include "test_window.h"
 
 namespace {
@@ -246,4 +247,60 @@ TEST_F(Hosting_Test, CallsFromAnotherThreadAreRefusedAtOnce)
     CloseHandle(thread);
     for (size_t i = 0; i < foreign_count; ++i)
         EXPECT_EQ(foreign_results[i], RPC_E_WRONG_THREAD) << "call " << i;
+}
+
+namespace {
+
+DWORD WINAPI release_from_foreign_thread(void* object)
+{
+    return static_cast<IUnknown*>(object)->Release();
+}
+
+} // namespace
+
+// A host that lets its last reference go on another thread: the window,
+// its panes and their streams end on the control's own thread, and nothing
+// of the control runs after it is freed.
+TEST_F(Hosting_Test, TheLastReleaseOnAnotherThreadEndsTheControlOnItsOwnThread)
+{
+    Dvr_Sim sim(Dvr_Sim::number_for("com.foreign-release"));
+    ASSERT_TRUE(sim.running());
+    Com_Ptr<IOleObject> ole;
+    Com_Ptr<IOleObject> hosted;
+    Com_Ptr<IOleClientSite> site;
+    ASSERT_EQ(ask(hosted, IID_IOleObject)->GetClientSite(site.put()), S_OK);
+    ASSERT_EQ(make(ole, IID_IOleObject)->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site.get(), 0, top, nullptr), S_OK);
+    Com_Ptr<IDispatch> loose;
+    ASSERT_EQ(ole->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(loose.put())), S_OK);
+    const std::wstring address(sim.address().begin(), sim.address().end());
+    const Variant server(address.c_str());
+    const Variant channel(1);
+    ASSERT_EQ(call_method(loose.get(), L"open_channel", {&server, &channel}), S_OK);
+    Com_Ptr<IOleWindow> window;
+    HWND dialog = nullptr;
+    ASSERT_EQ(ole->QueryInterface(IID_IOleWindow, reinterpret_cast<void**>(window.put())), S_OK);
+    ASSERT_EQ(window->GetWindow(&dialog), S_OK);
+    window.reset();
+    loose.reset();
+    Control_Host::settle();
+    ASSERT_GT(sim.stream_count("frames-sent"), 0u);
+
+    HANDLE thread = CreateThread(nullptr, 0, release_from_foreign_thread, ole.detach(), 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0);
+    DWORD left = 1;
+    EXPECT_TRUE(GetExitCodeThread(thread, &left) && left == 0) << "that was the last reference";
+    CloseHandle(thread);
+    // The control's thread ends it as soon as it handles its messages; its
+    // watch timer, had the window outlived the object, would call into freed
+    // memory here.
+    for (int round = 0; round < 50 && IsWindow(dialog); ++round) {
+        Control_Host::pump();
+        Sleep(20);
+    }
+    EXPECT_FALSE(IsWindow(dialog));
+    Control_Host::settle();
+    const unsigned frames = sim.stream_count("frames-sent");
+    Sleep(500);
+    EXPECT_EQ(sim.stream_count("frames-sent"), frames) << "the stream ended with the control";
 }

@@ -1,7 +1,7 @@
 // The error texts the host reads, as UTF-16 code units.
 #include <gtest/gtest.h>
 
-#include "error_table.h"
+#include "error_codes.h"
 
 TEST(ErrorTable, CodesMapToTheirMessages)
 {

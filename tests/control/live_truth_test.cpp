@@ -7,11 +7,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
 #include "control_fixture.h"
-#include "error_table.h"
+#include "error_codes.h"
+#include "logger.h"
 #include "recording_reader.h"
 
 namespace {
@@ -237,4 +239,136 @@ TEST_F(Live_Truth, TheHostsCloseAndTheSettingOffEndReconnection)
     ASSERT_TRUE(sim.start());
     EXPECT_FALSE(pump_until([&] { return status(0) != Pane_Stream::closed ||
                                          unattended->stream_status() != Pane_Stream::lost; }, 4000));
+}
+
+namespace {
+
+int files_in(const std::wstring& folder, const wchar_t* pattern)
+{
+    int count = 0;
+    WIN32_FIND_DATAW entry;
+    HANDLE search = FindFirstFileW((folder + L"\\" + pattern).c_str(), &entry);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry))
+        ++count;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return count;
+}
+
+bool saw_operation(const Dvr_Sim& sim, size_t from, const char* operation)
+{
+    const std::vector<Sim_Request> requests = sim.requests();
+    for (size_t i = from; i < requests.size(); ++i) {
+        if (requests[i].operation == operation)
+            return true;
+    }
+    return false;
+}
+
+// A member, what the service must see when it is called on a lost pane
+// (null: nothing), and its results there and on a pane that never had a
+// stream, with the code error_msg then gives.
+struct Member_Case {
+    const char* name;
+    std::function<HRESULT(kelm_ctrl&)> call;
+    const char* operation;
+    HRESULT lost_result;
+    int lost_code;
+    HRESULT empty_result;
+    int empty_code;
+};
+
+} // namespace
+
+TEST_F(Live_Truth, MembersOnALostPaneUseItsServiceAndOnAnEmptyPaneFailWithTheirCodes)
+{
+    const std::wstring folder = fresh_c_folder("lost-members");
+    ASSERT_EQ(control().put_save_filepath(Bstr(folder)), S_OK);
+    ASSERT_EQ(control().put_ScreenMode(4), S_OK);
+    ASSERT_GE(open(1), 0);
+    // The stream goes and is refused from then on; the service still answers.
+    ASSERT_TRUE(sim.ok("stream refuse 1"));
+    ASSERT_TRUE(sim.ok("stream break-after 1"));
+    ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 5000));
+    EXPECT_EQ(error_message(), error_text(error_server_login));
+
+    const Member_Case cases[] = {
+        {"capture", [](kelm_ctrl& c) { return c.capture(); }, "snapshot", S_OK, 0, S_FALSE, 8},
+        {"start_recorde", [](kelm_ctrl& c) { return c.start_recorde(0); }, nullptr, S_FALSE, 9, S_FALSE, 9},
+        {"ptz_left", [](kelm_ctrl& c) { return c.ptz_left(); }, "ptzop", S_OK, 0, S_FALSE, 6},
+        {"ptz_op", [](kelm_ctrl& c) { return c.ptz_op(11, 10, 3); }, "ptzop", S_OK, 0, S_FALSE, 6},
+        {"get_ptz", [](kelm_ctrl& c) { return c.get_ptz(); }, "get-ptzinfo", S_OK, 0, S_OK, 0},
+        {"set_osdlogo", [](kelm_ctrl& c) { return c.set_osdlogo(); }, "set-osdlogo", S_OK, 0, S_OK, 0},
+    };
+    for (const Member_Case& member : cases) {
+        SCOPED_TRACE(member.name);
+        ASSERT_EQ(control().active_nth_screen(0), S_OK);
+        const size_t before = sim.requests().size();
+        EXPECT_EQ(member.call(control()), member.lost_result);
+        EXPECT_EQ(error_message(), error_text(member.lost_code));
+        if (member.operation) {
+            EXPECT_TRUE(saw_operation(sim, before, member.operation));
+        }
+        ASSERT_EQ(control().active_nth_screen(1), S_OK);
+        EXPECT_EQ(member.call(control()), member.empty_result);
+        EXPECT_EQ(error_message(), error_text(member.empty_code));
+    }
+    EXPECT_EQ(files_in(folder, L"*.jpg"), 1) << "the lost pane's snapshot";
+    EXPECT_EQ(files_in(folder, L"*.mp4"), 0);
+    EXPECT_EQ(status(0), Pane_Stream::lost);
+}
+
+TEST_F(Live_Truth, APaneBackLiveHasNoLossCodeAndHasItsFrame)
+{
+    ASSERT_EQ(control().put_ScreenMode(4), S_OK);
+    ASSERT_GE(open(3), 0);
+    ASSERT_TRUE(sim.ok("stream break-after 1"));
+    ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 5000));
+    ASSERT_TRUE(sim.ok("stream break-after 0"));
+    ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 9000));
+    EXPECT_EQ(control().capture(), S_FALSE) << "no folder";
+    EXPECT_EQ(error_message(), error_text(7)) << "the loss is over: the newer code comes first";
+    EXPECT_EQ(error_message(), L"");
+
+    pump_until([] { return false; }, 300);
+    RECT client;
+    GetClientRect(host.pane(0), &client);
+    EXPECT_EQ(client_pixel(host.pane(0), 0, client.bottom / 2), RGB(255, 0, 0)) << "the active frame";
+}
+
+// Two panes that can never come back: one channel without video signal,
+// one whose user's password changed on the server.
+TEST_F(Live_Truth, APaneThatCannotComeBackIsAskedLessOftenAndLogsLittle)
+{
+    ASSERT_TRUE(sim.ok("user watcher secret 6399"));
+    ASSERT_EQ(control().put_ScreenMode(4), S_OK);
+    ASSERT_GE(open(1), 0);
+    ASSERT_EQ(control().active_nth_screen(1), S_OK);
+    (void)control().set_usr(Bstr(L""), Bstr(L"watcher"), Bstr(L"secret"));  // stored for the next open
+    ASSERT_GE(open(2), 0);
+
+    char log_path[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof log_path, log_path), 0u);
+    strcat(log_path, unique_token("never-back").c_str());
+    ASSERT_EQ(Logger::instance().open(log_path), 0);
+    ASSERT_TRUE(sim.ok("set-channel 1 signal 0"));
+    ASSERT_TRUE(sim.ok("user watcher changed 6399"));
+    ASSERT_TRUE(sim.ok("stream break-after 1"));
+    ASSERT_TRUE(pump_until([&] { return all(2, Pane_Stream::lost); }, 5000));
+    const unsigned logins_at_loss = sim.stream_count("logins");
+    const size_t log_at_loss = read_file_bytes(log_path).size();
+
+    const DWORD watched_ms = 30000;
+    EXPECT_FALSE(pump_until([&] { return status(0) == Pane_Stream::live || status(1) == Pane_Stream::live; },
+                            watched_ms));
+    const unsigned logins = sim.stream_count("logins") - logins_at_loss;
+    const size_t logged = read_file_bytes(log_path).size() - log_at_loss;
+    // Every 2 s that would be 15 attempts a pane; waiting 2, 4, 8, 16 s
+    // between them leaves about four.
+    EXPECT_GE(logins, 4u);
+    EXPECT_LE(logins, 10u);
+    EXPECT_LE(logged, 1024u) << read_file_bytes(log_path);
+    printf("two panes that never come back, %u s: %u logins, %u bytes of log\n",
+           static_cast<unsigned>(watched_ms / 1000), logins, static_cast<unsigned>(logged));
+    EXPECT_NE(pane_text(host.pane(0)).find(L"Next try in"), std::wstring::npos) << pane_text(host.pane(0));
 }

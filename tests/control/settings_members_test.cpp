@@ -57,7 +57,7 @@ TEST_F(Control_Settings, ErrorTextsComeFromTheControlFirstThenTheActiveChannel)
     EXPECT_EQ(error_msg(), login_error) << "the channel's own code";
     EXPECT_EQ(error_msg(), L"");
 
-    EXPECT_EQ(control().start_recorde(0), S_OK);  // the stream never opened
+    EXPECT_EQ(control().start_recorde(0), S_FALSE);  // the stream never opened
     EXPECT_EQ(error_msg(), record_error);
     EXPECT_EQ(error_msg(), L"");
 }

@@ -11,17 +11,6 @@
 #include "screen.h"
 #include "text_file.h"
 
-namespace {
-
-unsigned frames_sent(const Dvr_Sim& sim)
-{
-    const std::string reply = sim.command("stream");
-    const size_t at = reply.find("frames-sent=");
-    return at == std::string::npos ? 0 : std::stoul(reply.substr(at + 12));
-}
-
-} // namespace
-
 TEST(PaneChannel, ForwardersWithoutAChannelAnswerMinusOne)
 {
     Control_Host host;
@@ -86,12 +75,12 @@ TEST(PaneChannel, DestroyingTheControlsWindowClosesEveryChannel)
         ASSERT_GE(host.control().open_channel(Bstr(address), pane), 0);
     }
     Sleep(300);
-    const unsigned streaming = frames_sent(sim);
+    const unsigned streaming = sim.stream_count("frames-sent");
     EXPECT_GT(streaming, 0u);
     host.control().destroy_window();
     Sleep(300);
-    const unsigned after_close = frames_sent(sim);
+    const unsigned after_close = sim.stream_count("frames-sent");
     Sleep(500);
-    EXPECT_LE(frames_sent(sim), after_close + 3) << "streams still running after the panes were destroyed";
+    EXPECT_LE(sim.stream_count("frames-sent"), after_close + 3) << "streams still running after the panes were destroyed";
     EXPECT_EQ(kelm_ctrl_probe::pane_channel(host.control(), 2), 2) << "the per-pane records survive";
 }

@@ -265,3 +265,9 @@ std::string Dvr_Sim::server_field(const std::string &field) const
 {
     return field_of(command("server"), field);
 }
+
+unsigned Dvr_Sim::stream_count(const std::string &field) const
+{
+    const std::string value = field_of(command("stream"), field);
+    return value.empty() ? 0 : static_cast<unsigned>(std::stoul(value));
+}

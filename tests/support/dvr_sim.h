@@ -58,6 +58,9 @@ public:
     /* A field of "channel N" or "server" ("" when missing). */
     std::string channel_field(int channel, const std::string &field) const;
     std::string server_field(const std::string &field) const;
+    /* A count of the stream listing: "frames-sent" or "logins" (0 when
+       missing). */
+    unsigned stream_count(const std::string &field) const;
 
     /* Asks the simulator to quit and waits until its control and stream
        ports are gone. */
