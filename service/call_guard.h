@@ -9,6 +9,12 @@
  * the end of every element read, at the end of a complete answer, and on
  * every piece written.  Before each call it is armed with the operation;
  * afterwards outcome() turns the runtime's code into the proxy's.
+ *
+ * Its members live in four files: call_guard.cpp (installation, arming,
+ * sending), call_guard_framing.cpp (time and HTTP framing: the receive and
+ * header hooks, the body's bytes), call_guard_elements.cpp (the element
+ * hooks and their checks) and call_guard_outcome.cpp (the allocation budget
+ * and the codes).
  */
 #ifndef KELM_SERVICE_CALL_GUARD_H
 #define KELM_SERVICE_CALL_GUARD_H
@@ -69,12 +75,45 @@ private:
     /* An array being read, from its start tag to its end tag. */
     struct Array_Scope
     {
-        bool open;
-        unsigned int level; /* nesting level at which its start tag was read */
-        long declared;      /* items the runtime allocated, -1: read item by item */
-        long offset;        /* its SOAP-ENC:offset, as the runtime reads it */
-        long next;          /* index the runtime gives the next item */
-        int saved_mode;     /* the context's mode bits before the array */
+        bool open = false;
+        unsigned int level = 0; /* nesting level at which its start tag was read */
+        long declared = 0;      /* items the runtime allocated, -1: read item by item */
+        long offset = 0;        /* its SOAP-ENC:offset, as the runtime reads it */
+        long next = 0;          /* index the runtime gives the next item */
+        int saved_mode = 0;     /* the context's mode bits before the array */
+    };
+
+    /* What one call knows: set by arm() from its defaults in one step. */
+    struct Call_State
+    {
+        /* armed per call */
+        std::chrono::steady_clock::time_point started{};
+        char expected[96] = {};      /* qualified name of the response element */
+        int result_type = 0;         /* runtime type of an "out" result, 0 for "r" */
+        bool array_result = false;   /* that type is an array */
+
+        /* seen during the call */
+        int status = 0;              /* HTTP status of the answer, as received */
+        bool answered = false;       /* its status line has been read */
+        bool badly_framed = false;   /* status line or Content-Length unreadable */
+        bool too_large = false;      /* announced above the message bound */
+        bool has_body = false;       /* it announced a body */
+        bool length_given = false;   /* it carried a Content-Length */
+        bool framed_by_length = false; /* the body ends after `announced` bytes */
+        unsigned long long announced = 0;  /* Content-Length, 0 when none */
+        unsigned long long body_start = 0; /* bytes received before the body */
+        unsigned long long body_seen = 0;  /* body bytes handed to the runtime */
+        bool closed = false;         /* the peer closed the connection */
+        bool cut_off = false;        /* the guard ended the answer: over its time bound */
+        bool root_seen = false;      /* the root element's name has been read */
+        bool root_envelope = false;
+        bool root_html = false;
+        bool body_child_seen = false;
+        int verdict = 0;             /* the code the guard ended the answer with, 0: none */
+        unsigned long references = 0;    /* elements with an id or href read so far */
+        unsigned long long received = 0; /* bytes of the answer received so far */
+        unsigned long long allocated = 0; /* bytes the runtime allocated during the call */
+        Array_Scope array;
     };
 
     bool allow(size_t bytes) override;
@@ -116,35 +155,8 @@ private:
     int (*http_parse)(struct soap *);
     int (*http_parse_field)(struct soap *, const char *, const char *);
 
-    /* armed per call */
-    std::chrono::steady_clock::time_point started;
-    char expected[96];           /* qualified name of the response element */
-    int result_type;             /* runtime type of an "out" result, 0 for "r" */
-    bool array_result;           /* that type is an array */
-
-    /* seen during the call */
-    int status;                  /* HTTP status of the answer, as received */
-    bool answered;               /* its status line has been read */
-    bool badly_framed;           /* status line or Content-Length unreadable */
-    bool too_large;              /* announced above the message bound */
-    bool has_body;               /* it announced a body */
-    bool length_given;           /* it carried a Content-Length */
-    bool framed_by_length;       /* the body ends after `announced` bytes */
-    unsigned long long announced;  /* Content-Length, 0 when none */
-    unsigned long long body_start; /* bytes received before the body */
-    unsigned long long body_seen;  /* body bytes handed to the runtime */
-    bool closed;                 /* the peer closed the connection */
-    bool cut_off;                /* the guard ended the answer: over its time bound */
-    bool root_seen;              /* the root element's name has been read */
-    bool root_envelope;
-    bool root_html;
-    bool body_child_seen;
-    int verdict;                 /* the code the guard ended the answer with, 0: none */
-    bool after_space;            /* the last piece written was a single space */
-    unsigned long references;    /* elements with an id or href read so far */
-    unsigned long long received; /* bytes of the answer received so far */
-    unsigned long long allocated; /* bytes the runtime allocated during the call */
-    Array_Scope array;
+    bool after_space = false;    /* the last piece written was a single space */
+    Call_State call;
 };
 
 #endif

@@ -10,9 +10,10 @@
  * needs and then releases them when its own operation has finished.
  *
  * Every call is bounded: 5 s to connect (a refused connection returns 25 at
- * once), 10 s for each send and receive,
- * 25 s for a whole call (snapshot: 120 s, and after 10 s an answer slower
- * than 16 KiB/s on average is cut off), answers of at most 32 MiB (a
+ * once), 5 s for each send, and 5 s for the whole call plus a share of a
+ * second for every byte of the answer received at 64 KiB/s (an answer that
+ * keeps coming that fast is read to its end; one that stops or trickles is
+ * cut off at the bound), answers of at most 32 MiB (a
  * snapshot picture of 1 MiB encoded one element per byte fits), arrays of at
  * most 2 Mi items, elements nested at most 64 deep, at most 4,096 elements
  * with an id or href.  A call cut off by a time bound returns -1, as one

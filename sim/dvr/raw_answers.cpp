@@ -3,6 +3,7 @@
  */
 
 #include "raw_answers.h"
+#include "rqweb_envelope.h"
 
 #include <cstdio>
 #include <cstring>
@@ -138,13 +139,7 @@ std::string http_answer(int status, const char *content_type, const std::string 
 
 std::string envelope(const std::string &body_content)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-           "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:rqweb=\"urn:rqweb\">"
-           "<SOAP-ENV:Body SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-           + body_content + "</SOAP-ENV:Body></SOAP-ENV:Envelope>\r\n";
+    return rqweb_envelope(body_content) + "\r\n";
 }
 
 bool answers_out(const std::string &operation)

@@ -6,6 +6,7 @@
 #define KELM_TESTS_SERVICE_FIXTURE_H
 
 #include "dvr_sim.h"
+#include "rqweb_envelope.h"
 #include "web_service.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +23,7 @@ inline std::string current_test_name()
 /* An rqweb envelope around body content, as a SOAP 1.1 server writes it. */
 inline std::string envelope(const std::string &content)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<SOAP-ENV:Envelope xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\" "
-           "xmlns:SOAP-ENC=\"http://schemas.xmlsoap.org/soap/encoding/\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
-           "xmlns:xsd=\"http://www.w3.org/2001/XMLSchema\" xmlns:rqweb=\"urn:rqweb\">"
-           "<SOAP-ENV:Body SOAP-ENV:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">"
-           + content + "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
+    return rqweb_envelope(content);
 }
 
 /* The response element of an operation around its content. */
