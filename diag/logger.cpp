@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <io.h>
+#include <windows.h>
 
 #include "log_sink.h"
 
@@ -14,6 +16,17 @@ namespace {
 
 std::atomic<Logger*> logger_instance{nullptr};
 boost::mutex creation_lock;
+
+const long long default_limit_bytes = 10LL * 1024 * 1024;
+const int default_kept_files = 3;
+// The file's size is read once every so many entries (an entry is at most
+// 4,000 bytes), so a full file is set aside at most 256 KB late.
+const unsigned entries_between_checks = 64;
+
+std::string numbered(const std::string& path, int number)
+{
+    return path + "." + std::to_string(number);
+}
 
 } // namespace
 
@@ -38,7 +51,8 @@ void Logger::destroy_instance()
     delete logger_instance.exchange(nullptr);
 }
 
-Logger::Logger() : sink(log_sink_create())
+Logger::Logger()
+    : sink(log_sink_create()), limit_bytes(default_limit_bytes), kept_files(default_kept_files)
 {
     set_echo(true);
 }
@@ -68,7 +82,47 @@ int Logger::open_unlocked(const char* path)
     sink->set_file(sink, file);
     if (previous)
         (void)fclose(previous);  // nothing more is written to it either way
+    this->path = path;
+    entries_unchecked = entries_between_checks;  // a file found full is set aside at once
     return 0;
+}
+
+// Every line keeps its format; only where the lines go changes.
+void Logger::rotate_when_full()
+{
+    if (!sink->file || ++entries_unchecked < entries_between_checks)
+        return;
+    entries_unchecked = 0;
+    const long long size = _filelengthi64(_fileno(sink->file));
+    if (size < limit_bytes)
+        return;
+    FILE* full = sink->file;
+    sink->set_file(sink, nullptr);
+    (void)fclose(full);  // its entries are on disk: each was written at once
+    set_aside(path);
+    // When another process holds the file open it cannot be renamed: the
+    // entries go on in it, and the next check tries again.
+    if (open_unlocked(path.c_str()) != 0)
+        sink->set_file(sink, nullptr);  // entries reach standard error only until a later open
+}
+
+void Logger::set_aside(const std::string& full)
+{
+    (void)DeleteFileA(numbered(full, kept_files).c_str());  // the oldest goes; missing is fine
+    for (int number = kept_files - 1; number >= 1; --number)
+        (void)MoveFileExA(numbered(full, number).c_str(), numbered(full, number + 1).c_str(),
+                          MOVEFILE_REPLACE_EXISTING);  // a gap in the numbers is fine
+    if (kept_files > 0)
+        (void)MoveFileExA(full.c_str(), numbered(full, 1).c_str(), MOVEFILE_REPLACE_EXISTING);
+    else
+        (void)DeleteFileA(full.c_str());
+}
+
+void Logger::set_rotation(long long limit, int kept)
+{
+    boost::mutex::scoped_lock guard(lock);
+    limit_bytes = limit;
+    kept_files = kept;
 }
 
 void Logger::write(unsigned level, const char* format, ...)
@@ -82,6 +136,7 @@ void Logger::write(unsigned level, const char* format, ...)
     va_start(args, format);
     sink->vprint(sink, level, format, args);
     va_end(args);
+    rotate_when_full();
 }
 
 void Logger::set_echo(bool on)

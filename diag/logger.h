@@ -1,7 +1,11 @@
 // Logger: the one process-wide log.  Entries are timestamped, echoed to
 // standard error and appended to the log file ("c:\kelm.log" once a control
-// window has opened it, "c:\rq-kelm.log" before that).
+// window has opened it, "c:\rq-kelm.log" before that).  A file that has
+// grown past its limit (10 MiB) is set aside as FILE.1 (the older ones move
+// on to FILE.2 and FILE.3, the oldest is deleted) and a new one is started.
 #pragma once
+
+#include <string>
 
 #include <boost/thread/mutex.hpp>
 
@@ -21,6 +25,10 @@ public:
 
     void set_echo(bool on);
 
+    // How large a log file may grow and how many set-aside files are kept;
+    // tests make both small.
+    void set_rotation(long long limit_bytes, int kept_files);
+
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
 
@@ -29,9 +37,15 @@ private:
     ~Logger();
     static void destroy_instance();
     int open_unlocked(const char* path);
+    void rotate_when_full();
+    void set_aside(const std::string& path);
 
     Log_Sink* sink;
     boost::mutex lock;
+    std::string path;             // of the open file
+    long long limit_bytes;
+    int kept_files;
+    unsigned entries_unchecked = 0;  // entries since the file's size was read
 };
 
 // Message levels.

@@ -19,6 +19,9 @@ const int view_width = 641;
 const int view_height = 481;
 const UINT_PTR status_timer = 1;
 const UINT status_period_ms = 500;
+// The control is asked for the active pane's state this often at most; the
+// pane itself shows a loss at once.
+const DWORD status_read_ms = 5000;
 const int default_speed = 5;
 const int max_speed = 7;
 
@@ -215,6 +218,7 @@ void Main_Window::command(int id)
     for (const Command& entry : commands)
         if (entry.id == id) {
             (this->*entry.handler)();
+            status_stale = true;
             return;
         }
 }
@@ -236,7 +240,12 @@ void Main_Window::on_timer()
     const int pane = session->active_pane();
     if (pane < 0 || pane >= max_panes)
         return;
-    const Pane_Status status = session->status(pane);
+    if (status_stale || pane != shown_status.pane || GetTickCount() - status_read_at >= status_read_ms) {
+        shown_status = session->status(pane);
+        status_read_at = GetTickCount();
+        status_stale = false;
+    }
+    const Pane_Status& status = shown_status;
     std::wstring state;
     if (status.state == Pane_State::closed)
         state = load_text(IDS_STATE_CLOSED);

@@ -244,3 +244,39 @@ TEST(Logger, AStandardErrorNobodyReadsHoldsNoCaller)
     EXPECT_GT(whole, 0);
     EXPECT_LT(whole, 5000);
 }
+
+// A full file is set aside as FILE.1, the older ones move on, the oldest
+// beyond the kept number goes, and no entry is cut or lost on the way.
+TEST(Logger, AFullFileIsSetAsideAndOnlyTheKeptNumberStays)
+{
+    char folder[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
+    const std::string path = std::string(folder) + unique_token("rotation") + ".log";
+    const long long limit = 64 * 1024;
+    Logger::instance().set_rotation(limit, 2);
+    Logger::instance().set_echo(false);
+    ASSERT_EQ(Logger::instance().open(path.c_str()), 0);
+    const std::string filler(900, 'x');
+    const int entries = 5 * limit / 1000;
+    for (int i = 0; i < entries; ++i)
+        Logger::instance().write(log_status, "entry %05d %s\n", i, filler.c_str());
+
+    const std::string files[] = {read_file_bytes(path.c_str()), read_file_bytes((path + ".1").c_str()),
+                                 read_file_bytes((path + ".2").c_str())};
+    EXPECT_EQ(GetFileAttributesA((path + ".3").c_str()), INVALID_FILE_ATTRIBUTES) << "two old files kept";
+    const std::regex entry(std::string(timestamp_pattern) + "entry \\d{5} x{900}\r\n");
+    const long long slack = 64 * 1000;  // the size is read every 64 entries
+    for (int i = 0; i < 3; ++i) {
+        const long long size = static_cast<long long>(files[i].size());
+        if (i > 0) {
+            EXPECT_GE(size, limit) << "file ." << i << " was full when set aside";
+        }
+        EXPECT_LT(size, limit + slack) << "file ." << i;
+        const auto whole = std::distance(std::sregex_iterator(files[i].begin(), files[i].end(), entry),
+                                         std::sregex_iterator());
+        EXPECT_EQ(static_cast<size_t>(whole), count_occurrences(files[i], "\r\n")) << "every line a whole entry";
+    }
+    char newest[16];
+    snprintf(newest, sizeof newest, "entry %05d ", entries - 1);
+    EXPECT_NE(files[0].find(newest), std::string::npos) << "the newest entry is in the file in use";
+}
