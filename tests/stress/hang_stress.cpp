@@ -6,10 +6,14 @@
 //                           N create / activate / destroy cycles in one form,
 //                           the unused library freed after each, as form
 //                           hosts do; with a server, every 25th control
-//                           shows four of its channels before it goes, so
-//                           that stream threads end during later cycles
+//                           (every Nth with the environment variable
+//                           STREAM_EVERY=N) shows four of its channels
+//                           before it goes, so that stream threads end
+//                           during later cycles
 //   kelm_stress address N   N rounds of get_svr_chnum and set_usr with a
-//                           null and a 1 MB text, on a logged-in control
+//                           null and a 1 MB text, and login with a 1 MB
+//                           address, user and password, on a logged-in
+//                           control
 //   kelm_stress screens N   two controls on two STA threads, N ScreenMode
 //                           changes each, after a call made on a control
 //                           of the main thread from a foreign thread
@@ -247,6 +251,18 @@ void show_streams(IDispatch* dispatch, const wchar_t* server, long round)
     }
 }
 
+// How many cycles make one that shows streams: STREAM_EVERY, else 25.
+long stream_every()
+{
+    static const long every = [] {
+        wchar_t text[16] = {};
+        const DWORD length = GetEnvironmentVariableW(L"STREAM_EVERY", text, 16);
+        const long value = length > 0 && length < 16 ? wcstol(text, nullptr, 10) : 0;
+        return value > 0 ? value : 25L;
+    }();
+    return every;
+}
+
 // One cycle: an AtlAxWin window of the form makes the control through COM
 // and activates it in place, then the window is destroyed and the unused
 // library freed.
@@ -264,7 +280,7 @@ bool run_cycle(HWND form, Ax_Container& container, long round, const wchar_t* se
             (void)DestroyWindow(host);  // an empty container
         return false;
     }
-    if (server && round % 25 == 0)
+    if (server && round % stream_every() == 0)
         show_streams(control, server, round);
     control->Release();  // the container holds its own reference
     {
@@ -342,6 +358,12 @@ int address(long count, const wchar_t* server)
                 (void)call_method(control, L"set_usr", {text, text, text}, &result);  // refused, as expected
             }
         }
+        {
+            Variant result;
+            Watch watch(0, "login(1 MB)", round);
+            (void)call_method(control, L"login", {&big, &big, &big}, &result);  // refused, as expected
+        }
+        log_in_locally(control);  // the refused login dropped the grant
         if (server) {
             Variant result;
             Watch watch(0, "get_svr_chnum(server)", round);
