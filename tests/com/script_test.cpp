@@ -10,6 +10,7 @@
 #include "child_process.h"
 #include "dvr_sim.h"
 #include "member_table.h"
+#include "text_file.h"
 
 namespace {
 
@@ -135,4 +136,51 @@ TEST_F(Com_Test, TheHostExampleOpensFourChannelsInItsWindow)
     const Program_Result run = run_file(HOST_EXAMPLE, sim.address() + " admin 12345 1");
     EXPECT_EQ(run.output, "channels 1 to 4 of 16 are open\n");
     EXPECT_EQ(run.status, 0u);
+}
+
+// kelm-script gives a script the control in a window: the windowed examples
+// show a channel and save a snapshot through it, say so under cscript, and
+// a script error ends the run with status 1.
+TEST_F(Com_Test, TheWindowedRunnerShowsAChannelAndEndsWithTheScriptsStatus)
+{
+    ASSERT_EQ(module.register_server(), S_OK);
+    Dvr_Sim sim(Dvr_Sim::number_for("com.kelm-script"));
+    ASSERT_TRUE(sim.running());
+    char folder[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
+    const std::string shots = std::string(folder) + unique_token("shots");
+    const std::string failing = std::string(folder) + unique_token("failing") + ".vbs";
+    FILE* script = fopen(failing.c_str(), "wb");
+    ASSERT_NE(script, nullptr);
+    fputs("WScript.Echo kelm.ver\r\nx = 1 / 0\r\nWScript.Echo \"not reached\"\r\n", script);
+    fclose(script);
+    const std::string runner = windows_path(KELM_SCRIPT);
+    const std::string arguments = " " + sim.address() + " 2 \"" + shots + "\"";
+    const struct {
+        std::string program, arguments;
+        DWORD status;
+        const char* said;
+    } cases[] = {
+        {runner, "\"" + windows_path(std::string(EXAMPLES_DIR) + "/snapshot.vbs") + "\"" + arguments, 0, "snapshot saved in "},
+        {runner, "\"" + windows_path(std::string(EXAMPLES_DIR) + "/snapshot.js") + "\"" + arguments, 0, "snapshot saved in "},
+        {"C:\\windows\\system32\\cscript.exe",
+         "//nologo \"" + windows_path(std::string(EXAMPLES_DIR) + "/snapshot.vbs") + "\"" + arguments, 3,
+         "run this script with kelm-script.exe"},
+        {runner, "\"" + failing + "\"", 1, "version:v.1.0.0\n"},
+    };
+    for (const auto& c : cases) {
+        Program_Result run = run_program(c.program, c.arguments, Captured::output_only);
+        run.output = without_carriage_returns(run.output);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find("not reached"), std::string::npos);
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((shots + "\\*.jpg").c_str(), &found);
+    int pictures = 0;
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        ++pictures;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    EXPECT_EQ(pictures, 2) << "one snapshot from each windowed example";
 }

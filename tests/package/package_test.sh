@@ -61,6 +61,19 @@ done
 output=$(run 'C:\windows\system32\cscript.exe' //nologo "$kelm\\examples\\channel_count.vbs" "$server" admin 12345) \
   && status=0 || status=$?
 check "the VBScript example logs in (status $status): $output" contains "$output" "channels: 16"
+# Every example through the windowed runner, as an integrator starts them.
+for example in channel_count.vbs channel_count.js; do
+  output=$(run "$kelm\\tools\\kelm-script.exe" "$kelm\\examples\\$example" "$server" admin 12345) && status=0 || status=$?
+  check "$example through kelm-script logs in (status $status): $output" contains "$output" "channels: 16"
+done
+for example in snapshot.vbs snapshot.js; do
+  output=$(run "$kelm\\tools\\kelm-script.exe" "$kelm\\examples\\$example" "$server" 1 'C:\shots') && status=0 || status=$?
+  check "$example through kelm-script saves a snapshot (status $status): $output" contains "$output" "snapshot saved in"
+done
+output=$(run "$kelm\\tools\\rqweb-call.exe" "$server" get-serverinfo) && status=0 || status=$?
+check "the shipped service probe asks the server (status $status): $output" contains "$output" "channel-cnt"
+check "the shipped viewer and the operator's guide are there" \
+  test -s "$WINEPREFIX/drive_c/kelm/tools/kelm-viewer.exe" -a -s "$WINEPREFIX/drive_c/kelm/operator.md"
 
 # Registered, but with the streaming library gone: the control still comes
 # up, no channel opens, and the log names the missing file.
