@@ -17,7 +17,7 @@
 #include "bench_clock.h"
 #include "dvr_sim.h"
 #include "hik_channel_impl.h"
-#include "hikclient.h"
+#include "hikclient_test.h"
 #include "stream_protocol.h"
 #include "web_service.h"
 

@@ -3,11 +3,9 @@
 // code.
 #include "screen.h"
 
-#include <new>
-
+#include "channel_factory.h"
 #include "channel_impl.h"
 #include "error_codes.h"
-#include "hik_channel_impl.h"
 #include "logger.h"
 #include "text_convert.h"
 
@@ -42,10 +40,7 @@ int Screen::open_channel(const wchar_t* address, int channel_index)
 
 bool Screen::build_channel()
 {
-    Channel_Impl* impl = new (std::nothrow) Hik_Channel_Impl(params, GetParent(pane));
-    channel = impl ? new (std::nothrow) Channel(impl) : nullptr;
-    if (!channel)
-        delete impl;
+    channel = make_channel(params, GetParent(pane));
     return channel != nullptr;
 }
 

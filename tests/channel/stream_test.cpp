@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "hik_channel_impl.h"
-#include "hikclient.h"
+#include "hikclient_test.h"
 #include "logger.h"
 #include "recording_reader.h"
 #include "text_file.h"

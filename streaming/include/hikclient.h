@@ -1,7 +1,8 @@
 /*
- * hikclient.h: the network client library the channels stream through.
- * Every function is __stdcall and exported by its plain name.  Functions
- * answering BOOL report success as non-zero.
+ * hikclient.h: the interface of the streaming library, hikclient.dll, that
+ * the channels stream through.  Every function is __stdcall and exported by
+ * its plain name.  Functions answering BOOL report success as non-zero.
+ * Exports for tests and benchmarks only are in hikclient_test.h.
  */
 #ifndef KELM_HIKCLIENT_H
 #define KELM_HIKCLIENT_H
@@ -63,13 +64,6 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientSetVideoPara(LONG handle, DWORD reserved,
                                                     int contrast, int saturation, int hue);
 HIKCLIENT_API BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD reserved, int *brightness,
                                                     int *contrast, int *saturation, int *hue);
-
-/* Not part of the vendor's interface: counters of one stream for tests and
-   benchmarks.  FALSE for an unknown handle. */
-HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD *frames_received,
-                                                   DWORD *frames_painted);
-/* The same counted over every stream since the library was loaded. */
-HIKCLIENT_API BOOL __stdcall HIK_SimGetLibraryStats(DWORD *frames_received, DWORD *frames_painted);
 
 #ifdef __cplusplus
 }

@@ -1,7 +1,7 @@
 // hikclient.dll's exported functions: start-up counting, the net settings,
 // and the table of streams that the handles name.
 #define HIKCLIENT_BUILDING
-#include "hikclient.h"
+#include "hikclient_test.h"
 
 #include <winsock2.h>
 

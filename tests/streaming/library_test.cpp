@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "dvr_sim.h"
-#include "hikclient.h"
+#include "hikclient_test.h"
 #include "test_window.h"
 #include "text_file.h"
 

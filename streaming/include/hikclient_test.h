@@ -1,0 +1,25 @@
+/*
+ * hikclient_test.h: exports of hikclient.dll for tests and benchmarks only;
+ * no part of the product calls them.
+ */
+#ifndef KELM_HIKCLIENT_TEST_H
+#define KELM_HIKCLIENT_TEST_H
+
+#include "hikclient.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Counters of one stream for tests and
+   benchmarks.  FALSE for an unknown handle. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD *frames_received,
+                                                   DWORD *frames_painted);
+/* The same counted over every stream since the library was loaded. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetLibraryStats(DWORD *frames_received, DWORD *frames_painted);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif
