@@ -19,8 +19,9 @@ const int view_width = 641;
 const int view_height = 481;
 const UINT_PTR status_timer = 1;
 const UINT status_period_ms = 500;
-// The control is asked for the active pane's state this often at most; the
-// pane itself shows a loss at once.
+// A live pane's state is read from the control this often at most (each
+// read writes a trace pair to the control's log); the pane itself shows a
+// loss at once.
 const DWORD status_read_ms = 5000;
 const int default_speed = 5;
 const int max_speed = 7;
@@ -240,7 +241,10 @@ void Main_Window::on_timer()
     const int pane = session->active_pane();
     if (pane < 0 || pane >= max_panes)
         return;
-    if (status_stale || pane != shown_status.pane || GetTickCount() - status_read_at >= status_read_ms) {
+    // Only a live pane's state costs a trace pair to read: any other state
+    // is read at every tick, so a pane that comes up is seen at once.
+    if (status_stale || pane != shown_status.pane || shown_status.state != Pane_State::live ||
+        GetTickCount() - status_read_at >= status_read_ms) {
         shown_status = session->status(pane);
         status_read_at = GetTickCount();
         status_stale = false;

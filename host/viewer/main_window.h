@@ -79,9 +79,10 @@ private:
     DWORD recording_since[max_panes] = {};
     bool recording[max_panes] = {};
     int moving = 0;
-    // The active pane's state as last read from the control: read again
-    // when another pane becomes active, after a command, and every few
-    // seconds, since each read writes a trace pair to the control's log.
+    // The active pane's state as last read from the control: while it is
+    // live, read again only when another pane becomes active, after a
+    // command, and every few seconds, since each read of a live pane writes
+    // a trace pair to the control's log.
     Pane_Status shown_status;
     DWORD status_read_at = 0;
     bool status_stale = true;
