@@ -16,8 +16,16 @@ namespace {
 
 const char timestamp_pattern[] = R"(\d{4}-\d\d-\d\d  \d\d:\d\d:\d\d:\d{1,3})";
 
-std::string control_log() { return read_file_bytes(control_log_path); }
-std::string default_log() { return read_file_bytes(default_log_path); }
+// A log file with the part set aside before it: the logs on C: are shared by
+// every test process, and one of them may set a full file aside while a
+// test writes.
+std::string recent_log(const char* path)
+{
+    return read_file_bytes((std::string(path) + ".1").c_str()) + read_file_bytes(path);
+}
+
+std::string control_log() { return recent_log(control_log_path); }
+std::string default_log() { return recent_log(default_log_path); }
 
 } // namespace
 
