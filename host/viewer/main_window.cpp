@@ -267,6 +267,13 @@ void Main_Window::on_timer()
     (void)CheckDlgButton(panel, ID_RECORD, recording[pane] ? BST_CHECKED : BST_UNCHECKED);
 }
 
+void Main_Window::refresh_status()
+{
+    status_stale = true;
+    on_timer();
+    (void)UpdateWindow(status_bar);  // painted now, not at the next turn of the message loop
+}
+
 void Main_Window::tell(const std::wstring& text)
 {
     const int parts[] = {260, -1};

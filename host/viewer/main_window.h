@@ -35,6 +35,9 @@ public:
     void release();
     // Runs the window until it is closed; the exit status.
     int run_message_loop();
+    // Reads the active pane's state from the control now, for when the
+    // viewer has learnt of a change some other way (the outage watch).
+    void refresh_status();
 
 private:
     static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

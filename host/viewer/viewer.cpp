@@ -153,7 +153,10 @@ int run(const Options& options)
     }
     if (options.outage_screenshot &&
         !watch_outage(window.control_dispatch(), demo_panes, outage_limit_ms,
-                      [&] { status |= save_screenshot(window.handle(), options.outage_screenshot); })) {
+                      [&] {
+                          window.refresh_status();  // the watch saw the loss before the status bar's next read
+                          status |= save_screenshot(window.handle(), options.outage_screenshot);
+                      })) {
         fwprintf(stderr, L"kelm-viewer: no pane was lost and live again\n");
         status = 1;
     }
