@@ -13,6 +13,7 @@
 #include <cstdio>
 
 #include "channel_impl.h"
+#include "error_codes.h"
 #include "logger.h"
 #include "server_probe.h"
 #include "text_convert.h"
@@ -91,7 +92,7 @@ void Screen::lose(DWORD now, Stream_State state)
     waiting_since = now;
     next_try = now;
     lost_clock = clock_now();
-    keep_error(10, true);
+    keep_error(error_server_login, true);
     note_refusal(now, server_said_no(state) || !later_than(now, live_since + short_life_ms));
 }
 
@@ -168,8 +169,7 @@ void Screen::become_live(DWORD now)
     status = Pane_Stream::live;
     live_since = now;
     show_notice(L"");
-    if (last_error_is_loss)
-        keep_error(0, false);  // the pane is back: its loss is no error any more
+    forget_loss();  // the pane is back: its loss is no error any more
     Logger::instance().write(log_status, "channel %d stream live again\n", params.channel_index);
     if (record_directory.empty())
         return;
@@ -186,8 +186,7 @@ void Screen::end_reconnection()
         return;
     drop_channel();
     status = Pane_Stream::closed;
-    if (last_error_is_loss)
-        keep_error(0, false);
+    forget_loss();
     refusals = 0;
     record_directory.clear();
     show_notice(L"");

@@ -106,6 +106,7 @@ private:
     void drop_channel();
     int settle(int result, int member_code);
     void keep_error(int code, bool from_loss);
+    void forget_loss();
 
     // Watching and reconnection (pane_watch.cpp).
     void end_reconnection();

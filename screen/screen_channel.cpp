@@ -64,6 +64,13 @@ void Screen::keep_error(int code, bool from_loss)
     last_error_is_loss = from_loss;
 }
 
+// A loss's code not read yet goes; a newer failure's code stays.
+void Screen::forget_loss()
+{
+    if (last_error_is_loss)
+        keep_error(0, false);
+}
+
 int Screen::take_last_error()
 {
     // A code the channel holds came from no forwarded failure (settled

@@ -1,8 +1,12 @@
 #include "script_host.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <new>
+
+#include "console_line.h"
+#include "message_pump.h"
 
 namespace {
 
@@ -30,21 +34,6 @@ LONG number_argument(DISPPARAMS* params, UINT position, LONG fallback)
     return value;
 }
 
-// Handles messages while the script waits, so the control goes on
-// painting and watching its streams.
-void pump_for(DWORD ms)
-{
-    const DWORD start = GetTickCount();
-    for (DWORD spent = 0; spent < ms; spent = GetTickCount() - start) {
-        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - spent, QS_ALLINPUT);  // woken or timed out
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            (void)TranslateMessage(&message);  // says only whether a character was made
-            DispatchMessageW(&message);
-        }
-    }
-}
-
 // Echo writes its arguments with a space between them and a line end, in
 // the ANSI code page as cscript does.
 void echo(DISPPARAMS* params)
@@ -60,15 +49,7 @@ void echo(DISPPARAMS* params)
         if (i > 1)
             line += L' ';
     }
-    line += L'\n';
-    const int size = WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string narrow(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-    if (size > 0)
-        (void)WideCharToMultiByte(CP_ACP, 0, line.c_str(), static_cast<int>(line.size()), &narrow[0], size, nullptr,
-                                  nullptr);  // measured above
-    (void)fwrite(narrow.data(), 1, narrow.size(), stdout);  // a closed output loses the line only
-    (void)fflush(stdout);
+    print_line(line);
 }
 
 class Script_Arguments final : public Named_Dispatch {
@@ -130,7 +111,8 @@ private:
             ExitProcess(static_cast<UINT>(code));
         }
         case member_sleep:
-            pump_for(static_cast<DWORD>(number_argument(params, 0, 0) > 0 ? number_argument(params, 0, 0) : 0));
+            // The window goes on painting and watching its streams meanwhile.
+            pump_for(static_cast<DWORD>(std::max(number_argument(params, 0, 0), 0L)));
             return S_OK;
         case member_arguments: {
             Script_Arguments* list = new (std::nothrow) Script_Arguments(arguments);

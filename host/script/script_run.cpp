@@ -10,6 +10,13 @@
 
 namespace {
 
+void free_texts(EXCEPINFO* info)
+{
+    SysFreeString(info->bstrSource);
+    SysFreeString(info->bstrDescription);
+    SysFreeString(info->bstrHelpFile);
+}
+
 // The engine's host side: hands out the named objects and reports errors.
 class Script_Site final : public IActiveScriptSite, public IActiveScriptSiteWindow {
 public:
@@ -84,9 +91,7 @@ public:
                  info.bstrSource ? info.bstrSource : L"script", info.bstrDescription ? info.bstrDescription : L"error",
                  static_cast<unsigned long>(info.scode ? info.scode : info.wCode));
         (void)fflush(stderr);
-        SysFreeString(info.bstrSource);
-        SysFreeString(info.bstrDescription);
-        SysFreeString(info.bstrHelpFile);
+        free_texts(&info);
         return S_OK;
     }
 
@@ -135,9 +140,7 @@ bool run_script(const wchar_t* engine_prog_id, const std::wstring& text, const w
     EXCEPINFO info = {};
     const HRESULT parsed = parser->ParseScriptText(text.c_str(), nullptr, nullptr, nullptr, 0, 0,
                                                    SCRIPTTEXT_ISVISIBLE, nullptr, &info);
-    SysFreeString(info.bstrSource);
-    SysFreeString(info.bstrDescription);
-    SysFreeString(info.bstrHelpFile);
+    free_texts(&info);  // a syntax error was reported to the site
     // Connecting runs the script's global code, on this thread.
     const HRESULT ran = SUCCEEDED(parsed) ? engine->SetScriptState(SCRIPTSTATE_CONNECTED) : parsed;
     (void)engine->Close();  // the engine lets go of the site and the objects

@@ -40,19 +40,6 @@ void show_caption(IDispatch* control)
 
 } // namespace
 
-void pump_for(DWORD milliseconds)
-{
-    const DWORD start = GetTickCount();
-    MSG message;
-    while (GetTickCount() - start < milliseconds) {
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
-        Sleep(10);
-    }
-}
-
 // A script sees no S_FALSE: the active pane's number tells whether the
 // choice took.
 bool activate_pane(IDispatch* control, int pane)

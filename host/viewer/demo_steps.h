@@ -5,13 +5,13 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "message_pump.h"
+
 class Main_Window;
 
 // The panes the demonstration fills: channels 1 to 4 in panes 0 to 3.
 constexpr int demo_panes = 4;
 
-// Handles window messages for `milliseconds`.
-void pump_for(DWORD milliseconds);
 // Makes pane `pane` the active one, as a click on it does; false (and a
 // message) when it is not.
 bool activate_pane(IDispatch* control, int pane);

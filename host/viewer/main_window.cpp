@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "connect_dialog.h"
+#include "console_line.h"
 #include "dispatch_call.h"
 #include "resource.h"
 #include "settings.h"
@@ -279,14 +280,7 @@ void Main_Window::tell(const std::wstring& text)
     const int parts[] = {260, -1};
     (void)SendMessageW(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     (void)SendMessageW(status_bar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
-    // In the ANSI code page, as the console shows it: the C library's wide
-    // output stops at the first character its locale cannot write.
-    std::string line(text.size() * 2 + 2, '\0');
-    const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &line[0],
-                                           static_cast<int>(line.size()), nullptr, nullptr);
-    line.resize(length > 0 ? length : 0);
-    printf("%s\n", line.c_str());
-    (void)fflush(stdout);  // scripts follow the viewer's lines as they come
+    print_line(text);
 }
 
 void Main_Window::update_title()
