@@ -11,16 +11,27 @@ inline double seconds_now()
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+inline double filetime_seconds(const FILETIME& t)
+{
+    return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
+}
+
 // User and kernel time of this process, in seconds.
 inline double process_cpu_seconds()
 {
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
         return 0.0;
-    auto to_seconds = [](const FILETIME& t) {
-        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
-    };
-    return to_seconds(kernel) + to_seconds(user);
+    return filetime_seconds(kernel) + filetime_seconds(user);
+}
+
+// User and kernel time of the calling thread, in seconds.
+inline double thread_cpu_seconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user))
+        return 0.0;
+    return filetime_seconds(kernel) + filetime_seconds(user);
 }
 
 inline void pump_messages_for(double seconds)

@@ -5,6 +5,7 @@
 #include "server_probe.h"
 
 #include "detached_thread.h"
+#include "name_resolver.h"
 #include "time_left.h"
 
 #include <vector>
@@ -31,8 +32,10 @@ void begin_attempt(const std::string& address, unsigned short port, Attempt* att
     sockaddr_in where = {};
     where.sin_family = AF_INET;
     where.sin_port = htons(port);
-    where.sin_addr.s_addr = inet_addr(address.c_str());
-    if (where.sin_addr.s_addr == INADDR_NONE)
+    // A name is looked up within the connect's own bound: a name server
+    // that does not answer makes the server as unreachable as a host that
+    // does not.
+    if (!resolve_within(address.c_str(), where.sin_addr, connect_bound_ms))
         return;
     attempt->socket = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     u_long non_blocking = 1;

@@ -34,7 +34,7 @@ function(kelm_add_wine_test target)
   set_tests_properties(${tests} PROPERTIES
     FIXTURES_REQUIRED wine_session
     TIMEOUT 120
-    ENVIRONMENT "KELM_DVR_SIM=${KELM_NATIVE_DIR}/sim/dvr/dvr-sim")
+    ENVIRONMENT "KELM_DVR_SIM=${KELM_NATIVE_DIR}/sim/dvr/dvr-sim;KELM_RTSP_LAUNCH=${KELM_NATIVE_DIR}/tests/rtsp/rtsp-launch")
   if(ARG_RESOURCE_LOCK)
     set_tests_properties(${tests} PROPERTIES RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()

@@ -3,15 +3,17 @@
 #define HIKCLIENT_BUILDING
 #include "hikclient_test.h"
 
-#include <winsock2.h>
-
 #include <map>
 #include <new>
 #include <vector>
 
 #include <boost/thread/mutex.hpp>
 
-#include "recorder.h"
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "mp4_recording.h"
 #include "stream.h"
 
 namespace {
@@ -40,10 +42,13 @@ Library& library()
     return instance;
 }
 
-// Texts of Client_Info longer than the protocol's 39 bytes are refused.
+// The longest text of Client_Info, with its terminating zero.
+const size_t client_text_bytes = 40;
+
+// Texts of Client_Info longer than 39 bytes are refused.
 bool usable_text(const char* text)
 {
-    return text && strnlen(text, STREAM_TEXT_BYTES) < STREAM_TEXT_BYTES;
+    return text && strnlen(text, client_text_bytes) < client_text_bytes;
 }
 
 Stream* find_stream(Library& lib, LONG handle)
@@ -114,8 +119,11 @@ BOOL __stdcall MP4_ClientStartup(UINT, HWND)
 {
     Library& lib = library();
     boost::mutex::scoped_lock guard(lib.lock);
-    WSADATA data;
-    if (WSAStartup(MAKEWORD(2, 2), &data) != 0)
+    if (lib.startups == 0) {
+        // The host hears nothing from FFmpeg: the states tell what happened.
+        av_log_set_level(AV_LOG_QUIET);
+    }
+    if (avformat_network_init() != 0)
         return FALSE;
     ++lib.startups;
     return TRUE;
@@ -142,7 +150,7 @@ BOOL __stdcall MP4_ClientCleanup(void)
     stop_all(lib, ending);
     if (last)
         reap_ending(lib, stop_wait_ms);
-    (void)WSACleanup();  // balances this user's WSAStartup; its sockets are closed by now
+    (void)avformat_network_deinit();  // balances this user's start-up; its sessions are closed by now
     return TRUE;
 }
 
@@ -165,11 +173,11 @@ BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
 
 namespace {
 
-// How long MP4_ClientStart leads the connection before it returns: a
-// server on the local network has answered the login and sent its first
-// picture by then, so the first state read already tells the truth; a
-// slower one is still "connecting".
-const DWORD handshake_wait_ms = 500;
+// How long MP4_ClientStart waits for the first picture before it returns:
+// a server on the local network has answered the login and sent a key
+// frame by then, so the first state read already tells the truth; a slower
+// one is still "connecting".
+const DWORD first_picture_wait_ms = 500;
 
 // What a stream of `info` is started with; false when the library is not
 // started up.
@@ -223,9 +231,9 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
         delete stream;
         return -1;
     }
-    // Led outside the lock and before the stream is in the table: other
-    // callers go on meanwhile, and no stop can reach the stream under it.
-    stream->lead_handshake(handshake_wait_ms);
+    // Waited for outside the lock and before the stream is in the table:
+    // other callers go on meanwhile, and no stop can reach the stream.
+    stream->wait_settled(first_picture_wait_ms);
     return adopt(library(), stream);
 }
 
@@ -256,7 +264,7 @@ int __stdcall MP4_ClientGetState(LONG handle)
 
 // The file is created and closed outside every lock, so other callers go
 // on while the disk answers.  A capture starts only on a stream that is
-// receiving frames: on a dead one the file would hold its header alone.
+// receiving pictures: on a dead one the file would stay empty.
 BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char* path)
 {
     if (!path || !*path)
@@ -267,31 +275,31 @@ BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char* path)
             return stream.state() == HIK_STATE_RUNNING;
         }))
         return FALSE;
-    File_Writer* recording = start_recording(path, channel);
+    Mp4_Recording* recording = Mp4_Recording::create(path, channel);
     if (!recording)
         return FALSE;
-    File_Writer* displaced = recording;
+    Mp4_Recording* displaced = recording;
     const bool attached = with_stream(handle, false, [&displaced](Stream& stream, Library&) {
         displaced = stream.start_capture(displaced);
         return true;
     });
     // The stream's earlier recording, or the new one when the stream was
     // stopped meanwhile; a file the disk holds up is closed by its writer.
-    (void)File_Writer::close(displaced);
+    (void)Mp4_Recording::close(displaced);
     return attached ? TRUE : FALSE;
 }
 
 // TRUE when a recording was running and its file is closed on return.
 BOOL __stdcall MP4_ClientStopCapture(LONG handle)
 {
-    File_Writer* recording = nullptr;
+    Mp4_Recording* recording = nullptr;
     (void)with_stream(handle, false, [&recording](Stream& stream, Library&) {
         recording = stream.take_capture();
         return true;
     });
     if (!recording)
         return FALSE;
-    return File_Writer::close(recording) ? TRUE : FALSE;
+    return Mp4_Recording::close(recording) ? TRUE : FALSE;
 }
 
 BOOL __stdcall MP4_ClientAudioStart(LONG handle)
@@ -371,5 +379,19 @@ BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_pain
         *frames_received = library_frames_received.load();
     if (frames_painted)
         *frames_painted = library_frames_painted.load();
+    return TRUE;
+}
+
+BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG* median_ms, LONG* p99_ms)
+{
+    int64_t median = 0, worst = 0;
+    if (!with_stream(handle, false, [&](Stream& stream, Library&) {
+            return stream.latency(0.5, &median) && stream.latency(0.99, &worst);
+        }))
+        return FALSE;
+    if (median_ms)
+        *median_ms = static_cast<LONG>(median);
+    if (p99_ms)
+        *p99_ms = static_cast<LONG>(worst);
     return TRUE;
 }

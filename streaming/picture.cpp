@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+extern "C" {
+#include <libswscale/swscale.h>
+}
+
 namespace {
 
 const int neutral = 64;
@@ -12,64 +16,88 @@ uint8_t clamp_byte(int value)
     return static_cast<uint8_t>(std::min(255, std::max(0, value)));
 }
 
-} // namespace
+// The four values as the pixel arithmetic uses them: clamped to 0..127,
+// brightness as a shift, hue as a signed turn.
+struct Adjustment {
+    explicit Adjustment(const Picture_Values& values)
+        : brightness((std::min(127, std::max(0, values.brightness)) - neutral) * 2),
+          contrast(std::min(127, std::max(0, values.contrast))),
+          saturation(std::min(127, std::max(0, values.saturation))),
+          hue(std::min(127, std::max(0, values.hue)) - neutral)
+    {
+    }
+    bool neutral_values() const { return brightness == 0 && contrast == neutral && saturation == neutral && hue == 0; }
+
+    int brightness, contrast, saturation, hue;
+};
 
 // Brightness shifts, contrast stretches around mid-grey, saturation blends
 // with the pixel's grey, and hue turns the colour by swapping weight between
-// the channels.  Values outside 0..127 are clamped for painting only.
-void adjust_pixels(std::vector<uint8_t>& bgr, const Picture_Values& values)
+// the channels.
+void adjust_row(uint8_t* pixel, int width, const Adjustment& a)
 {
-    const int brightness = (std::min(127, std::max(0, values.brightness)) - neutral) * 2;
-    const int contrast = std::min(127, std::max(0, values.contrast));
-    const int saturation = std::min(127, std::max(0, values.saturation));
-    const int hue = std::min(127, std::max(0, values.hue)) - neutral;
-    if (brightness == 0 && contrast == neutral && saturation == neutral && hue == 0)
-        return;
-    for (size_t i = 0; i + 2 < bgr.size(); i += 3) {
-        int b = bgr[i], g = bgr[i + 1], r = bgr[i + 2];
+    for (uint8_t* end = pixel + width * 3; pixel < end; pixel += 3) {
+        int b = pixel[0], g = pixel[1], r = pixel[2];
         const int grey = (r * 30 + g * 59 + b * 11) / 100;
-        r = grey + (r - grey) * saturation / neutral;
-        g = grey + (g - grey) * saturation / neutral;
-        b = grey + (b - grey) * saturation / neutral;
-        if (hue != 0) {
-            const int turned_r = r + (g - r) * hue / (2 * neutral);
-            const int turned_g = g + (b - g) * hue / (2 * neutral);
-            const int turned_b = b + (r - b) * hue / (2 * neutral);
+        r = grey + (r - grey) * a.saturation / neutral;
+        g = grey + (g - grey) * a.saturation / neutral;
+        b = grey + (b - grey) * a.saturation / neutral;
+        if (a.hue != 0) {
+            const int turned_r = r + (g - r) * a.hue / (2 * neutral);
+            const int turned_g = g + (b - g) * a.hue / (2 * neutral);
+            const int turned_b = b + (r - b) * a.hue / (2 * neutral);
             r = turned_r, g = turned_g, b = turned_b;
         }
-        r = 128 + (r - 128) * contrast / neutral + brightness;
-        g = 128 + (g - 128) * contrast / neutral + brightness;
-        b = 128 + (b - 128) * contrast / neutral + brightness;
-        bgr[i] = clamp_byte(b);
-        bgr[i + 1] = clamp_byte(g);
-        bgr[i + 2] = clamp_byte(r);
+        pixel[0] = clamp_byte(128 + (b - 128) * a.contrast / neutral + a.brightness);
+        pixel[1] = clamp_byte(128 + (g - 128) * a.contrast / neutral + a.brightness);
+        pixel[2] = clamp_byte(128 + (r - 128) * a.contrast / neutral + a.brightness);
     }
-}
-
-namespace {
-
-// Device-independent bitmaps want every row padded to four bytes.
-std::vector<uint8_t> padded_rows(const std::vector<uint8_t>& bgr, int width, int height)
-{
-    const size_t row = static_cast<size_t>(width) * 3;
-    const size_t stride = (row + 3) & ~static_cast<size_t>(3);
-    std::vector<uint8_t> padded(stride * height);
-    for (int y = 0; y < height; ++y)
-        std::copy(bgr.begin() + y * row, bgr.begin() + (y + 1) * row, padded.begin() + y * stride);
-    return padded;
 }
 
 } // namespace
 
-bool paint_frame(HWND window, const std::vector<uint8_t>& bgr, int width, int height)
+// Values outside 0..127 are clamped for painting only.
+void adjust_pixels(uint8_t* rows, int width, int height, int stride, const Picture_Values& values)
+{
+    const Adjustment adjustment(values);
+    if (adjustment.neutral_values())
+        return;
+    for (int y = 0; y < height; ++y)
+        adjust_row(rows + static_cast<size_t>(y) * stride, width, adjustment);
+}
+
+Picture_Painter::~Picture_Painter()
+{
+    sws_freeContext(scaler);
+}
+
+// Scales into `bgr` at the window's size; the rows are padded to the four
+// bytes a device-independent bitmap wants, so it is painted as it stands.
+bool Picture_Painter::scale(const AVFrame& picture, int width, int height)
+{
+    scaler = sws_getCachedContext(scaler, picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
+                                  width, height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    if (!scaler)
+        return false;
+    stride = (width * 3 + 3) & ~3;
+    bgr.resize(static_cast<size_t>(stride) * height);
+    uint8_t* rows[4] = {bgr.data(), nullptr, nullptr, nullptr};
+    const int strides[4] = {stride, 0, 0, 0};
+    return sws_scale(scaler, picture.data, picture.linesize, 0, picture.height, rows, strides) == height;
+}
+
+bool Picture_Painter::paint(HWND window, const AVFrame& picture, const Picture_Values& values)
 {
     RECT client;
     if (!IsWindow(window) || !GetClientRect(window, &client))
         return false;
-    const int target_width = client.right - 2 * frame_margin;
-    const int target_height = client.bottom - 2 * frame_margin;
-    if (target_width <= 0 || target_height <= 0)
+    const int width = client.right - 2 * frame_margin;
+    const int height = client.bottom - 2 * frame_margin;
+    if (width <= 0 || height <= 0)
         return true;  // nothing to paint into, but the window is there
+    if (!scale(picture, width, height))
+        return false;
+    adjust_pixels(bgr.data(), width, height, stride, values);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -77,14 +105,11 @@ bool paint_frame(HWND window, const std::vector<uint8_t>& bgr, int width, int he
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
-    const bool aligned = (width * 3) % 4 == 0;
-    const std::vector<uint8_t> rows = aligned ? std::vector<uint8_t>() : padded_rows(bgr, width, height);
     HDC dc = GetDC(window);
     if (!dc)
         return false;
-    (void)SetStretchBltMode(dc, COLORONCOLOR);
-    const int lines = StretchDIBits(dc, frame_margin, frame_margin, target_width, target_height,
-                                    0, 0, width, height, aligned ? bgr.data() : rows.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    const int lines = SetDIBitsToDevice(dc, frame_margin, frame_margin, width, height, 0, 0, 0, height,
+                                        bgr.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(window, dc);
     return lines != 0;
 }

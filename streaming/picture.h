@@ -1,11 +1,14 @@
-// Painting received frames into the display window, adjusted by the
-// stream's four picture values.
+// Painting decoded pictures into the display window: scaled to the
+// window's client area and adjusted by the stream's four picture values.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
 #include <vector>
+
+struct AVFrame;
+struct SwsContext;
 
 // The four picture values; 64 is neutral for each.
 struct Picture_Values {
@@ -15,10 +18,28 @@ struct Picture_Values {
     int hue = 64;
 };
 
-// Applies the values to pixels of 3 bytes (blue, green, red) in place.
-void adjust_pixels(std::vector<uint8_t>& bgr, const Picture_Values& values);
+// Applies the values in place to `height` rows of `width` pixels of 3
+// bytes (blue, green, red), `stride` bytes apart.
+void adjust_pixels(uint8_t* rows, int width, int height, int stride, const Picture_Values& values);
 
-// Paints a top-down BGR frame scaled into the window's client area, inside
-// a margin of two pixels that the control's active-pane frame uses.  False
-// when the window is gone.
-bool paint_frame(HWND window, const std::vector<uint8_t>& bgr, int width, int height);
+// One stream's painter; it keeps its scaler and pixels between pictures.
+// Used by one thread at a time.
+class Picture_Painter {
+public:
+    Picture_Painter() = default;
+    ~Picture_Painter();
+    Picture_Painter(const Picture_Painter&) = delete;
+    Picture_Painter& operator=(const Picture_Painter&) = delete;
+
+    // Paints `picture` into the window's client area, inside a margin of
+    // two pixels that the control's active-pane frame uses.  False when the
+    // window is gone or the picture cannot be scaled.
+    bool paint(HWND window, const AVFrame& picture, const Picture_Values& values);
+
+private:
+    bool scale(const AVFrame& picture, int width, int height);
+
+    SwsContext* scaler = nullptr;
+    std::vector<uint8_t> bgr;  // the scaled picture, rows padded to four bytes
+    int stride = 0;
+};

@@ -1,27 +1,49 @@
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include "stream.h"
 
-#include <cstring>
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/time.h>
+}
 
 #include "hikclient.h"
 #include "library_thread.h"
-#include "recorder.h"
+#include "name_resolver.h"
+#include "port_check.h"
+#include "rtsp_source.h"
+#include "stream_url.h"
+#include "video_decoder.h"
 
 namespace {
 
 const DWORD stop_wait_ms = 5000;
-// A server that answers nothing for this long, during the handshake or
-// between frames, has broken the stream off as surely as one that closed it.
-const DWORD silence_limit_ms = 5000;
+// What a server's name may take to resolve: the system's resolver has no
+// bound of its own.
+const DWORD name_lookup_ms = 3000;
+// What the connect to the server's port may take.
+const DWORD port_check_ms = 5000;
+// A session that gives nothing decodable for this long (a server that
+// never sends a key frame, or sends only damaged ones) is broken off.
+const int64_t undecodable_limit_ms = 5000;
+// What the thread is given beyond that limit to end the stream itself.
+const int64_t stale_margin_ms = 500;
+// Packets further behind than this are skipped up to the next key frame:
+// a machine that cannot decode every stream shows fewer pictures, never
+// older ones.
+const int64_t catch_up_after_ms = 1000;
+// A picture whose packet came further behind than this is decoded but not
+// painted: painting it would only keep the pane later than it need be.
+const int64_t paint_late_limit_ms = 150;
+// A recording begins with the key frame nearest its start: the last one if
+// it came at most this long before, else the next.  Its file's duration is
+// then within this of the time it was recording.
+const DWORD recent_key_frame_ms = 500;
 
-bool has_magic(const char (&magic)[4], const char* expected)
+int64_t now_ms()
 {
-    return memcmp(magic, expected, 4) == 0;
-}
-
-void copy_text(char (&field)[STREAM_TEXT_BYTES], const std::string& text)
-{
-    memset(field, 0, sizeof field);
-    memcpy(field, text.data(), text.size() < sizeof field ? text.size() : sizeof field - 1);
+    return av_gettime_relative() / 1000;
 }
 
 } // namespace
@@ -30,56 +52,43 @@ std::atomic<DWORD> library_frames_received{0};
 std::atomic<DWORD> library_frames_painted{0};
 
 Stream::Stream(const Stream_Target& target)
-    : target(target), handed_over(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      stop_event(CreateEventW(nullptr, TRUE, FALSE, nullptr)), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      current_state(HIK_STATE_CONNECTING)
+    : target(target), settled(CreateEventW(nullptr, TRUE, FALSE, nullptr)), current_state(HIK_STATE_CONNECTING)
 {
-    connection.stop = stop_event;
-    connection.stopping = &stopping;
 }
 
 Stream::~Stream()
 {
-    close_connection(connection);
-    for (HANDLE event : {handed_over, stop_event, settled}) {
-        if (event)
-            (void)CloseHandle(event);  // nothing waits on it any more
-    }
+    if (settled)
+        (void)CloseHandle(settled);  // nothing waits on it any more
 }
 
-// The thread is started before the caller waits on the server, so its
-// start overlaps the server's answer.
 bool Stream::start()
 {
-    if (!handed_over || !stop_event || !settled)
+    if (!settled)
         return false;
-    if (!begin_connection())
-        handshake = Handshake::over;
     thread = start_library_thread(&Stream::thread_main, this);
     return thread != nullptr;
 }
 
-// Leads the handshake, then waits for the first picture (or the end) in
-// what is left of `wait_ms`: the caller's first state read then says
-// "running" without polling for it.
-void Stream::lead_handshake(DWORD wait_ms)
+void Stream::wait_settled(DWORD wait_ms)
 {
-    const DWORD started = GetTickCount();
-    while (handshake != Handshake::over) {
-        const DWORD spent = GetTickCount() - started;
-        if (spent >= wait_ms || !advance_handshake(wait_ms - spent))
-            break;
-    }
-    (void)SetEvent(handed_over);  // a valid event
-    const DWORD spent = GetTickCount() - started;
-    if (login_accepted && spent < wait_ms)
-        (void)WaitForSingleObject(settled, wait_ms - spent);  // a stream still connecting is the caller's to follow
+    (void)WaitForSingleObject(settled, wait_ms);  // a stream still connecting is the caller's to follow
+}
+
+// A running stream whose last picture is older than the limit is broken
+// off, whatever its thread is doing: even a wait inside libavformat that
+// missed its bound must not let a stale picture pass for live video.
+int Stream::state() const
+{
+    const int state = current_state.load();
+    if (state == HIK_STATE_RUNNING && now_ms() - last_picture_ms.load() > undecodable_limit_ms + stale_margin_ms)
+        return HIK_STATE_BROKEN_OFF;
+    return state;
 }
 
 void Stream::request_stop()
 {
     stopping.store(true);
-    (void)SetEvent(stop_event);  // a valid event; the flag alone also ends the thread
 }
 
 bool Stream::stop()
@@ -87,7 +96,7 @@ bool Stream::stop()
     request_stop();
     if (!finish_stop(stop_wait_ms))
         return false;
-    return File_Writer::close(take_capture());
+    return Mp4_Recording::close(take_capture());
 }
 
 bool Stream::finish_stop(DWORD wait_ms)
@@ -98,7 +107,6 @@ bool Stream::finish_stop(DWORD wait_ms)
         (void)CloseHandle(thread);  // the thread's run has ended
         thread = nullptr;
     }
-    close_connection(connection);
     return true;
 }
 
@@ -108,31 +116,43 @@ DWORD WINAPI Stream::thread_main(void* stream)
     return 0;
 }
 
-void Stream::run()
+// The server's name resolved within a bound, as a dotted address; empty
+// when it does not resolve in time.
+std::string Stream::server_address() const
 {
-    HANDLE waits[] = {stop_event, handed_over};
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
-        return;
-    if (!finish_handshake(silence_limit_ms))
-        return;
-    if (login_accepted)
-        receive_frames();
+    in_addr address;
+    if (!resolve_within(target.server_ip.c_str(), address, name_lookup_ms))
+        return std::string();
+    char dotted[INET_ADDRSTRLEN] = {};
+    return inet_ntop(AF_INET, &address, dotted, sizeof dotted) ? dotted : std::string();
 }
 
-// The thread's part of the handshake; false, with the state it ended in,
-// when the server stayed silent for `limit_ms`.
-bool Stream::finish_handshake(DWORD limit_ms)
+// The URL is read from the registry at each open, so a changed setting
+// holds from the next stream on.
+void Stream::run()
 {
-    const DWORD started = GetTickCount();
-    while (handshake != Handshake::over) {
-        const DWORD spent = GetTickCount() - started;
-        if (spent >= limit_ms) {
-            end_with(handshake == Handshake::connecting ? HIK_STATE_UNREACHABLE : HIK_STATE_BROKEN_OFF);
-            return false;
-        }
-        (void)advance_handshake(limit_ms - spent);  // a step that timed out is taken up again
+    const std::string server = server_address();
+    if (server.empty()) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return;
     }
-    return true;
+    const Stream_Address address =
+        stream_address(target.server_ip, server, target.port, target.channel, target.user_name, target.password);
+    if (!address.url.empty() && !url_port_answers(address.url, port_check_ms, stopping)) {
+        end_with(HIK_STATE_UNREACHABLE);
+        return;
+    }
+    Rtsp_Source source(stopping);
+    const int opened = source.open(address);
+    if (opened != HIK_STATE_CONNECTING) {
+        end_with(opened);
+        return;
+    }
+    Video_Decoder decoder;
+    if (know_track(*source.video()) && decoder.open(*source.video()))
+        receive(source, decoder);
+    end_with(HIK_STATE_BROKEN_OFF);
+    source.close();  // TEARDOWN, within a short grace
 }
 
 // A stop request keeps the state the stream had; a failure sets its own.
@@ -143,147 +163,165 @@ void Stream::end_with(int state)
     (void)SetEvent(settled);  // a valid event
 }
 
-// False, with the state "unreachable", when the address is unusable or
-// the socket cannot be made.
-bool Stream::begin_connection()
+// Ends when the session does, or when nothing decodable came for the
+// limit: packets that make no picture (a stall that lets a stray packet
+// through, a server without key frames) do not keep a stream alive.
+void Stream::receive(Rtsp_Source& source, Video_Decoder& decoder)
 {
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(target.port);
-    address.sin_addr.s_addr = inet_addr(target.server_ip.c_str());
-    if (address.sin_addr.s_addr == INADDR_NONE || !begin_connect(connection, address)) {
-        end_with(HIK_STATE_UNREACHABLE);
-        return false;
+    AVPacket* packet = av_packet_alloc();
+    AVPacket* held = av_packet_alloc();
+    if (packet && held) {
+        int64_t last_picture = now_ms();
+        while (!stopping.load() && source.read(packet, (last_picture + undecodable_limit_ms) * 1000)) {
+            const unsigned pictures_before = timely_pictures;
+            const bool decodable = take_packet(source, decoder, *packet, held);
+            av_packet_unref(packet);
+            if (!decodable)
+                break;
+            if (timely_pictures != pictures_before)
+                last_picture = now_ms();
+        }
     }
-    return true;
+    av_packet_free(&held);  // a packet the session ended after may be cut short: never recorded
+    av_packet_free(&packet);
 }
 
-// One step of the handshake; false when `timeout_ms` passed first (the
-// step is then taken up again from where it stood).
-bool Stream::advance_handshake(DWORD timeout_ms)
-{
-    if (handshake == Handshake::connecting)
-        return connect_and_log_in(timeout_ms);
-    if (handshake == Handshake::awaiting_reply)
-        return take_login_reply(timeout_ms);
-    return true;
-}
-
-bool Stream::connect_and_log_in(DWORD timeout_ms)
-{
-    const Io_Result connected = finish_connect(connection, timeout_ms);
-    if (connected == Io_Result::timed_out)
-        return false;
-    handshake = Handshake::over;
-    if (connected != Io_Result::done) {
-        end_with(HIK_STATE_UNREACHABLE);
-        return true;
-    }
-    Stream_Login login = {};
-    memcpy(login.magic, "KLGN", 4);
-    login.version = STREAM_PROTOCOL_VERSION;
-    login.channel = target.channel;
-    copy_text(login.user_name, target.user_name);
-    copy_text(login.password, target.password);
-    // 88 bytes into the empty buffer of a new connection: never waits.
-    if (send_all(connection, &login, sizeof login) != Io_Result::done) {
-        end_with(HIK_STATE_BROKEN_OFF);
-        return true;
-    }
-    handshake = Handshake::awaiting_reply;
-    return true;
-}
-
-bool Stream::take_login_reply(DWORD timeout_ms)
-{
-    Stream_Login_Reply reply = {};
-    const Io_Result answered = receive_whole(connection, &reply, sizeof reply, timeout_ms);
-    if (answered == Io_Result::timed_out)
-        return false;
-    handshake = Handshake::over;
-    if (answered != Io_Result::done || !has_magic(reply.magic, "KACK"))
-        end_with(HIK_STATE_BROKEN_OFF);
-    else if (reply.status == STREAM_NO_SIGNAL)
-        end_with(HIK_STATE_NO_SIGNAL);
-    else if (reply.status != STREAM_ACCEPTED)
-        end_with(HIK_STATE_REFUSED);
-    else
-        login_accepted = true;  // running once the first frame is in
-    return true;
-}
-
-void Stream::receive_frames()
-{
-    Stream_Frame_Header header;
-    std::vector<uint8_t> payload;
-    while (receive_frame(&header, &payload)) {
-        if (received.load() == 0)
-            end_with(HIK_STATE_RUNNING);
-        deliver(header, payload);
-    }
-    end_with(HIK_STATE_BROKEN_OFF);
-}
-
-bool Stream::receive_frame(Stream_Frame_Header* header, std::vector<uint8_t>* payload)
-{
-    if (receive_all(connection, header, sizeof *header, silence_limit_ms) != Io_Result::done)
-        return false;
-    // A frame that does not describe itself consistently ends the stream
-    // rather than making the library allocate what a broken peer claims.
-    if (!has_magic(header->magic, "KFRM") || header->width == 0 || header->height == 0 ||
-        header->width > STREAM_MAX_SIDE || header->height > STREAM_MAX_SIDE ||
-        header->payload_size != header->width * header->height * 3)
-        return false;
-    payload->resize(header->payload_size);
-    return receive_all(connection, payload->data(), static_cast<int>(payload->size()), silence_limit_ms) ==
-           Io_Result::done;
-}
-
-void Stream::deliver(const Stream_Frame_Header& header, std::vector<uint8_t>& payload)
+// Records the packet before this one (`held`), then decodes this one
+// unless the stream is catching up.  A packet is recorded only once the
+// next has come whole, so that one the connection broke in never reaches a
+// file.  False when the decoder has failed for good.
+bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPacket& packet, AVPacket* held)
 {
     received.fetch_add(1);
     library_frames_received.fetch_add(1);
+    if (held->data)
+        record(*held);
+    av_packet_unref(held);
+    if (av_packet_ref(held, &packet) < 0)
+        av_packet_unref(held);  // without memory for the reference this packet goes unrecorded
+    const int64_t behind = lag.behind_ms(packet.pts, source.video()->time_base, now_ms());
+    if (behind > catch_up_after_ms)
+        catching_up = true;
+    if (catching_up && !(packet.flags & AV_PKT_FLAG_KEY))
+        return true;
+    catching_up = false;
+    return decoder.decode(packet, [&](const AVFrame& picture) {
+        // A picture that comes long after its time (the last one before a
+        // stall, let go by the demuxer when something else arrives) shows
+        // nothing live: it keeps no stream alive.
+        if (behind <= catch_up_after_ms) {
+            ++timely_pictures;
+            last_picture_ms.store(now_ms());
+        }
+        note_size(picture);
+        if (current_state.load() == HIK_STATE_CONNECTING)
+            end_with(HIK_STATE_RUNNING);
+        if (behind <= paint_late_limit_ms)
+            show(picture, source.wall_time_of_zero(), source.video()->time_base);
+    });
+}
+
+bool Stream::know_track(const AVStream& video)
+{
+    boost::mutex::scoped_lock guard(lock);
+    return track.copy_from(video);
+}
+
+// The session description rarely gives the picture's size; a recording's
+// header needs it, so it is taken from the pictures as they decode.
+// A recording whose file began with pictures of another size goes on in a
+// new file; the old file is closed on this thread, outside the lock.
+void Stream::note_size(const AVFrame& picture)
+{
+    AVCodecParameters* parameters = track.parameters;  // set before the first packet, never changed after
+    if (parameters->width == picture.width && parameters->height == picture.height)
+        return;
+    Mp4_Recording* finished = nullptr;
+    {
+        boost::mutex::scoped_lock guard(lock);
+        parameters->width = picture.width;
+        parameters->height = picture.height;
+        if (recording && !recording->fits(picture.width, picture.height)) {
+            finished = recording;
+            // It begins with the key frame of the new size, which is
+            // recorded next: a packet is recorded once the one after it came.
+            recording = recording->next_file();
+        }
+    }
+    (void)Mp4_Recording::close(finished);  // a file the disk holds up is closed by its writer
+}
+
+void Stream::record(const AVPacket& packet)
+{
+    boost::mutex::scoped_lock guard(lock);
+    group.add(packet);
+    if (recording)
+        recording->add(track, packet);  // muxed in memory; the writer does the I/O
+}
+
+void Stream::show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational time_base)
+{
+    // A stream being stopped may belong to a pane that is closing.
+    if (stopping.load())
+        return;
     Picture_Values adjust;
     {
         boost::mutex::scoped_lock guard(lock);
-        if (recording)
-            record_frame(*recording, header, payload);  // queued; the writer does the I/O
         adjust = values;
     }
-    // A stream being stopped may belong to a pane that is closing.  A frame
-    // with a whole newer one already waiting is late: painting it would only
-    // put the picture further behind on a machine that cannot keep up.
-    if (stopping.load() || newer_frame_waiting(header))
-        return;
-    adjust_pixels(payload, adjust);
-    if (paint_frame(target.window, payload, static_cast<int>(header.width), static_cast<int>(header.height))) {
+    if (painter.paint(target.window, picture, adjust)) {
         painted.fetch_add(1);
         library_frames_painted.fetch_add(1);
+        note_latency(picture.best_effort_timestamp, wall_time_of_zero, time_base);
     }
     // A stop that came during the paint did not wait for it: the window's
-    // owner paints over the frame that landed after it.
+    // owner paints over the picture that landed after it.
     if (stopping.load())
         (void)InvalidateRect(target.window, nullptr, TRUE);  // a window gone needs no repaint
 }
 
-bool Stream::newer_frame_waiting(const Stream_Frame_Header& header)
+void Stream::note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base)
 {
-    u_long waiting = 0;
-    return ioctlsocket(connection.socket, FIONREAD, &waiting) == 0 &&
-           waiting >= sizeof header + header.payload_size;
+    if (pts == AV_NOPTS_VALUE || wall_time_of_zero == AV_NOPTS_VALUE)
+        return;
+    const int64_t captured_us = wall_time_of_zero + av_rescale_q(pts, time_base, AV_TIME_BASE_Q);
+    boost::mutex::scoped_lock guard(lock);
+    latencies.add((av_gettime() - captured_us) / 1000);
 }
 
-File_Writer* Stream::start_capture(File_Writer* new_recording)
+bool Stream::latency(double share, int64_t* ms) const
 {
     boost::mutex::scoped_lock guard(lock);
-    File_Writer* replaced = recording;
+    return latencies.percentile(share, ms);
+}
+
+Mp4_Recording* Stream::start_capture(Mp4_Recording* new_recording)
+{
+    boost::mutex::scoped_lock guard(lock);
+    Mp4_Recording* replaced = recording;
     recording = new_recording;
+    if (recording && group.key_frame_age_ms(GetTickCount()) <= recent_key_frame_ms)
+        begin_with_group();
     return replaced;
 }
 
-File_Writer* Stream::take_capture()
+// A recording stopped before its first key frame came still gets the
+// last group of pictures, so that no file is left without a picture.
+Mp4_Recording* Stream::take_capture()
 {
-    return start_capture(nullptr);
+    boost::mutex::scoped_lock guard(lock);
+    Mp4_Recording* taken = recording;
+    recording = nullptr;
+    if (taken && !taken->started())
+        group.for_each([this, taken](const AVPacket& packet) { taken->add(track, packet); });
+    return taken;
+}
+
+// Under the lock.
+void Stream::begin_with_group()
+{
+    if (track.known())
+        group.for_each([this](const AVPacket& packet) { recording->add(track, packet); });
 }
 
 void Stream::set_picture(const Picture_Values& new_values)

@@ -9,7 +9,6 @@
 #include "camera_scene.h"
 
 #include <cstdio>
-#include <utility>
 
 namespace {
 
@@ -62,7 +61,15 @@ void draw_number_and_clock(Canvas &canvas, const Picture_Content &content, int w
 
 Channel_Picture draw_channel_picture(const Picture_Content &content, int width, int height)
 {
-    Channel_Picture picture{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height * 3)};
+    Channel_Picture picture{width, height, {}};
+    draw_channel_picture(content, picture);
+    return picture;
+}
+
+void draw_channel_picture(const Picture_Content &content, Channel_Picture &picture)
+{
+    const int width = picture.width, height = picture.height;
+    picture.rgb.resize(static_cast<size_t>(width) * height * 3);
     draw_scene(picture, content.channel, content.view);
     Canvas canvas(picture);
 
@@ -72,13 +79,4 @@ Channel_Picture draw_channel_picture(const Picture_Content &content, int width, 
 
     draw_number_and_clock(canvas, content, width, height);
     draw_osd(canvas, content.osd, content.now, width, height);
-    return picture;
-}
-
-std::vector<uint8_t> to_bgr(const Channel_Picture &picture)
-{
-    std::vector<uint8_t> bgr(picture.rgb);
-    for (size_t i = 0; i + 2 < bgr.size(); i += 3)
-        std::swap(bgr[i], bgr[i + 2]);
-    return bgr;
 }

@@ -27,7 +27,8 @@ struct Picture_Content
 
 Channel_Picture draw_channel_picture(const Picture_Content &content, int width, int height);
 
-/* The same pixels with blue and red swapped, as the stream carries them. */
-std::vector<uint8_t> to_bgr(const Channel_Picture &picture);
+/* The same, drawn over every pixel of `picture` at its width and height,
+   reusing its storage: a stream draws frame after frame into one picture. */
+void draw_channel_picture(const Picture_Content &content, Channel_Picture &picture);
 
 #endif

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include <sys/resource.h>
+
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -267,6 +269,18 @@ std::string do_stream(Command &c)
     return stream_command(c.sim.stream, c.words);
 }
 
+/* The CPU the simulator has used, user and system, so that a benchmark can
+   tell the server's share from the client's. */
+std::string do_cpu(Command &)
+{
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0)
+        return "error: getrusage\n";
+    const double seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return "cpu-seconds=" + std::to_string(seconds) + "\nend\n";
+}
+
 struct Handler
 {
     const char *name;
@@ -279,7 +293,7 @@ const Handler handlers[] = {
     {"clear-log", do_clear_log}, {"user", do_user},     {"users", do_users},
     {"snapshot-bytes", do_snapshot_bytes}, {"channel", do_channel},
     {"set-channel", do_set_channel}, {"server", do_server}, {"set-server", do_set_server},
-    {"stream", do_stream},
+    {"stream", do_stream},   {"cpu", do_cpu},
 };
 
 /* Splits the line into words; rest is what follows the third word. */

@@ -9,6 +9,13 @@
 
 Channel_Picture live_picture(Dvr_State &state, int channel, std::time_t now, unsigned frame, int width, int height)
 {
+    Channel_Picture picture{width, height, {}};
+    draw_live_picture(state, channel, now, frame, picture);
+    return picture;
+}
+
+void draw_live_picture(Dvr_State &state, int channel, std::time_t now, unsigned frame, Channel_Picture &picture)
+{
     const int64_t now_ms = ptz_clock_ms();
     Picture_Content content;
     content.channel = channel;
@@ -18,5 +25,5 @@ Channel_Picture live_picture(Dvr_State &state, int channel, std::time_t now, uns
         content.view = s.ptz.at(now_ms);
         content.osd = Osd_Settings{s.osdmsg, s.date, s.time, s.ox, s.oy};
     });
-    return draw_channel_picture(content, width, height);
+    draw_channel_picture(content, picture);
 }

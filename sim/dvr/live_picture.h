@@ -14,4 +14,7 @@ class Dvr_State;
    camera position now. */
 Channel_Picture live_picture(Dvr_State &state, int channel, std::time_t now, unsigned frame, int width, int height);
 
+/* The same, drawn into `picture` at its size, reusing its storage. */
+void draw_live_picture(Dvr_State &state, int channel, std::time_t now, unsigned frame, Channel_Picture &picture);
+
 #endif

@@ -1,11 +1,13 @@
 /*
  * main.cpp: dvr-sim, a simulated DVR server for tests and demonstrations.
- * It serves the rqweb web service on ADDRESS:8000 and a control channel on
- * ADDRESS:8001; sim/dvr/README.md describes both.
+ * It serves the rqweb web service on ADDRESS:8000, the live stream over
+ * RTSP on ADDRESS:12000 and a control channel on ADDRESS:8001;
+ * sim/dvr/README.md describes them.
  */
 
 #include "server_loop.h"
 #include "simulator.h"
+#include "stream_server.h"
 
 #include <chrono>
 #include <cstdio>
@@ -35,7 +37,7 @@ const char usage[] =
     "  --address       loopback (or other) address to serve on\n"
     "  --port          rqweb web service port (8000)\n"
     "  --control-port  control channel port (8001)\n"
-    "  --stream-port   live stream port (12000)\n"
+    "  --stream-port   live stream (RTSP) port (12000)\n"
     "  --bare-port     plain TCP request and reply for benchmarks (8002)\n"
     "  --lifetime      exit after this many seconds (600)\n"
     "  --idle          exit after this many seconds without connections (120)\n"
@@ -86,12 +88,13 @@ int main(int argc, char **argv)
     static Simulator sim; /* outlives the connection threads abandoned at exit */
     sim.name = options.name;
     Server_Loop loop(options.lifetime, options.idle);
-    /* The service port is bound first: once the control port answers, both listen. */
+    /* The service port is bound first: once the control port answers, all listen. */
     if (!loop.listen(options.address, options.port, [](int fd) { serve_rqweb(sim, fd); })
-        || !loop.listen(options.address, options.stream_port, [](int fd) { serve_stream(sim, fd); })
+        || !start_stream_server(sim, options.address, options.stream_port)
         || !loop.listen(options.address, options.bare_port, [](int fd) { serve_bare(sim, fd); })
         || !loop.listen(options.address, options.control_port, [](int fd) { serve_control(sim, fd); }))
         return 1;
+    loop.also_count(sim.stream_clients);
     std::printf("dvr-sim %s: rqweb on %s:%d, stream on port %d, control on port %d\n", options.name.c_str(),
                 options.address.c_str(), options.port, options.stream_port, options.control_port);
     std::fflush(stdout);

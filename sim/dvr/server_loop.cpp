@@ -70,7 +70,7 @@ const char *Server_Loop::run(const std::atomic<bool> &quit)
         const Clock::time_point now = Clock::now();
         if (now - start > std::chrono::seconds(lifetime))
             return "lifetime over";
-        if (open_connections > 0)
+        if (open_connections > 0 || (elsewhere && *elsewhere > 0))
             last_activity = now;
         else if (now - last_activity > std::chrono::seconds(idle))
             return "idle";

@@ -27,6 +27,10 @@ public:
     /* Binds address:port; false (with a message on stderr) when it cannot. */
     bool listen(const std::string &address, int port, Handler handler);
 
+    /* Connections served elsewhere (the RTSP server's), which keep the loop
+       from being idle as its own do. */
+    void also_count(const std::atomic<int> &connections) { elsewhere = &connections; }
+
     /* Accepts until quit is set or a bound is reached; returns why it ended. */
     const char *run(const std::atomic<bool> &quit);
 
@@ -43,6 +47,7 @@ private:
     int lifetime;
     int idle;
     std::atomic<int> open_connections{0};
+    const std::atomic<int> *elsewhere = nullptr;
 };
 
 #endif

@@ -8,7 +8,7 @@
 
 #include "behaviour.h"
 #include "dvr_state.h"
-#include "stream_server.h"
+#include "stream_behaviour.h"
 
 #include <atomic>
 #include <string>
@@ -20,6 +20,7 @@ struct Simulator
     Behaviours behaviours;
     Request_Log log;
     Stream_Behaviour stream;
+    std::atomic<int> stream_clients{0}; /* open RTSP connections: the simulator is not idle while any is */
     std::atomic<bool> quitting{false};
 };
 

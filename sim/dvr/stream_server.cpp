@@ -1,189 +1,128 @@
 /*
- * stream_server.cpp: one thread per stream connection (Server_Loop).
+ * stream_server.cpp: the RTSP server, its main loop, and the handlers every
+ * client gets when it connects: its own authentication manager, the answer
+ * to its DESCRIBE, and the bookkeeping of the channel it plays.
  */
 
 #include "stream_server.h"
 
-#include "live_picture.h"
+#include "channel_feed.h"
+#include "channel_media.h"
+#include "live_path.h"
 #include "simulator.h"
-#include "stream_protocol.h"
+#include "stream_login.h"
 
-#include <chrono>
-#include <cstdlib>
-#include <cstring>
-#include <string>
+#include <gst/rtsp-server/rtsp-server.h>
+
+#include <cstdio>
 #include <thread>
-
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 namespace {
 
-const int login_timeout_seconds = 10;
+/* The media a client plays, kept on the client (with a reference). */
+const char playing_key[] = "dvr-playing-media";
 
-bool send_all(int fd, const void *data, size_t size)
+GstRTSPStatusCode on_pre_describe(GstRTSPClient *, GstRTSPContext *ctx, gpointer sim)
 {
-    const char *bytes = static_cast<const char *>(data);
-    while (size > 0) {
-        const ssize_t sent = ::send(fd, bytes, size, MSG_NOSIGNAL);
-        if (sent <= 0)
-            return false;
-        bytes += sent;
-        size -= static_cast<size_t>(sent);
-    }
-    return true;
+    return answer_describe(*static_cast<Simulator *>(sim), ctx);
 }
 
-bool receive_all(int fd, void *data, size_t size)
+/* The client no longer plays the stream it played, if any. */
+void forget_playing(GstRTSPClient *client)
 {
-    char *bytes = static_cast<char *>(data);
-    while (size > 0) {
-        const ssize_t got = ::recv(fd, bytes, size, 0);
-        if (got <= 0)
-            return false;
-        bytes += got;
-        size -= static_cast<size_t>(got);
-    }
-    return true;
-}
-
-std::string field_text(const char (&field)[STREAM_TEXT_BYTES])
-{
-    return std::string(field, strnlen(field, sizeof field));
-}
-
-uint32_t login_status(Simulator &sim, const Stream_Login &login)
-{
-    const Stream_Behaviour &behaviour = sim.stream;
-    if (behaviour.refuse.load())
-        return STREAM_REFUSED;
-    const std::string user = field_text(login.user_name);
-    if (user.empty() ? !behaviour.anonymous.load() : sim.state.logon(user, field_text(login.password)) == -1)
-        return STREAM_REFUSED;
-    const int channels = sim.state.with_server([](Server_Settings &s) { return s.channel_cnt; });
-    // Channels are numbered 1 to the channel count, as on a DVR's inputs.
-    if (login.channel < 1 || login.channel > channels)
-        return STREAM_NO_CHANNEL;
-    const bool signal = sim.state.with_channel(login.channel, [](Channel_Settings &s) { return s.signal; });
-    return signal ? STREAM_ACCEPTED : STREAM_NO_SIGNAL;
-}
-
-bool answer_login(Simulator &sim, int fd, uint16_t *channel)
-{
-    timeval timeout{login_timeout_seconds, 0};
-    (void)setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-    Stream_Login login{};
-    if (!receive_all(fd, &login, sizeof login) || std::memcmp(login.magic, "KLGN", 4) != 0 ||
-        login.version != STREAM_PROTOCOL_VERSION)
-        return false;
-    const uint32_t status = login_status(sim, login);
-    sim.stream.logins.fetch_add(1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(sim.stream.accept_delay_ms.load()));
-    Stream_Login_Reply reply{};
-    std::memcpy(reply.magic, "KACK", 4);
-    reply.status = status;
-    *channel = login.channel;
-    return send_all(fd, &reply, sizeof reply) && status == STREAM_ACCEPTED;
-}
-
-bool send_frame(Simulator &sim, int fd, uint16_t channel, unsigned sequence)
-{
-    const std::time_t now = std::time(nullptr);
-    const Channel_Picture picture =
-        live_picture(sim.state, channel, now, sequence, sim.stream.width.load(), sim.stream.height.load());
-    const std::vector<uint8_t> pixels = to_bgr(picture);
-    Stream_Frame_Header header{};
-    std::memcpy(header.magic, "KFRM", 4);
-    header.sequence = sequence;
-    header.width = static_cast<uint32_t>(picture.width);
-    header.height = static_cast<uint32_t>(picture.height);
-    header.seconds = static_cast<uint32_t>(now);
-    header.payload_size = static_cast<uint32_t>(pixels.size());
-    return send_all(fd, &header, sizeof header) && send_all(fd, pixels.data(), pixels.size());
-}
-
-/* All streams stall, or those of one channel. */
-bool stalled(Simulator &sim, uint16_t channel)
-{
-    return sim.stream.stall.load() ||
-           sim.state.with_channel(channel, [](Channel_Settings &s) { return s.stalled; });
-}
-
-/* Holds a stalled stream's connection open without a frame until the stall
-   is lifted; the frame clock then starts afresh. */
-void wait_out_stall(Simulator &sim, uint16_t channel, std::chrono::steady_clock::time_point *next)
-{
-    if (!stalled(sim, channel))
+    auto *media = static_cast<GstRTSPMedia *>(g_object_get_data(G_OBJECT(client), playing_key));
+    if (!media)
         return;
-    while (stalled(sim, channel) && !sim.quitting.load())
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    *next = std::chrono::steady_clock::now();
+    if (Channel_Feed *feed = channel_feed(media))
+        feed->stop(client);
+    g_object_set_data(G_OBJECT(client), playing_key, nullptr); /* drops the reference */
 }
 
-void stream_frames(Simulator &sim, int fd)
+void on_play(GstRTSPClient *client, GstRTSPContext *ctx, gpointer)
 {
-    uint16_t channel = 0;
-    if (!answer_login(sim, fd, &channel))
+    /* A request is handled on the client's thread, dispatched by the source
+       of its connection: that source's context is the client's. */
+    GSource *connection = g_main_current_source();
+    Channel_Feed *feed = ctx->media ? channel_feed(ctx->media) : nullptr;
+    if (!feed || !connection)
         return;
-    auto next = std::chrono::steady_clock::now();
-    for (unsigned sequence = 0; !sim.quitting.load(); ++sequence) {
-        const int limit = sim.stream.break_after_frames.load();
-        if (limit > 0 && sequence >= static_cast<unsigned>(limit))
-            return;
-        wait_out_stall(sim, channel, &next);
-        if (sim.quitting.load() || !send_frame(sim, fd, channel, sequence))
-            return;
-        sim.stream.frames_sent.fetch_add(1);
-        const int rate = sim.stream.frames_per_second.load();
-        next += std::chrono::milliseconds(1000 / (rate > 0 ? rate : 1));
-        std::this_thread::sleep_until(next);
-    }
+    forget_playing(client);
+    g_object_set_data_full(G_OBJECT(client), playing_key, g_object_ref(ctx->media), g_object_unref);
+    feed->play(client, g_source_get_context(connection));
+}
+
+void on_teardown(GstRTSPClient *client, GstRTSPContext *, gpointer)
+{
+    forget_playing(client);
+}
+
+void on_closed(GstRTSPClient *client, gpointer sim)
+{
+    forget_playing(client);
+    static_cast<Simulator *>(sim)->stream_clients.fetch_sub(1);
+}
+
+/* Runs on the server's main loop, before the client has its own thread. */
+void on_client_connected(GstRTSPServer *, GstRTSPClient *client, gpointer data)
+{
+    Simulator &sim = *static_cast<Simulator *>(data);
+    sim.stream_clients.fetch_add(1);
+    GstRTSPAuth *auth = make_client_auth(sim);
+    gst_rtsp_client_set_auth(client, auth);
+    g_object_unref(auth);
+    /* The handlers live as long as the client: their ids are not needed. */
+    (void)g_signal_connect(client, "pre-describe-request", G_CALLBACK(on_pre_describe), data);
+    (void)g_signal_connect(client, "play-request", G_CALLBACK(on_play), nullptr);
+    (void)g_signal_connect(client, "teardown-request", G_CALLBACK(on_teardown), nullptr);
+    (void)g_signal_connect(client, "closed", G_CALLBACK(on_closed), data);
+}
+
+/* Every channel the state can hold has its path, so that a DESCRIBE of any
+   of them is answered by the login (404 for one not served); any other
+   path finds no factory: 404. */
+void mount_channels(GstRTSPServer *server, Simulator &sim)
+{
+    GstRTSPMountPoints *mounts = gst_rtsp_server_get_mount_points(server);
+    GstRTSPMediaFactory *factory = make_channel_factory(sim);
+    for (int channel = 1; Dvr_State::valid_channel(channel); ++channel)
+        gst_rtsp_mount_points_add_factory(mounts, live_path(channel).c_str(),
+                                          GST_RTSP_MEDIA_FACTORY(g_object_ref(factory)));
+    g_object_unref(factory);
+    g_object_unref(mounts);
+}
+
+GstRTSPServer *make_server(Simulator &sim, const std::string &address, int port)
+{
+    GstRTSPServer *server = gst_rtsp_server_new();
+    gst_rtsp_server_set_address(server, address.c_str());
+    gst_rtsp_server_set_service(server, std::to_string(port).c_str());
+    /* A thread per client, however many: a delayed answer holds no other. */
+    GstRTSPThreadPool *pool = gst_rtsp_server_get_thread_pool(server);
+    gst_rtsp_thread_pool_set_max_threads(pool, -1);
+    g_object_unref(pool);
+    mount_channels(server, sim);
+    (void)g_signal_connect(server, "client-connected", G_CALLBACK(on_client_connected), &sim); /* for good */
+    return server;
 }
 
 } // namespace
 
-void serve_stream(Simulator &sim, int fd)
+bool start_stream_server(Simulator &sim, const std::string &address, int port)
 {
-    stream_frames(sim, fd);
-    (void)::close(fd);
-}
-
-std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &words)
-{
-    struct Field
-    {
-        const char *name;
-        std::atomic<int> *number;
-        std::atomic<bool> *flag;
-    };
-    const Field fields[] = {
-        {"refuse", nullptr, &b.refuse},           {"anonymous", nullptr, &b.anonymous},
-        {"accept-delay", &b.accept_delay_ms, nullptr}, {"break-after", &b.break_after_frames, nullptr},
-        {"fps", &b.frames_per_second, nullptr},   {"width", &b.width, nullptr},
-        {"height", &b.height, nullptr},          {"stall", nullptr, &b.stall},
-    };
-    if (words.size() == 1) {
-        std::string reply;
-        for (const Field &f : fields)
-            reply += std::string(f.name) + "=" + std::to_string(f.number ? f.number->load() : int(f.flag->load())) + "\n";
-        return reply + "frames-sent=" + std::to_string(b.frames_sent.load()) + "\nlogins=" +
-               std::to_string(b.logins.load()) + "\nend\n";
+    gst_init(nullptr, nullptr);
+    GstRTSPServer *server = make_server(sim, address, port);
+    GError *error = nullptr;
+    GSource *listener = gst_rtsp_server_create_source(server, nullptr, &error);
+    g_object_unref(server); /* the listener keeps it */
+    if (!listener) {
+        std::fprintf(stderr, "dvr-sim: cannot listen on %s:%d: %s\n", address.c_str(), port,
+                     error ? error->message : "unknown error");
+        g_clear_error(&error);
+        return false;
     }
-    if (words.size() != 3)
-        return "error: stream [FIELD VALUE]\n";
-    char *end = nullptr;
-    const long value = std::strtol(words[2].c_str(), &end, 10);
-    if (words[2].empty() || *end || value < 0 || value > 1000000)
-        return "error: VALUE is a number from 0 to 1000000\n";
-    for (const Field &f : fields) {
-        if (words[1] != f.name)
-            continue;
-        if (f.number)
-            f.number->store(static_cast<int>(value));
-        else
-            f.flag->store(value != 0);
-        return "ok\n";
-    }
-    return "error: unknown field\n";
+    GMainContext *context = g_main_context_new();
+    (void)g_source_attach(listener, context); /* the listener lives as long as the process: its id is not needed */
+    g_source_unref(listener);
+    std::thread([context] { g_main_loop_run(g_main_loop_new(context, FALSE)); }).detach();
+    return true;
 }

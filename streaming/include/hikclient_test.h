@@ -17,6 +17,11 @@ HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD *frames_re
                                                    DWORD *frames_painted);
 /* The same counted over every stream since the library was loaded. */
 HIKCLIENT_API BOOL __stdcall HIK_SimGetLibraryStats(DWORD *frames_received, DWORD *frames_painted);
+/* Milliseconds from the server's capture to the end of the paint over the
+   stream's last 1,024 painted pictures: the median and the 99th
+   percentile.  FALSE for an unknown handle, or before the server's first
+   RTCP sender report. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG *median_ms, LONG *p99_ms);
 
 #ifdef __cplusplus
 }

@@ -94,7 +94,7 @@ std::vector<Recording_Summary> recordings_in(const std::wstring& folder)
     HANDLE search = FindFirstFileW((folder + L"\\*.mp4").c_str(), &entry);
     for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &entry)) {
         const std::wstring path = folder + L"\\" + entry.cFileName;
-        found.push_back(read_recording(read_file_bytes(std::string(path.begin(), path.end()).c_str())));
+        found.push_back(read_recording(std::string(path.begin(), path.end())));
     }
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
@@ -165,6 +165,8 @@ TEST_F(Live_Truth, ALostStreamIsReportedShownAndBackWithItsRecordingInANewFile)
         ASSERT_EQ(control().put_save_filepath(Bstr(folder)), S_OK);
         open_panes(1);
         ASSERT_EQ(control().start_recorde(0), S_OK);
+        // The recording holds pictures when the fault comes.
+        (void)pump_until([] { return false; }, 1000);
         ASSERT_TRUE(sim.ok(fault.make));
         ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 9000));
         expect_lost_reported();

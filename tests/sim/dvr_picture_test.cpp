@@ -1,10 +1,12 @@
 // Native checks of dvr-sim's channel pictures: the on-screen display lands
 // where its logo origin puts it and nowhere else, the dot font tells its
-// glyphs apart, and the camera's moves shift the scene until a stop.
+// glyphs apart, the camera's moves shift the scene until a stop, and the
+// stream's I420 has the standard colours however much of it is reused.
 
 #include "camera_scene.h"
 #include "channel_picture.h"
 #include "dot_font.h"
+#include "i420_picture.h"
 #include "ptz_motion.h"
 
 #include <gtest/gtest.h>
@@ -219,4 +221,56 @@ TEST(DvrScene, PanMovesThePictureUntilStopped)
     motion.command(ptz_stop, 400);
     content.view = motion.at(60000);
     EXPECT_EQ(panned.rgb, draw_channel_picture(content, width, height).rgb);
+}
+
+// BT.601 studio range, as decoders expect it: each colour sample is the mean
+// of its two-by-two block, here all alike.
+TEST(DvrI420, ColoursHaveTheirStudioRangeValues)
+{
+    const struct
+    {
+        const char *what;
+        Rgb rgb;
+        int y, u, v;
+    } cases[] = {
+        {"black", {0, 0, 0}, 16, 128, 128},  {"white", {255, 255, 255}, 235, 128, 128},
+        {"red", {255, 0, 0}, 82, 90, 240},   {"blue", {0, 0, 255}, 41, 240, 110},
+    };
+    for (const auto &c : cases) {
+        Channel_Picture picture{4, 2, std::vector<uint8_t>(4 * 2 * 3)};
+        Canvas(picture).fill(0, 0, 4, 2, c.rgb);
+        std::vector<uint8_t> i420(i420_size(4, 2));
+        to_i420(picture, i420.data());
+        const std::vector<uint8_t> expected = {uint8_t(c.y), uint8_t(c.y), uint8_t(c.y), uint8_t(c.y),
+                                               uint8_t(c.y), uint8_t(c.y), uint8_t(c.y), uint8_t(c.y),
+                                               uint8_t(c.u), uint8_t(c.u), uint8_t(c.v), uint8_t(c.v)};
+        EXPECT_EQ(expected, i420) << c.what;
+    }
+}
+
+// Rows taken over from the picture before give the bytes a whole conversion
+// gives, whichever row differs (the first, one in the middle, the last, or
+// none), and a picture before of another size is not taken from at all.
+TEST(DvrI420, ReusedRowsMatchAWholeConversion)
+{
+    Picture_Content content;
+    content.now = when;
+    const Channel_Picture before = draw_channel_picture(content, width, height);
+    std::vector<uint8_t> before_i420(i420_size(width, height));
+    to_i420(before, before_i420.data());
+    const Channel_Picture other_size = draw_channel_picture(content, width, height - 2);
+    const struct
+    {
+        int changed_row; /* -1: none */
+        const Channel_Picture &before;
+    } cases[] = {{-1, before}, {0, before}, {height / 2 + 1, before}, {height - 1, before}, {0, other_size}};
+    for (const auto &c : cases) {
+        Channel_Picture picture = before;
+        if (c.changed_row >= 0)
+            picture.rgb[(static_cast<size_t>(c.changed_row) * width + 7) * 3] ^= 0xFF;
+        std::vector<uint8_t> whole(i420_size(width, height)), reusing(whole.size());
+        to_i420(picture, whole.data());
+        to_i420(picture, reusing.data(), &c.before, before_i420.data());
+        EXPECT_EQ(whole, reusing) << "row " << c.changed_row << ", before " << c.before.height << " high";
+    }
 }

@@ -8,6 +8,7 @@
 
 #include "dvr_sim.h"
 #include "hikclient_test.h"
+#include "recording_reader.h"
 #include "test_window.h"
 #include "text_file.h"
 
@@ -114,6 +115,88 @@ TEST_F(Library_Test, StatesTellTheTruth)
     sim.stop();
     const LONG unreachable = start(1);
     EXPECT_EQ(wait_for_state(unreachable, HIK_STATE_UNREACHABLE), HIK_STATE_UNREACHABLE);
+}
+
+TEST_F(Library_Test, EachFaultOfTheServerEndsInItsState)
+{
+    const struct {
+        const char* fault;
+        BYTE channel;
+        int state;
+        DWORD within_ms;
+    } faults[] = {
+        {"set-channel 3 signal 0", 3, HIK_STATE_NO_SIGNAL, 1000},
+        {"stream refuse 1", 4, HIK_STATE_REFUSED, 1000},
+        {"set-channel 5 stall 1", 5, HIK_STATE_BROKEN_OFF, 7000},    // accepted, then nothing decodable
+        {"stream accept-delay 1000000", 6, HIK_STATE_BROKEN_OFF, 7000},  // connected, never answered
+    };
+    for (const auto& fault : faults) {
+        ASSERT_TRUE(sim.ok(fault.fault)) << fault.fault;
+        const LONG handle = start(fault.channel);
+        const DWORD started = GetTickCount();
+        int state = MP4_ClientGetState(handle);
+        while (state == HIK_STATE_CONNECTING && GetTickCount() - started < fault.within_ms) {
+            Sleep(20);
+            state = MP4_ClientGetState(handle);
+        }
+        EXPECT_EQ(state, fault.state) << fault.fault;
+        EXPECT_TRUE(MP4_ClientStop(handle));
+        ASSERT_TRUE(sim.ok("reset"));
+        ASSERT_TRUE(sim.ok("stream refuse 0"));
+        ASSERT_TRUE(sim.ok("stream accept-delay 0"));
+    }
+}
+
+TEST_F(Library_Test, AViewerThatNeverGetsAKeyFrameStaysConnectingThenIsBrokenOff)
+{
+    // The channel's stream has one key frame, its first: the first viewer
+    // gets it, a later one never does.
+    ASSERT_TRUE(sim.ok("stream key-frames 0"));
+    const LONG first = start(7);
+    ASSERT_EQ(wait_for_state(first, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    Sleep(500);
+    const LONG late = start(7);
+    Sleep(3000);
+    EXPECT_EQ(MP4_ClientGetState(late), HIK_STATE_CONNECTING) << "packets come, no picture can be made";
+    DWORD received = 0, painted = 0;
+    ASSERT_TRUE(HIK_SimGetStreamStats(late, &received, &painted));
+    EXPECT_GT(received, 10u);
+    EXPECT_EQ(painted, 0u);
+    Sleep(3000);
+    EXPECT_EQ(MP4_ClientGetState(late), HIK_STATE_BROKEN_OFF);
+    EXPECT_EQ(MP4_ClientGetState(first), HIK_STATE_RUNNING);
+}
+
+TEST_F(Library_Test, ACameraThatChangesItsSizeGoesOnPlayingAndRecordsIntoANewFile)
+{
+    const LONG handle = start(2);
+    ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    const std::string path = std::string(folder) + "kelm-size-change.mp4";
+    const std::string next = std::string(folder) + "kelm-size-change-2.mp4";
+    DeleteFileA(path.c_str());  // left by an earlier run
+    DeleteFileA(next.c_str());
+    ASSERT_TRUE(MP4_ClientStartCaptureFile(handle, const_cast<char*>(path.c_str())));
+    Sleep(1500);
+    ASSERT_TRUE(sim.ok("stream width 320"));
+    ASSERT_TRUE(sim.ok("stream height 240"));
+    Sleep(2500);
+    DWORD painted_before = 0, painted_after = 0;
+    HIK_SimGetStreamStats(handle, nullptr, &painted_before);
+    Sleep(500);
+    HIK_SimGetStreamStats(handle, nullptr, &painted_after);
+    EXPECT_GT(painted_after, painted_before) << "pictures of the new size are painted";
+    EXPECT_TRUE(MP4_ClientStopCapture(handle));
+    const Recording_Summary before = read_recording(path), after = read_recording(next);
+    EXPECT_TRUE(before.valid) << before.problem;
+    EXPECT_EQ(before.width, 160);
+    EXPECT_TRUE(after.valid) << after.problem;
+    EXPECT_EQ(after.width, 320);
+    EXPECT_EQ(after.height, 240);
+    EXPECT_TRUE(after.starts_with_key_frame);
+    DeleteFileA(path.c_str());
+    DeleteFileA(next.c_str());
 }
 
 TEST_F(Library_Test, PictureValuesAreKeptAndChangeThePaintedPicture)

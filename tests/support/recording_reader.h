@@ -1,16 +1,21 @@
-// Reads a recording file of the streaming library and checks its frames.
+// Reads a recording back with libavformat, as a player would, and sums up
+// its video: codec, size, pictures, duration, and whether every packet
+// decodes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 struct Recording_Summary {
-    bool valid = false;      // header and every frame read back whole
-    uint32_t channel = 0;
+    bool valid = false;      // opened, a video track, every packet decoded
+    uint32_t channel = 0;    // from the title "Channel N"
+    std::string codec;       // libavcodec's name: "h264", "hevc", "mjpeg"
+    int width = 0;
+    int height = 0;
     size_t frames = 0;
-    uint32_t first_sequence = 0;
-    uint32_t last_sequence = 0;
+    bool starts_with_key_frame = false;
+    double seconds = 0;      // from the first picture's time to the last's
     std::string problem;     // why it is not valid
 };
 
-Recording_Summary read_recording(const std::string& bytes);
+Recording_Summary read_recording(const std::string& path);

@@ -282,7 +282,7 @@ TEST_F(Viewer_Window, record_and_snapshot_buttons_write_their_files)
     click(GetDlgItem(panel, ID_RECORD));
     Sleep(2000);
     click(GetDlgItem(panel, ID_RECORD));
-    const Recording_Summary recording = read_recording(read_file_bytes(line_starting("Recording saved: ").c_str()));
+    const Recording_Summary recording = read_recording(line_starting("Recording saved: "));
     EXPECT_TRUE(recording.valid) << recording.problem;
     EXPECT_LT(10u, recording.frames);
     click(GetDlgItem(panel, ID_SNAPSHOT));

@@ -1,0 +1,191 @@
+/*
+ * channel_feed.cpp: the appsrc asks for a picture only when it has none
+ * queued, so exactly one picture is drawn per frame, none while the stream
+ * is held before its first PLAY, and none once it stops.
+ */
+
+#include "channel_feed.h"
+
+#include "i420_picture.h"
+#include "live_picture.h"
+#include "simulator.h"
+
+#include <gst/video/video.h>
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+#include <utility>
+
+namespace {
+
+/* How often a stalled stream looks whether the stall ended or the stream
+   stops; a stream waiting for its next picture looks when it is due. */
+const std::chrono::milliseconds poll_interval(10);
+
+GstCaps *i420_caps(int width, int height, int frames_per_second)
+{
+    return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT, width,
+                               "height", G_TYPE_INT, height, "framerate", GST_TYPE_FRACTION, frames_per_second, 1,
+                               nullptr);
+}
+
+} // namespace
+
+Channel_Feed::Channel_Feed(Simulator &sim, int channel, int frames_per_second, bool key_frames, GstElement *source,
+                           GstElement *payloader)
+    : sim(sim), channel(channel), frames_per_second(frames_per_second), key_frames(key_frames),
+      interval(std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / frames_per_second),
+      source(GST_APP_SRC(gst_object_ref(source))), source_pad(gst_element_get_static_pad(source, "src")),
+      payloader(GST_ELEMENT(gst_object_ref(payloader))), due(Clock::now())
+{
+    g_object_set(source, "is-live", TRUE, "format", GST_FORMAT_TIME, nullptr);
+    GstAppSrcCallbacks callbacks{};
+    callbacks.need_data = need_data;
+    gst_app_src_set_callbacks(this->source, &callbacks, this, nullptr);
+    follow_size(sim.stream.width.load(), sim.stream.height.load());
+}
+
+Channel_Feed::~Channel_Feed()
+{
+    if (before_i420)
+        gst_buffer_unref(before_i420);
+    gst_object_unref(source_pad);
+    gst_object_unref(source);
+    gst_object_unref(payloader);
+}
+
+void Channel_Feed::play(GstRTSPClient *client, GMainContext *context)
+{
+    viewers.add(client, context, pictures.load());
+    request_key_frame();
+}
+
+void Channel_Feed::stop(GstRTSPClient *client)
+{
+    viewers.remove(client);
+}
+
+void Channel_Feed::need_data(GstAppSrc *, guint, gpointer feed)
+{
+    Channel_Feed &self = *static_cast<Channel_Feed *>(feed);
+    /* The source waits for good for a picture not given here: a picture
+       that cannot be made is tried again at the next moment. */
+    bool pushed = false;
+    while (!pushed && self.wait_for_turn())
+        pushed = self.push_picture();
+}
+
+bool Channel_Feed::stalled()
+{
+    return sim.stream.stall.load() || sim.state.with_channel(channel, [](Channel_Settings &s) { return s.stalled; });
+}
+
+/* The source's pad is flushing from the moment the stream starts to stop. */
+bool Channel_Feed::stopping()
+{
+    return GST_PAD_IS_FLUSHING(source_pad) || sim.quitting.load();
+}
+
+bool Channel_Feed::wait_for_turn()
+{
+    /* The first picture goes out even in a stall: the stream cannot be
+       described to its first client without one. */
+    bool held = false;
+    for (Clock::time_point now = Clock::now(); now < due || (pictures.load() > 0 && stalled()); now = Clock::now()) {
+        if (stopping())
+            return false;
+        held = held || now >= due;
+        std::this_thread::sleep_for(now < due ? due - now : Clock::duration(poll_interval));
+    }
+    if (held)
+        request_key_frame(); /* frames resume with a picture that stands on its own */
+    return !stopping();
+}
+
+/* A camera whose size is changed goes on with pictures of the new size:
+   the encoder starts afresh from the new caps, with new parameter sets. */
+void Channel_Feed::follow_size(int new_width, int new_height)
+{
+    if (new_width == width && new_height == height)
+        return;
+    GstCaps *caps = i420_caps(new_width, new_height, frames_per_second);
+    gst_app_src_set_caps(source, caps);
+    gst_caps_unref(caps);
+    width = new_width;
+    height = new_height;
+}
+
+/* The picture drawn as I420 into a new buffer (null without memory),
+   reusing the rows it has alike with the one before. */
+GstBuffer *Channel_Feed::convert_picture()
+{
+    GstBuffer *buffer = gst_buffer_new_allocate(nullptr, i420_size(width, height), nullptr);
+    GstMapInfo out, reused;
+    if (!buffer || !gst_buffer_map(buffer, &out, GST_MAP_WRITE)) {
+        if (buffer)
+            gst_buffer_unref(buffer);
+        return nullptr;
+    }
+    const bool reuse = before_i420 && gst_buffer_map(before_i420, &reused, GST_MAP_READ);
+    to_i420(picture, out.data, reuse ? &before : nullptr, reuse ? reused.data : nullptr);
+    if (reuse)
+        gst_buffer_unmap(before_i420, &reused);
+    gst_buffer_unmap(buffer, &out);
+    std::swap(picture, before);
+    gst_buffer_replace(&before_i420, buffer);
+    return buffer;
+}
+
+/* True when the picture went to the source (or was dropped by a stream
+   that stops); false when it could not be made. */
+bool Channel_Feed::push_picture()
+{
+    const unsigned frame = pictures.load();
+    /* Before the next picture, so that the last one due has gone out. */
+    viewers.break_off(frame, sim.stream.break_after_frames.load());
+    /* The picture's moment is when it was due; after a wait of more than
+       an interval (held before the first PLAY, or in a stall) it is now,
+       and the pictures go on from there rather than in a burst. */
+    const Clock::time_point now = Clock::now();
+    const Clock::time_point moment = now - due < interval ? due : now;
+    due = moment + interval;
+    follow_size(sim.stream.width.load(), sim.stream.height.load());
+    picture.width = width;
+    picture.height = height;
+    draw_live_picture(sim.state, channel, std::time(nullptr), frame, picture);
+    GstBuffer *buffer = convert_picture();
+    if (!buffer)
+        return false;
+    GST_BUFFER_PTS(buffer) = running_time_of(moment);
+    GST_BUFFER_DURATION(buffer) = std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count();
+    if (gst_app_src_push_buffer(source, buffer) == GST_FLOW_OK) {
+        pictures.store(frame + 1);
+        sim.stream.frames_sent.fetch_add(1);
+    }
+    return true;
+}
+
+/* The pipeline's running time at `moment` (a moment past), so that the
+   pictures are stamped at the steady pace they are due at, whatever the
+   delay of each push; none while the pipeline has no clock. */
+GstClockTime Channel_Feed::running_time_of(Clock::time_point moment)
+{
+    GstClock *clock = gst_element_get_clock(GST_ELEMENT(source));
+    if (!clock)
+        return GST_CLOCK_TIME_NONE;
+    const GstClockTime now = gst_clock_get_time(clock) - gst_element_get_base_time(GST_ELEMENT(source));
+    gst_object_unref(clock);
+    const GstClockTime age = std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - moment).count();
+    return now > age ? now - age : 0;
+}
+
+/* Asks the encoder, upstream through the payloader, to make the next
+   frame a key frame with its parameter sets. */
+void Channel_Feed::request_key_frame()
+{
+    if (!key_frames)
+        return;
+    GstEvent *event = gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0);
+    (void)gst_element_send_event(payloader, event); /* false for an encoder that makes nothing but key frames */
+}

@@ -1,0 +1,90 @@
+/*
+ * stream_behaviour.cpp: the fields of "stream" by name, each a number in a
+ * range, a flag, or one of a few words.
+ */
+
+#include "stream_behaviour.h"
+
+#include <cstdlib>
+
+namespace {
+
+const std::vector<std::string> codec_words = {"h264", "h265", "mjpeg"};
+const std::vector<std::string> auth_words = {"both", "basic", "digest"};
+
+struct Field
+{
+    const char *name;
+    std::atomic<int> *number;                /* a number from least to most, a multiple of step, */
+    std::atomic<bool> *flag;                 /* or 0 or 1, */
+    const std::vector<std::string> *words;   /* or one of these words, kept in number as its index */
+    int least, most, step;
+};
+
+std::string value_text(const Field &f)
+{
+    if (f.flag)
+        return std::to_string(int(f.flag->load()));
+    const int value = f.number->load();
+    return f.words ? (*f.words)[static_cast<size_t>(value)] : std::to_string(value);
+}
+
+std::string set_word(const Field &f, const std::string &text)
+{
+    for (size_t i = 0; i < f.words->size(); ++i)
+        if ((*f.words)[i] == text) {
+            f.number->store(static_cast<int>(i));
+            return "ok\n";
+        }
+    std::string known;
+    for (const std::string &word : *f.words)
+        known += " " + word;
+    return std::string("error: ") + f.name + " is one of" + known + "\n";
+}
+
+std::string set_number(const Field &f, const std::string &text)
+{
+    char *end = nullptr;
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || value < f.least || value > f.most || value % f.step != 0)
+        return std::string("error: ") + f.name + " is " + (f.step > 1 ? "an even number" : "a number") + " from "
+               + std::to_string(f.least) + " to " + std::to_string(f.most) + "\n";
+    if (f.flag)
+        f.flag->store(value != 0);
+    else
+        f.number->store(static_cast<int>(value));
+    return "ok\n";
+}
+
+} // namespace
+
+std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &words)
+{
+    /* Pictures are I420, whose colour planes halve both sides: sizes are even. */
+    const Field fields[] = {
+        {"refuse", nullptr, &b.refuse, nullptr, 0, 1, 1},
+        {"anonymous", nullptr, &b.anonymous, nullptr, 0, 1, 1},
+        {"accept-delay", &b.accept_delay_ms, nullptr, nullptr, 0, 1000000, 1},
+        {"break-after", &b.break_after_frames, nullptr, nullptr, 0, 1000000, 1},
+        {"fps", &b.frames_per_second, nullptr, nullptr, 1, 60, 1},
+        {"width", &b.width, nullptr, nullptr, 16, 4096, 2},
+        {"height", &b.height, nullptr, nullptr, 16, 4096, 2},
+        {"stall", nullptr, &b.stall, nullptr, 0, 1, 1},
+        {"codec", &b.codec, nullptr, &codec_words, 0, 0, 1},
+        {"auth", &b.auth, nullptr, &auth_words, 0, 0, 1},
+        {"key-frames", nullptr, &b.key_frames, nullptr, 0, 1, 1},
+    };
+    if (words.size() == 1) {
+        std::string reply;
+        for (const Field &f : fields)
+            reply += std::string(f.name) + "=" + value_text(f) + "\n";
+        return reply + "frames-sent=" + std::to_string(b.frames_sent.load()) + "\nlogins="
+               + std::to_string(b.logins.load()) + "\nend\n";
+    }
+    if (words.size() != 3)
+        return "error: stream [FIELD VALUE]\n";
+    for (const Field &f : fields)
+        if (words[1] == f.name)
+            return f.words ? set_word(f, words[2]) : set_number(f, words[2]);
+    return "error: unknown field\n";
+}

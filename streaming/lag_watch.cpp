@@ -1,0 +1,31 @@
+#include "lag_watch.h"
+
+extern "C" {
+#include <libavutil/avutil.h>
+#include <libavutil/mathematics.h>
+}
+
+namespace {
+
+// Far more than any real lag: the server's clock jumped; its times are
+// measured afresh from there.
+const int64_t clock_jump_ms = 10000;
+
+} // namespace
+
+int64_t Lag_Watch::behind_ms(int64_t pts, AVRational time_base, int64_t now_ms)
+{
+    if (pts == AV_NOPTS_VALUE)
+        return 0;
+    const int64_t pts_ms = av_rescale_q(pts, time_base, AVRational{1, 1000});
+    // Pictures that come before others they refer to (B-frames) carry
+    // earlier times; the newest time received says how far the stream is.
+    if (!started || pts_ms > newest_ms || newest_ms - pts_ms > clock_jump_ms)
+        newest_ms = pts_ms;
+    const int64_t distance = now_ms - newest_ms;
+    if (!started || distance < least_distance_ms || distance - least_distance_ms > clock_jump_ms) {
+        started = true;
+        least_distance_ms = distance;
+    }
+    return distance - least_distance_ms;
+}

@@ -1,0 +1,188 @@
+#include "mp4_recording.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+extern "C" {
+#include <libavformat/avformat.h>
+#include <libavutil/mem.h>
+}
+
+#include "parameter_sets.h"
+
+namespace {
+
+const int output_buffer_bytes = 64 * 1024;
+// How many names next_file tries before it gives up.
+const int most_next_files = 99;
+
+// Fragments start at key frames and last at most a second; the index of
+// fragments is written at the end, where a crash may leave it out.
+const char fragment_flags[] = "frag_keyframe+empty_moov+default_base_moof";
+const char fragment_duration_us[] = "1000000";
+
+} // namespace
+
+Mp4_Recording* Mp4_Recording::create(const char* path, unsigned channel)
+{
+    File_Writer* file = File_Writer::create(path);
+    if (!file)
+        return nullptr;
+    Mp4_Recording* recording = nullptr;
+    try {
+        recording = new Mp4_Recording(file, path, channel);
+    } catch (const std::bad_alloc&) {
+    }
+    if (!recording)
+        (void)File_Writer::close(file);  // empty; the disk has nothing to hold up
+    return recording;
+}
+
+bool Mp4_Recording::close(Mp4_Recording* recording)
+{
+    if (!recording)
+        return true;
+    if (recording->muxer && !recording->failed) {
+        // The packets still held, the last fragment and the index; a failure
+        // leaves the fragments already written, which players read without
+        // the index.
+        std::vector<AVPacket*> ready;
+        recording->times->flush(ready);
+        (void)recording->write_settled(ready);
+        (void)av_write_trailer(recording->muxer);
+        recording->hand_to_file();
+    }
+    File_Writer* file = recording->file;
+    recording->file = nullptr;
+    delete recording;
+    return File_Writer::close(file);
+}
+
+bool Mp4_Recording::fits(int picture_width, int picture_height) const
+{
+    return !muxer || (width == picture_width && height == picture_height);
+}
+
+Mp4_Recording* Mp4_Recording::next_file() const
+{
+    const size_t dot = path.rfind('.');
+    const bool has_extension = dot != std::string::npos && path.find_first_of("\\/", dot) == std::string::npos;
+    const std::string stem = has_extension ? path.substr(0, dot) : path;
+    const std::string extension = has_extension ? path.substr(dot) : std::string();
+    for (int number = 2; number <= most_next_files; ++number) {
+        Mp4_Recording* next = create((stem + "-" + std::to_string(number) + extension).c_str(), channel);
+        if (next)
+            return next;
+    }
+    return nullptr;
+}
+
+Mp4_Recording::~Mp4_Recording()
+{
+    if (output)
+        av_freep(&output->buffer);
+    avio_context_free(&output);
+    avformat_free_context(muxer);
+}
+
+int Mp4_Recording::collect(void* opaque, uint8_t* bytes, int size)
+{
+    Mp4_Recording* recording = static_cast<Mp4_Recording*>(opaque);
+    try {
+        recording->pending.insert(recording->pending.end(), bytes, bytes + size);
+    } catch (const std::bad_alloc&) {
+        recording->failed = true;
+        return AVERROR(ENOMEM);
+    }
+    return size;
+}
+
+// Hands what the muxer wrote (the header, or whole fragments) to the file.
+void Mp4_Recording::hand_to_file()
+{
+    avio_flush(output);
+    if (pending.empty())
+        return;
+    // A fragment the lagging disk has no room for is left out whole.
+    (void)file->append(std::move(pending));
+    pending = std::vector<uint8_t>();
+}
+
+void Mp4_Recording::add(const Video_Track& track, const AVPacket& packet)
+{
+    if (failed)
+        return;
+    if (!muxer) {
+        if (!(packet.flags & AV_PKT_FLAG_KEY))
+            return;  // a file begins with a picture that needs no other
+        if (!start(track, packet)) {
+            failed = true;
+            return;
+        }
+    }
+    if (!write(track, packet))
+        failed = true;
+    hand_to_file();
+}
+
+bool Mp4_Recording::start(const Video_Track& track, const AVPacket& key_frame)
+{
+    if (avformat_alloc_output_context2(&muxer, nullptr, "mp4", nullptr) < 0)
+        return false;
+    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(output_buffer_bytes));
+    output = buffer ? avio_alloc_context(buffer, output_buffer_bytes, 1, this, nullptr, &Mp4_Recording::collect,
+                                         nullptr)
+                    : nullptr;
+    if (!output) {
+        av_free(buffer);
+        return false;
+    }
+    output->seekable = 0;
+    muxer->pb = output;
+    AVStream* video = avformat_new_stream(muxer, nullptr);
+    if (!video || avcodec_parameters_copy(video->codecpar, track.parameters) < 0 ||
+        !take_parameter_sets(*video->codecpar, key_frame))
+        return false;
+    video->time_base = track.time_base;
+    width = video->codecpar->width;
+    height = video->codecpar->height;
+    video->codecpar->codec_tag = 0;  // the muxer's own tag for the codec
+    if (video->codecpar->codec_id == AV_CODEC_ID_HEVC)
+        video->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');  // the tag players look for
+    // Metadata and options that cannot be set for want of memory leave the
+    // file untitled, or with the muxer's default fragments.
+    (void)av_dict_set(&muxer->metadata, "title", ("Channel " + std::to_string(channel)).c_str(), 0);
+    AVDictionary* options = nullptr;
+    (void)av_dict_set(&options, "movflags", fragment_flags, 0);
+    (void)av_dict_set(&options, "frag_duration", fragment_duration_us, 0);
+    const int written = avformat_write_header(muxer, &options);
+    av_dict_free(&options);
+    const AVRational rate = track.frame_rate.num > 0 ? track.frame_rate : AVRational{25, 1};
+    time_base = track.time_base;
+    times.reset(new (std::nothrow) Decode_Times(std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), track.time_base))));
+    return written >= 0 && times;
+}
+
+bool Mp4_Recording::write(const Video_Track& track, const AVPacket& packet)
+{
+    AVPacket* copy = av_packet_clone(&packet);
+    if (!copy)
+        return false;
+    std::vector<AVPacket*> ready;
+    times->add(copy, ready);
+    return write_settled(ready);
+}
+
+// Writes packets whose times are settled, and frees them.
+bool Mp4_Recording::write_settled(std::vector<AVPacket*>& ready)
+{
+    bool written = true;
+    for (AVPacket*& packet : ready) {
+        packet->stream_index = 0;
+        av_packet_rescale_ts(packet, time_base, muxer->streams[0]->time_base);
+        written = written && av_write_frame(muxer, packet) >= 0;
+        av_packet_free(&packet);
+    }
+    return written;
+}

@@ -1,0 +1,66 @@
+// Mp4_Recording: a recording of the received video, written without
+// re-encoding as fragmented MP4 through a File_Writer.  Each fragment
+// (at most a second) reaches the writer whole, so a crash loses at most
+// the last second, and a disk too slow to take a fragment loses that
+// fragment whole while the file stays readable.  The file starts at the
+// first key frame offered.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct AVIOContext;
+
+#include "file_writer.h"
+
+#include "decode_times.h"
+#include "video_track.h"
+
+class Mp4_Recording {
+public:
+    // Creates the file (never replacing one); null when it cannot be made.
+    static Mp4_Recording* create(const char* path, unsigned channel);
+    // Writes the trailer and closes the file (File_Writer::close's answer);
+    // null is closed already.
+    static bool close(Mp4_Recording* recording);
+
+    // Takes one received packet of `track`, in order.
+    void add(const Video_Track& track, const AVPacket& packet);
+    // True once the file has begun (with a key frame).
+    bool started() const { return muxer != nullptr; }
+    // False once the file has begun with pictures of another size.
+    bool fits(int width, int height) const;
+    // The recording that goes on in a new file beside this one ("-2",
+    // "-3", ... added to its name, never replacing a file); null when none
+    // can be made.
+    Mp4_Recording* next_file() const;
+
+    Mp4_Recording(const Mp4_Recording&) = delete;
+    Mp4_Recording& operator=(const Mp4_Recording&) = delete;
+
+private:
+    Mp4_Recording(File_Writer* file, const std::string& path, unsigned channel)
+        : file(file), path(path), channel(channel)
+    {
+    }
+    ~Mp4_Recording();
+
+    bool start(const Video_Track& track, const AVPacket& key_frame);
+    bool write(const Video_Track& track, const AVPacket& packet);
+    bool write_settled(std::vector<AVPacket*>& ready);
+    void hand_to_file();
+    static int collect(void* recording, uint8_t* bytes, int size);
+
+    File_Writer* file;
+    const std::string path;
+    const unsigned channel;
+    int width = 0, height = 0;  // of the pictures the file began with
+    AVFormatContext* muxer = nullptr;
+    AVIOContext* output = nullptr;
+    std::vector<uint8_t> pending;  // what the muxer wrote since it was last handed on
+    std::unique_ptr<Decode_Times> times;  // made with the header
+    AVRational time_base = {1, 90000};   // of the received packets
+    bool failed = false;
+};

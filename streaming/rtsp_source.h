@@ -1,0 +1,53 @@
+// Rtsp_Source: one RTSP session read through libavformat: the open with
+// its login, the video track's packets, and a close that ends the session
+// with TEARDOWN.  Every wait inside libavformat is bounded: by a stop, by
+// the silence limit, and while closing by a short grace.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include "stream_url.h"
+
+class Rtsp_Source {
+public:
+    // `stopping` ends every wait at once, except the TEARDOWN of close().
+    explicit Rtsp_Source(const std::atomic<bool>& stopping);
+    ~Rtsp_Source();
+    Rtsp_Source(const Rtsp_Source&) = delete;
+    Rtsp_Source& operator=(const Rtsp_Source&) = delete;
+
+    // Opens the session and finds its video track; the library's state
+    // code for how it failed (HIK_STATE_*), or HIK_STATE_CONNECTING when
+    // the session plays.
+    int open(const Stream_Address& address);
+    // The next packet of the video track; false when the session ended,
+    // broke, was stopped, or no packet came before `deadline_us` (on
+    // libavformat's relative clock, av_gettime_relative).
+    bool read(AVPacket* packet, int64_t deadline_us);
+    // Ends the session (TEARDOWN within a short grace) and frees it.
+    void close();
+
+    const AVStream* video() const { return video_stream; }
+    // The wall time (microseconds since 1970) of presentation time 0, once
+    // the server's first RTCP sender report has told it; else AV_NOPTS_VALUE.
+    int64_t wall_time_of_zero() const { return context ? context->start_time_realtime : AV_NOPTS_VALUE; }
+
+private:
+    static int interrupted(void* source);
+    void wait_at_most(int64_t ms);
+
+    const std::atomic<bool>& stopping;
+    AVFormatContext* context = nullptr;
+    const AVStream* video_stream = nullptr;
+    std::atomic<bool> closing{false};
+    std::atomic<int64_t> deadline_us{0};  // on libavformat's relative clock
+};
+
+// The library's state for an open that failed with `error`.
+int state_for_open_error(int error);

@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Native check of dvr-sim's live stream as an RTSP client sees it, through
+# FFmpeg's ffprobe: the codec and size each `stream codec` builds, the
+# answer to each kind of refused login, Digest authentication offered
+# alone, anonymous logins, and a stream built in a stall that sends nothing.
+#   dvr_sim_rtsp_test.sh path/to/dvr-sim
+set -u
+sim=$1
+address=127.0.77.3
+
+"$sim" --address "$address" --lifetime 120 --idle 30 >/dev/null &
+sim_pid=$!
+
+# One control command; prints the reply.
+control() {
+  exec 3<>"/dev/tcp/$address/8001" || return 1
+  printf '%s\n' "$*" >&3
+  cat <&3
+  exec 3<&-
+}
+
+for _ in $(seq 50); do
+  control ping 2>/dev/null | grep -q '^ok' && break
+  sleep 0.1
+done
+
+# codec,width,height of channel $2 with credentials $1, or what ffprobe
+# reports instead; one line.  A stream without pictures probes as size 0.
+probe() {
+  timeout 20 ffprobe -v error -timeout 3000000 -analyzeduration 100000 -rtsp_transport tcp \
+    -show_entries stream=codec_name,width,height -of csv=p=0 \
+    "rtsp://$1@$address:12000/live/$2" 2>&1 | tr '\n' ' '
+}
+
+# The `stream` fields stay as each case leaves them, so every case sets
+# those it depends on; each uses a channel of its own, so that it never
+# joins a stream another case built.
+#   what | control commands, ';' between them | credentials | channel | expected (regex)
+cases=(
+  "h264 at the stream's size|stream width 352;stream height 288|admin:12345|1|^h264,352,288"
+  "h265|stream codec h265|admin:12345|2|^hevc,352,288"
+  "mjpeg|stream codec mjpeg|admin:12345|3|^mjpeg,352,288"
+  "wrong password|stream codec h264|admin:wrong|4|401 Unauthorized"
+  "refused|stream refuse 1|admin:12345|5|403 Forbidden"
+  "channel not served|stream refuse 0|admin:12345|99|404 Not Found"
+  "no video signal|set-channel 6 signal 0|admin:12345|6|503 Service Unavailable"
+  "Digest offered alone|stream auth digest|admin:12345|7|^h264,352,288"
+  "Digest, wrong password|stream auth digest|admin:wrong|8|401 Unauthorized"
+  "anonymous|stream auth both;stream anonymous 1|:|9|^h264,352,288"
+  "anonymous refused|stream anonymous 0|:|10|401 Unauthorized"
+  "built in a stall|stream stall 1|admin:12345|11|^h264,0,0"
+)
+
+failures=0
+fail() {
+  echo "FAIL $*"
+  failures=$((failures + 1))
+}
+
+frames_sent() { control stream | sed -n 's/^frames-sent=//p'; }
+
+for entry in "${cases[@]}"; do
+  IFS='|' read -r what commands credentials channel expected <<<"$entry"
+  IFS=';' read -ra command_list <<<"$commands"
+  for command in "${command_list[@]}"; do
+    [ "$(control "$command")" = ok ] || fail "$what: control \"$command\" refused"
+  done
+  before=$(frames_sent)
+  answer=$(probe "$credentials" "$channel")
+  [[ $answer =~ $expected ]] || fail "$what: expected /$expected/, ffprobe said: $answer"
+done
+
+# The stream built in the stall (the last case) had the one picture it
+# needs to be described, and no more; once its client left, no stream runs.
+[ $(($(frames_sent) - before)) -eq 1 ] || fail "the stream built in a stall had $(($(frames_sent) - before)) pictures"
+control stream stall 0 >/dev/null
+sent=$(frames_sent)
+sleep 0.5
+[ "$(frames_sent)" = "$sent" ] || fail "frames-sent grew after every client had left"
+
+control quit >/dev/null
+wait "$sim_pid"
+echo "$failures failure(s)"
+[ "$failures" -eq 0 ]
