@@ -121,7 +121,7 @@ void Mp4_Recording::add(const Video_Track& track, const AVPacket& packet)
             return;
         }
     }
-    if (!write(track, packet))
+    if (!write(packet))
         failed = true;
     hand_to_file();
 }
@@ -164,7 +164,7 @@ bool Mp4_Recording::start(const Video_Track& track, const AVPacket& key_frame)
     return written >= 0 && times;
 }
 
-bool Mp4_Recording::write(const Video_Track& track, const AVPacket& packet)
+bool Mp4_Recording::write(const AVPacket& packet)
 {
     AVPacket* copy = av_packet_clone(&packet);
     if (!copy)

@@ -48,7 +48,7 @@ private:
     ~Mp4_Recording();
 
     bool start(const Video_Track& track, const AVPacket& key_frame);
-    bool write(const Video_Track& track, const AVPacket& packet);
+    bool write(const AVPacket& packet);
     bool write_settled(std::vector<AVPacket*>& ready);
     void hand_to_file();
     static int collect(void* recording, uint8_t* bytes, int size);

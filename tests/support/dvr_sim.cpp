@@ -114,8 +114,10 @@ bool start_process(const std::string &address, const std::string &name)
     const char *program = std::getenv("KELM_DVR_SIM");
     if (!program || !*program)
         return false;
-    std::string line = "\"" + std::string(program) + "\" --address " + address
-                       + " --lifetime 300 --idle 60 --name " + name;
+    /* Benchmarks that run longer than a test set KELM_SIM_LIFETIME (seconds). */
+    const char *lifetime = std::getenv("KELM_SIM_LIFETIME");
+    std::string line = "\"" + std::string(program) + "\" --address " + address + " --lifetime "
+                       + std::string(lifetime && *lifetime ? lifetime : "300") + " --idle 60 --name " + name;
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};

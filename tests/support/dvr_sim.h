@@ -7,7 +7,7 @@
  * everything goes through the control port: the start is confirmed by a
  * "ping" that answers with the name given to this instance, and the
  * destructor asks it to quit.  dvr-sim also quits by itself after its
- * lifetime (300 s) or 60 s without connections.
+ * lifetime (300 s, or KELM_SIM_LIFETIME seconds) or 60 s without connections.
  */
 #ifndef KELM_TESTS_DVR_SIM_H
 #define KELM_TESTS_DVR_SIM_H
