@@ -27,7 +27,6 @@ public:
             use(*packet);
     }
     void clear();
-    bool empty() const { return packets.empty(); }
     // Milliseconds since the group's key frame arrived, at `now` (GetTickCount).
     unsigned long key_frame_age_ms(unsigned long now) const { return now - key_frame_arrived; }
 

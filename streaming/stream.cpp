@@ -301,7 +301,7 @@ Mp4_Recording* Stream::start_capture(Mp4_Recording* new_recording)
     Mp4_Recording* replaced = recording;
     recording = new_recording;
     if (recording && group.key_frame_age_ms(GetTickCount()) <= recent_key_frame_ms)
-        begin_with_group();
+        replay_group(*recording);
     return replaced;
 }
 
@@ -313,15 +313,15 @@ Mp4_Recording* Stream::take_capture()
     Mp4_Recording* taken = recording;
     recording = nullptr;
     if (taken && !taken->started())
-        group.for_each([this, taken](const AVPacket& packet) { taken->add(track, packet); });
+        replay_group(*taken);
     return taken;
 }
 
-// Under the lock.
-void Stream::begin_with_group()
+// Gives `into` the packets since the last key frame; under the lock.
+void Stream::replay_group(Mp4_Recording& into)
 {
     if (track.known())
-        group.for_each([this](const AVPacket& packet) { recording->add(track, packet); });
+        group.for_each([this, &into](const AVPacket& packet) { into.add(track, packet); });
 }
 
 void Stream::set_picture(const Picture_Values& new_values)

@@ -86,7 +86,7 @@ private:
     bool take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPacket& packet, AVPacket* held);
     bool know_track(const AVStream& video);
     void note_size(const AVFrame& picture);
-    void begin_with_group();
+    void replay_group(Mp4_Recording& into);
     void record(const AVPacket& packet);
     void show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational time_base);
     void note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base);

@@ -22,8 +22,6 @@ public:
     // completes.  False when the decoder has failed for good.
     template <class Show>
     bool decode(const AVPacket& packet, Show show);
-    // True while pictures are held back until the next key frame.
-    bool awaiting_key_frame() const { return awaiting_key; }
 
 private:
     bool send(const AVPacket& packet);

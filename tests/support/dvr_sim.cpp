@@ -203,10 +203,15 @@ void Dvr_Sim::stop()
         Sleep(100);
 }
 
-bool Dvr_Sim::accepts(unsigned short port) const
+bool tcp_port_accepts(const std::string &host, unsigned short port)
 {
     Socket probe;
     return probe.connect_to(host, port);
+}
+
+bool Dvr_Sim::accepts(unsigned short port) const
+{
+    return tcp_port_accepts(host, port);
 }
 
 std::string Dvr_Sim::address_for(const std::string &name)

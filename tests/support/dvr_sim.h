@@ -77,4 +77,7 @@ private:
     bool started;
 };
 
+/* True when a TCP connect to host:port succeeds. */
+bool tcp_port_accepts(const std::string &host, unsigned short port);
+
 #endif

@@ -5,23 +5,11 @@
 
 #include <cstdlib>
 
+#include "dvr_sim.h"
+
 namespace {
 
 const DWORD start_wait_ms = 10000;
-
-bool accepts(const std::string &address, unsigned short port)
-{
-    SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in where = {};
-    where.sin_family = AF_INET;
-    where.sin_port = htons(port);
-    where.sin_addr.s_addr = inet_addr(address.c_str());
-    const bool connected =
-        probe != INVALID_SOCKET && connect(probe, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0;
-    if (probe != INVALID_SOCKET)
-        closesocket(probe);
-    return connected;
-}
 
 std::string quoted(const std::string &argument)
 {
@@ -55,7 +43,7 @@ Rtsp_Launch::Rtsp_Launch(const std::string &address, const std::vector<std::stri
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     for (DWORD waited = 0; waited < start_wait_ms && !listening; waited += 50) {
-        listening = accepts(address, port);
+        listening = tcp_port_accepts(address, port);
         if (!listening)
             Sleep(50);
     }
