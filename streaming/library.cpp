@@ -382,6 +382,15 @@ BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_pain
     return TRUE;
 }
 
+BOOL __stdcall HIK_SimGetStreamCpu(LONG handle, DWORD* cpu_ms)
+{
+    return with_stream(handle, FALSE, [=](Stream& stream, Library&) {
+        if (cpu_ms)
+            *cpu_ms = stream.thread_cpu_ms();
+        return TRUE;
+    });
+}
+
 BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG* median_ms, LONG* p99_ms)
 {
     int64_t median = 0, worst = 0;

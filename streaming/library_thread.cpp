@@ -128,6 +128,42 @@ bool start_worker(const Work& work)
 
 } // namespace
 
+namespace {
+
+DWORD cpu_ms_of(HANDLE thread)
+{
+    FILETIME created, exited, kernel, user;
+    if (!GetThreadTimes(thread, &created, &exited, &kernel, &user))
+        return 0;
+    const ULONGLONG hundreds_of_ns = (static_cast<ULONGLONG>(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+                                     (static_cast<ULONGLONG>(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+    return static_cast<DWORD>(hundreds_of_ns / 10000);
+}
+
+} // namespace
+
+Work_Clock::~Work_Clock()
+{
+    if (HANDLE held = thread.load())
+        (void)CloseHandle(held);  // a handle of our own
+}
+
+void Work_Clock::start()
+{
+    HANDLE self = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &self,
+                         THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
+        return;  // the clock stays at 0
+    at_start = cpu_ms_of(self);
+    thread.store(self);
+}
+
+DWORD Work_Clock::spent_ms() const
+{
+    HANDLE held = thread.load();
+    return held ? cpu_ms_of(held) - at_start : 0;
+}
+
 HANDLE start_library_thread(DWORD(WINAPI* body)(void*), void* context)
 {
     HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);

@@ -36,7 +36,7 @@ struct Adjustment {
 // the channels.
 void adjust_row(uint8_t* pixel, int width, const Adjustment& a)
 {
-    for (uint8_t* end = pixel + width * 3; pixel < end; pixel += 3) {
+    for (uint8_t* end = pixel + width * 4; pixel < end; pixel += 4) {
         int b = pixel[0], g = pixel[1], r = pixel[2];
         const int grey = (r * 30 + g * 59 + b * 11) / 100;
         r = grey + (r - grey) * a.saturation / neutral;
@@ -71,17 +71,20 @@ Picture_Painter::~Picture_Painter()
     sws_freeContext(scaler);
 }
 
-// Scales into `bgr` at the window's size; the rows are padded to the four
-// bytes a device-independent bitmap wants, so it is painted as it stands.
+// Scales into `pixels` at the window's size, four bytes a pixel: the
+// layout of a 32-bit display, so painting copies without converting.
+// Blue, green, red and alpha rather than a spare byte: swscale converts to
+// this layout with its SIMD code, to the other in plain C at a third the
+// speed; a 32-bit bitmap without BI_BITFIELDS ignores the fourth byte.
 bool Picture_Painter::scale(const AVFrame& picture, int width, int height)
 {
     scaler = sws_getCachedContext(scaler, picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
-                                  width, height, AV_PIX_FMT_BGR24, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                                  width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!scaler)
         return false;
-    stride = (width * 3 + 3) & ~3;
-    bgr.resize(static_cast<size_t>(stride) * height);
-    uint8_t* rows[4] = {bgr.data(), nullptr, nullptr, nullptr};
+    stride = width * 4;
+    pixels.resize(static_cast<size_t>(stride) * height);
+    uint8_t* rows[4] = {pixels.data(), nullptr, nullptr, nullptr};
     const int strides[4] = {stride, 0, 0, 0};
     return sws_scale(scaler, picture.data, picture.linesize, 0, picture.height, rows, strides) == height;
 }
@@ -97,19 +100,19 @@ bool Picture_Painter::paint(HWND window, const AVFrame& picture, const Picture_V
         return true;  // nothing to paint into, but the window is there
     if (!scale(picture, width, height))
         return false;
-    adjust_pixels(bgr.data(), width, height, stride, values);
+    adjust_pixels(pixels.data(), width, height, stride, values);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;  // rows top to bottom
     info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     HDC dc = GetDC(window);
     if (!dc)
         return false;
     const int lines = SetDIBitsToDevice(dc, frame_margin, frame_margin, width, height, 0, 0, 0, height,
-                                        bgr.data(), &info, DIB_RGB_COLORS);
+                                        pixels.data(), &info, DIB_RGB_COLORS);
     ReleaseDC(window, dc);
     return lines != 0;
 }

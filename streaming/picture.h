@@ -18,8 +18,8 @@ struct Picture_Values {
     int hue = 64;
 };
 
-// Applies the values in place to `height` rows of `width` pixels of 3
-// bytes (blue, green, red), `stride` bytes apart.
+// Applies the values in place to `height` rows of `width` pixels of 4
+// bytes (blue, green, red, unused), `stride` bytes apart.
 void adjust_pixels(uint8_t* rows, int width, int height, int stride, const Picture_Values& values);
 
 // One stream's painter; it keeps its scaler and pixels between pictures.
@@ -40,6 +40,6 @@ private:
     bool scale(const AVFrame& picture, int width, int height);
 
     SwsContext* scaler = nullptr;
-    std::vector<uint8_t> bgr;  // the scaled picture, rows padded to four bytes
+    std::vector<uint8_t> pixels;  // the scaled picture, blue, green, red and a spare byte a pixel
     int stride = 0;
 };

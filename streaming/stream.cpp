@@ -131,6 +131,7 @@ std::string Stream::server_address() const
 // holds from the next stream on.
 void Stream::run()
 {
+    cpu.start();
     const std::string server = server_address();
     if (server.empty()) {
         end_with(HIK_STATE_UNREACHABLE);

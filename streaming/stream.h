@@ -14,6 +14,7 @@
 
 #include "lag_watch.h"
 #include "latency_record.h"
+#include "library_thread.h"
 #include "mp4_recording.h"
 #include "picture.h"
 #include "picture_group.h"
@@ -77,6 +78,8 @@ public:
     // Capture to painted, over the last pictures; false before the server
     // has sent a sender report.
     bool latency(double share, int64_t* ms) const;
+    // The CPU time the stream's thread has spent on it; for benchmarks.
+    DWORD thread_cpu_ms() const { return cpu.spent_ms(); }
 
 private:
     static DWORD WINAPI thread_main(void* stream);
@@ -99,6 +102,7 @@ private:
     std::atomic<int> current_state;
     std::atomic<DWORD> received{0};
     std::atomic<DWORD> painted{0};
+    Work_Clock cpu;
     std::atomic<int64_t> last_picture_ms{0};  // on av_gettime_relative's clock
 
     // The stream's thread alone uses these.

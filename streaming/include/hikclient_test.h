@@ -22,6 +22,9 @@ HIKCLIENT_API BOOL __stdcall HIK_SimGetLibraryStats(DWORD *frames_received, DWOR
    percentile.  FALSE for an unknown handle, or before the server's first
    RTCP sender report. */
 HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG *median_ms, LONG *p99_ms);
+/* The CPU time the stream's thread has used (receiving, decoding, scaling,
+   painting and recording), in milliseconds.  FALSE for an unknown handle. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamCpu(LONG handle, DWORD *cpu_ms);
 
 #ifdef __cplusplus
 }

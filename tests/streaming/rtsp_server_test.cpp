@@ -1,7 +1,7 @@
 // The streaming library against RTSP servers built only from GStreamer's
 // own elements (rtsp-launch): codecs, profiles and sizes played and
-// recorded, RTP wrap, extra tracks, logins, and the URL template and the
-// transport from the registry.
+// recorded, RTP wrap, extra tracks, damaged streams, logins, and the URL
+// template and the transport from the registry.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -115,6 +115,13 @@ protected:
         return count;
     }
 
+    DWORD received(LONG handle)
+    {
+        DWORD count = 0;
+        EXPECT_TRUE(HIK_SimGetStreamStats(handle, &count, nullptr));
+        return count;
+    }
+
     std::string recording_path(const std::string& name)
     {
         char folder[MAX_PATH];
@@ -186,6 +193,50 @@ TEST_F(Rtsp_Server_Test, CodecsProfilesAndSizesPlayAndRecordAsPlayableMp4)
         EXPECT_EQ(as_ffmpeg_reads_it(path), "codec_name=" + std::string(row.codec) + "\nwidth=" +
                                                 std::to_string(row.width) + "\nheight=" + std::to_string(row.height) + "\n")
             << row.path;
+        DeleteFileA(path.c_str());
+    }
+}
+
+TEST_F(Rtsp_Server_Test, DamagedStreamsKeepPlayingAndNeverPaintADamagedPicture)
+{
+    const std::string byte_stream = camera(352, 288, x264 + " ! video/x-h264,stream-format=byte-stream" + h264_pay);
+    const struct Row {
+        const char* damage;
+        const char* transport;
+        bool damaged;  // the pictures, not only how they are described
+    } rows[] = {
+        {"lose", "udp", true},
+        {"corrupt", "tcp", true},
+        {"in-band", "tcp", false},
+    };
+    std::vector<std::string> mounts;
+    for (const Row& row : rows)
+        mounts.insert(mounts.end(), {"--damage", row.damage, std::string("/") + row.damage, byte_stream});
+    Rtsp_Launch server(address, mounts);
+    ASSERT_TRUE(server.running());
+    for (const Row& row : rows) {
+        serve_path(std::string("/") + row.damage);
+        set_setting(server_key, "StreamTransport", row.transport);
+        const LONG handle = start();
+        ASSERT_EQ(settled_state(handle), HIK_STATE_RUNNING) << row.damage;
+        const std::string path = recording_path(row.damage);
+        EXPECT_TRUE(MP4_ClientStartCaptureFile(handle, const_cast<char*>(path.c_str()))) << row.damage;
+        pump_for(3000);
+        EXPECT_TRUE(MP4_ClientStopCapture(handle)) << row.damage;
+        EXPECT_EQ(MP4_ClientGetState(handle), HIK_STATE_RUNNING) << row.damage;
+        // Each key frame brings the picture back: at least one a second.
+        EXPECT_GE(painted(handle), 3u) << row.damage;
+        // A picture decoded from damaged data waits for the next key frame
+        // unpainted.
+        EXPECT_EQ(painted(handle) < received(handle) - 5, row.damaged) << row.damage;
+        EXPECT_TRUE(MP4_ClientStop(handle));
+        // The file keeps what came, damage included, as a player reads it.
+        const Recording_Summary file = read_recording(path);
+        if (!row.damaged) {
+            EXPECT_TRUE(file.valid) << row.damage << ": " << file.problem;
+        }
+        EXPECT_TRUE(file.starts_with_key_frame && file.frames > 25) << row.damage << ": " << file.problem;
+        EXPECT_EQ(file.width, 352) << row.damage;
         DeleteFileA(path.c_str());
     }
 }

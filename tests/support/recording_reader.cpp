@@ -37,7 +37,7 @@ bool open_decoder(Reading& reading, const AVStream& video)
            avcodec_open2(reading.decoder, codec, nullptr) == 0;
 }
 
-// Feeds every packet to the decoder; false at the first it refuses.
+// Feeds every packet to the decoder; false when any was refused.
 bool decode_all(Reading& reading, const AVStream& video, Recording_Summary& summary)
 {
     int64_t first = AV_NOPTS_VALUE, last = AV_NOPTS_VALUE;
@@ -49,10 +49,9 @@ bool decode_all(Reading& reading, const AVStream& video, Recording_Summary& summ
                 first = reading.packet->pts;
             if (last == AV_NOPTS_VALUE || reading.packet->pts > last)
                 last = reading.packet->pts;
-            if (avcodec_send_packet(reading.decoder, reading.packet) < 0) {
+            // The first picture that fails is named; the rest are still counted.
+            if (avcodec_send_packet(reading.decoder, reading.packet) < 0 && summary.problem.empty())
                 summary.problem = "picture " + std::to_string(summary.frames) + " does not decode";
-                return false;
-            }
             while (avcodec_receive_frame(reading.decoder, reading.picture) == 0)
                 av_frame_unref(reading.picture);
         }
@@ -60,7 +59,7 @@ bool decode_all(Reading& reading, const AVStream& video, Recording_Summary& summ
     }
     if (first != AV_NOPTS_VALUE)
         summary.seconds = (last - first) * av_q2d(video.time_base);
-    return true;
+    return summary.problem.empty();
 }
 
 } // namespace
