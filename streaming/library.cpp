@@ -92,6 +92,20 @@ void stop_all(Library& lib, std::map<LONG, Stream*>& ending)
     }
 }
 
+// A stopped stream is freed once its thread has ended; until then it waits
+// among the ending ones, which each stop frees as their threads end, and
+// the last clean-up at the latest.
+void reap_ending(Library& lib, DWORD wait_ms);
+
+void let_end(Library& lib, Stream* stream)
+{
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        lib.ending.push_back(stream);
+    }
+    reap_ending(lib, 0);
+}
+
 // Frees the stopped streams whose threads have ended meanwhile; with
 // `wait_ms`, gives each that long.  A thread that never ends keeps its
 // stream, never freed under it.
@@ -250,10 +264,12 @@ BOOL __stdcall MP4_ClientStop(LONG handle)
         if (lib.audio_stream == handle)
             lib.audio_stream = -1;
     }
-    // Stopped outside the lock: the thread takes a moment to end.
-    const bool stopped = stream->stop();
-    release_or_keep(lib, handle, stream);
-    return stopped ? TRUE : FALSE;
+    // The thread ends the session (TEARDOWN, within its grace) on its own;
+    // a host closing sixteen panes does not wait for sixteen servers.
+    stream->request_stop();
+    const bool closed = stream->close_capture();
+    let_end(lib, stream);
+    return closed ? TRUE : FALSE;
 }
 
 int __stdcall MP4_ClientGetState(LONG handle)

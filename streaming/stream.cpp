@@ -86,9 +86,12 @@ int Stream::state() const
     return state;
 }
 
+// Waits for a paint under way (painting needs nothing of the window's
+// thread, so a host thread that stops a stream never waits on itself).
 void Stream::request_stop()
 {
     stopping.store(true);
+    boost::mutex::scoped_lock paint_done(painting);
 }
 
 bool Stream::stop()
@@ -96,6 +99,11 @@ bool Stream::stop()
     request_stop();
     if (!finish_stop(stop_wait_ms))
         return false;
+    return close_capture();
+}
+
+bool Stream::close_capture()
+{
     return Mp4_Recording::close(take_capture());
 }
 
@@ -110,9 +118,15 @@ bool Stream::finish_stop(DWORD wait_ms)
     return true;
 }
 
+// Decoding is the host's background work: below its own threads, so that
+// a machine short of CPU drops pictures rather than holding up the host's
+// window.  The library's threads are shared, so the priority is put back.
 DWORD WINAPI Stream::thread_main(void* stream)
 {
+    const bool lowered = SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != FALSE;
     static_cast<Stream*>(stream)->run();
+    if (lowered)
+        (void)SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);  // a thread may always lower or restore its own
     return 0;
 }
 
@@ -260,8 +274,11 @@ void Stream::record(const AVPacket& packet)
         recording->add(track, packet);  // muxed in memory; the writer does the I/O
 }
 
+// Paints under `painting`, which a stop takes once it has set `stopping`:
+// no picture lands in the window after the stop has returned.
 void Stream::show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational time_base)
 {
+    boost::mutex::scoped_lock guard_paint(painting);
     // A stream being stopped may belong to a pane that is closing.
     if (stopping.load())
         return;
@@ -275,10 +292,6 @@ void Stream::show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational 
         library_frames_painted.fetch_add(1);
         note_latency(picture.best_effort_timestamp, wall_time_of_zero, time_base);
     }
-    // A stop that came during the paint did not wait for it: the window's
-    // owner paints over the picture that landed after it.
-    if (stopping.load())
-        (void)InvalidateRect(target.window, nullptr, TRUE);  // a window gone needs no repaint
 }
 
 void Stream::note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base)

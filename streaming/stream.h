@@ -50,12 +50,16 @@ public:
     // Waits up to `wait_ms` for the first picture or the end, so that a
     // caller's first state read tells the truth for a server nearby.
     void wait_settled(DWORD wait_ms);
-    // Asks the thread to end without waiting; it paints no picture after this.
+    // Asks the thread to end, waiting only for a paint under way: it paints
+    // no picture after this.
     void request_stop();
     // Ends the thread (the session with TEARDOWN) and closes the recording.
     // False when the thread did not end in time (see thread_ended) or the
     // recording's file is left for its writer to close once the disk lets it.
     bool stop();
+    // Closes the recording, if any; false when its file is left for its
+    // writer to close once the disk lets it.
+    bool close_capture();
     // True once the thread has ended.
     bool finish_stop(DWORD wait_ms);
     // False while the thread may still run: the stream must then be left
@@ -111,6 +115,7 @@ private:
     bool catching_up = false;   // packets are skipped up to the next key frame
     unsigned timely_pictures = 0;  // whole pictures on time, painted or not
 
+    boost::mutex painting;      // held while a picture is painted
     mutable boost::mutex lock;  // guards what follows; never held for I/O
     Video_Track track;          // known once the session plays
     Latency_Record latencies;
