@@ -92,20 +92,6 @@ void stop_all(Library& lib, std::map<LONG, Stream*>& ending)
     }
 }
 
-// A stopped stream is freed once its thread has ended; until then it waits
-// among the ending ones, which each stop frees as their threads end, and
-// the last clean-up at the latest.
-void reap_ending(Library& lib, DWORD wait_ms);
-
-void let_end(Library& lib, Stream* stream)
-{
-    {
-        boost::mutex::scoped_lock guard(lib.lock);
-        lib.ending.push_back(stream);
-    }
-    reap_ending(lib, 0);
-}
-
 // Frees the stopped streams whose threads have ended meanwhile; with
 // `wait_ms`, gives each that long.  A thread that never ends keeps its
 // stream, never freed under it.
@@ -125,6 +111,18 @@ void reap_ending(Library& lib, DWORD wait_ms)
     }
     boost::mutex::scoped_lock guard(lib.lock);
     lib.ending.insert(lib.ending.end(), left.begin(), left.end());
+}
+
+// A stopped stream is freed once its thread has ended; until then it waits
+// among the ending ones, which each stop frees as their threads end, and
+// the last clean-up at the latest.
+void let_end(Library& lib, Stream* stream)
+{
+    {
+        boost::mutex::scoped_lock guard(lib.lock);
+        lib.ending.push_back(stream);
+    }
+    reap_ending(lib, 0);
 }
 
 } // namespace
