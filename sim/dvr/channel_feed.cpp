@@ -32,10 +32,9 @@ GstCaps *i420_caps(int width, int height, int frames_per_second)
 
 } // namespace
 
-Channel_Feed::Channel_Feed(Simulator &sim, int channel, int frames_per_second, bool key_frames, GstElement *source,
-                           GstElement *payloader)
-    : sim(sim), channel(channel), frames_per_second(frames_per_second), key_frames(key_frames),
-      interval(std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / frames_per_second),
+Channel_Feed::Channel_Feed(Simulator &sim, const Feed_Settings &settings, GstElement *source, GstElement *payloader)
+    : sim(sim), settings(settings),
+      interval(std::chrono::duration_cast<Clock::duration>(std::chrono::seconds(1)) / settings.frames_per_second),
       source(GST_APP_SRC(gst_object_ref(source))), source_pad(gst_element_get_static_pad(source, "src")),
       payloader(GST_ELEMENT(gst_object_ref(payloader))), due(Clock::now())
 {
@@ -78,7 +77,8 @@ void Channel_Feed::need_data(GstAppSrc *, guint, gpointer feed)
 
 bool Channel_Feed::stalled()
 {
-    return sim.stream.stall.load() || sim.state.with_channel(channel, [](Channel_Settings &s) { return s.stalled; });
+    return sim.stream.stall.load()
+           || sim.state.with_channel(settings.channel, [](Channel_Settings &s) { return s.stalled; });
 }
 
 /* The source's pad is flushing from the moment the stream starts to stop. */
@@ -104,14 +104,27 @@ bool Channel_Feed::wait_for_turn()
 }
 
 /* A camera whose size is changed goes on with pictures of the new size:
-   the encoder starts afresh from the new caps, with new parameter sets. */
+   the encoder starts afresh from the new caps, with new parameter sets; a
+   looped stream encodes its frames again at the new size (and keeps the
+   old ones if that fails). */
 void Channel_Feed::follow_size(int new_width, int new_height)
 {
     if (new_width == width && new_height == height)
         return;
-    GstCaps *caps = i420_caps(new_width, new_height, frames_per_second);
-    gst_app_src_set_caps(source, caps);
-    gst_caps_unref(caps);
+    if (settings.loop_seconds) {
+        auto resized = encode_loop(sim.state, Loop_Request{settings.channel, new_width, new_height,
+                                                           settings.frames_per_second, settings.loop_seconds,
+                                                           settings.codec});
+        if (!resized)
+            return;
+        loop = std::move(resized);
+        loop_at = 0;
+        gst_app_src_set_caps(source, loop->caps());
+    } else {
+        GstCaps *caps = i420_caps(new_width, new_height, settings.frames_per_second);
+        gst_app_src_set_caps(source, caps);
+        gst_caps_unref(caps);
+    }
     width = new_width;
     height = new_height;
 }
@@ -137,6 +150,22 @@ GstBuffer *Channel_Feed::convert_picture()
     return buffer;
 }
 
+/* Frame `frame`: the looped stream's next one, or the channel drawn now. */
+GstBuffer *Channel_Feed::next_picture(unsigned frame)
+{
+    if (settings.loop_seconds) {
+        if (!loop)
+            return nullptr;
+        if (loop_restarts.exchange(false))
+            loop_at = 0;
+        return loop->frame(loop_at++);
+    }
+    picture.width = width;
+    picture.height = height;
+    draw_live_picture(sim.state, settings.channel, std::time(nullptr), frame, picture);
+    return convert_picture();
+}
+
 /* True when the picture went to the source (or was dropped by a stream
    that stops); false when it could not be made. */
 bool Channel_Feed::push_picture()
@@ -151,10 +180,7 @@ bool Channel_Feed::push_picture()
     const Clock::time_point moment = now - due < interval ? due : now;
     due = moment + interval;
     follow_size(sim.stream.width.load(), sim.stream.height.load());
-    picture.width = width;
-    picture.height = height;
-    draw_live_picture(sim.state, channel, std::time(nullptr), frame, picture);
-    GstBuffer *buffer = convert_picture();
+    GstBuffer *buffer = next_picture(frame);
     if (!buffer)
         return false;
     GST_BUFFER_PTS(buffer) = running_time_of(moment);
@@ -181,11 +207,16 @@ GstClockTime Channel_Feed::running_time_of(Clock::time_point moment)
 }
 
 /* Asks the encoder, upstream through the payloader, to make the next
-   frame a key frame with its parameter sets. */
+   frame a key frame with its parameter sets; a looped stream starts its
+   loop again. */
 void Channel_Feed::request_key_frame()
 {
-    if (!key_frames)
+    if (!settings.key_frames)
         return;
+    if (settings.loop_seconds) {
+        loop_restarts.store(true);
+        return;
+    }
     GstEvent *event = gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0);
     (void)gst_element_send_event(payloader, event); /* false for an encoder that makes nothing but key frames */
 }

@@ -4,12 +4,14 @@
  * waits for the picture's moment on the steady clock, draws the channel as
  * it is then (live_picture.h) and hands it over as I420, stamped with that
  * moment.  A stall holds the pictures back; a change of the stream's size
- * reaches the running encoder.
+ * reaches the running encoder.  A looped stream sends frames encoded once
+ * (encoded_loop.h) instead, the same way.
  */
 #ifndef KELM_SIM_CHANNEL_FEED_H
 #define KELM_SIM_CHANNEL_FEED_H
 
 #include "channel_viewers.h"
+#include "encoded_loop.h"
 #include "picture_canvas.h"
 
 #include <gst/app/gstappsrc.h>
@@ -19,13 +21,23 @@
 
 struct Simulator;
 
+/* What a stream is built with. */
+struct Feed_Settings
+{
+    int channel;
+    int frames_per_second;
+    bool key_frames;  /* false: none is asked for, for a new client or after a stall */
+    int loop_seconds; /* 0: pictures drawn and encoded live */
+    Stream_Codec codec;
+};
+
 class Channel_Feed
 {
 public:
     /* Feeds `source` (taking a reference to it and to the payloader) with
-       pictures of `channel` at `frames_per_second`. */
-    Channel_Feed(Simulator &sim, int channel, int frames_per_second, bool key_frames, GstElement *source,
-                 GstElement *payloader);
+       the channel's pictures, raw for a live stream's encoder or encoded
+       for a looped stream's payloader. */
+    Channel_Feed(Simulator &sim, const Feed_Settings &settings, GstElement *source, GstElement *payloader);
     ~Channel_Feed();
     Channel_Feed(const Channel_Feed &) = delete;
     Channel_Feed &operator=(const Channel_Feed &) = delete;
@@ -40,7 +52,9 @@ public:
     /* Whether a stall holds the channel's pictures back. */
     bool stalled();
 
-    int channel_number() const { return channel; }
+    int channel_number() const { return settings.channel; }
+    /* False for a looped stream whose frames could not be encoded. */
+    bool ready() const { return settings.loop_seconds == 0 || loop != nullptr; }
     /* Every client that played has left. */
     bool deserted() { return viewers.deserted(); }
 
@@ -55,20 +69,20 @@ private:
     bool stopping();
     void follow_size(int new_width, int new_height);
     GstBuffer *convert_picture();
+    GstBuffer *next_picture(unsigned frame);
     bool push_picture();
     GstClockTime running_time_of(Clock::time_point moment);
     void request_key_frame();
 
     Simulator &sim;
-    const int channel;
-    const int frames_per_second;
-    const bool key_frames; /* false: none is asked for, for a new client or after a stall */
+    const Feed_Settings settings;
     const Clock::duration interval;
     GstAppSrc *source;
     GstPad *source_pad;
     GstElement *payloader;
     Channel_Viewers viewers;
     std::atomic<unsigned> pictures{0}; /* pushed so far: the moving bar's frame number */
+    std::atomic<bool> loop_restarts{false}; /* the looped stream's next frame is its first, a key frame */
 
     /* Touched only by the streaming thread. */
     Clock::time_point due;             /* the next picture's moment */
@@ -76,6 +90,8 @@ private:
     Channel_Picture picture{0, 0, {}}; /* drawn again for every frame */
     Channel_Picture before{0, 0, {}};  /* the last one converted, */
     GstBuffer *before_i420 = nullptr;  /* and its I420, whose rows the next one takes where alike */
+    std::unique_ptr<Encoded_Loop> loop; /* a looped stream's frames, of the current size */
+    size_t loop_at = 0;                 /* the next one to send */
 };
 
 #endif

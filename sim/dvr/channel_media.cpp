@@ -1,7 +1,8 @@
 /*
  * channel_media.cpp: a media factory of our own type, whose create_element
- * builds a channel's stream: appsrc, encoder and payloader in a bin, with
- * the channel's feed kept on the bin so that it lives as long as the stream.
+ * builds a channel's stream: appsrc, encoder and payloader in a bin (a
+ * looped stream's appsrc gives encoded frames to the payloader), with the
+ * channel's feed kept on the bin so that it lives as long as the stream.
  */
 
 #include "channel_media.h"
@@ -11,6 +12,7 @@
 #include "channel_feed.h"
 #include "live_path.h"
 #include "simulator.h"
+#include "stream_encoding.h"
 #include "stream_login.h"
 
 #include <cstdio>
@@ -33,29 +35,6 @@ G_DEFINE_TYPE(DvrChannelFactory, dvr_channel_factory, GST_TYPE_RTSP_MEDIA_FACTOR
 namespace {
 
 const char feed_key[] = "dvr-channel-feed";
-
-/* Encoder and payloader: one key frame a second (or, without key frames,
-   none after the first), no frame held back for reordering, parameter sets
-   in the SDP and before every key frame. */
-/* A key frame distance no stream lives to see. */
-const int never_again = 1000000;
-
-std::string encoding(Stream_Codec codec, int frames_per_second, bool with_key_frames)
-{
-    const int key_frame_distance = with_key_frames ? frames_per_second : never_again;
-    const std::string key_frames = " key-int-max=" + std::to_string(key_frame_distance);
-    switch (codec) {
-    case Stream_Codec::h265:
-        return "x265enc tune=zerolatency speed-preset=ultrafast" + key_frames
-               + " ! rtph265pay name=pay0 pt=96 config-interval=-1";
-    case Stream_Codec::mjpeg:
-        return "jpegenc ! rtpjpegpay name=pay0";
-    case Stream_Codec::h264:
-        break;
-    }
-    return "x264enc tune=zerolatency speed-preset=ultrafast bframes=0 threads=1" + key_frames
-           + " ! rtph264pay name=pay0 pt=96 config-interval=-1";
-}
 
 void delete_feed(gpointer feed)
 {
@@ -125,10 +104,14 @@ GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUr
     const int channel = live_channel(url->abspath);
     if (!channel)
         return nullptr; /* the server answers that it cannot build the stream */
-    const int frames_per_second = sim.stream.frames_per_second.load();
-    const std::string description =
-        "appsrc name=pictures ! " +
-        encoding(static_cast<Stream_Codec>(sim.stream.codec.load()), frames_per_second, sim.stream.key_frames.load());
+    const bool key_frames = sim.stream.key_frames.load();
+    /* A loop would send its key frames again: a stream without them is live. */
+    const Feed_Settings settings{channel, sim.stream.frames_per_second.load(), key_frames,
+                                 key_frames ? sim.stream.loop_seconds.load() : 0,
+                                 static_cast<Stream_Codec>(sim.stream.codec.load())};
+    const std::string encoder =
+        settings.loop_seconds ? "" : encoder_description(settings.codec, settings.frames_per_second, key_frames) + " ! ";
+    const std::string description = "appsrc name=pictures ! " + encoder + payloader_description(settings.codec);
     GError *error = nullptr;
     GstElement *bin = gst_parse_bin_from_description(description.c_str(), FALSE, &error);
     if (error) {
@@ -143,10 +126,12 @@ GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUr
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
     }
-    g_object_set_data_full(G_OBJECT(bin), feed_key,
-                           new Channel_Feed(sim, channel, frames_per_second, sim.stream.key_frames.load(),
-                                            source.get(), payloader.get()),
-                           delete_feed);
+    auto feed = std::make_unique<Channel_Feed>(sim, settings, source.get(), payloader.get());
+    if (!feed->ready()) {
+        gst_object_unref(gst_object_ref_sink(bin));
+        return nullptr;
+    }
+    g_object_set_data_full(G_OBJECT(bin), feed_key, feed.release(), delete_feed);
     return bin;
 }
 

@@ -73,6 +73,7 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         {"codec", &b.codec, nullptr, &codec_words, 0, 0, 1},
         {"auth", &b.auth, nullptr, &auth_words, 0, 0, 1},
         {"key-frames", nullptr, &b.key_frames, nullptr, 0, 1, 1},
+        {"loop", &b.loop_seconds, nullptr, nullptr, 0, 60, 1},
     };
     if (words.size() == 1) {
         std::string reply;

@@ -32,6 +32,7 @@ struct Stream_Behaviour
     std::atomic<int> codec{int(Stream_Codec::h264)}; /* for streams built afterwards */
     std::atomic<int> auth{int(Stream_Auth::both)};
     std::atomic<bool> key_frames{true};        /* 0: a stream built afterwards has one key frame, its first */
+    std::atomic<int> loop_seconds{0};          /* N > 0: streams built afterwards loop N seconds encoded once */
     std::atomic<unsigned> frames_sent{0};      /* over all channels */
     std::atomic<unsigned> logins{0};           /* logins answered, over all connections */
 };

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Native check of dvr-sim's live stream as an RTSP client sees it, through
-# FFmpeg's ffprobe: the codec and size each `stream codec` builds, the
-# answer to each kind of refused login, Digest authentication offered
-# alone, anonymous logins, and a stream built in a stall that sends nothing.
+# FFmpeg's ffprobe: the codec and size each `stream codec` builds, live and
+# looped, the answer to each kind of refused login, Digest authentication
+# offered alone, anonymous logins, and a stream built in a stall that sends
+# nothing.
 #   dvr_sim_rtsp_test.sh path/to/dvr-sim
 set -u
 sim=$1
@@ -48,7 +49,8 @@ cases=(
   "Digest, wrong password|stream auth digest|admin:wrong|8|401 Unauthorized"
   "anonymous|stream auth both;stream anonymous 1|:|9|^h264,352,288"
   "anonymous refused|stream anonymous 0|:|10|401 Unauthorized"
-  "built in a stall|stream stall 1|admin:12345|11|^h264,0,0"
+  "looped, encoded once|stream loop 1;stream codec h265;stream width 320;stream height 240|admin:12345|12|^hevc,320,240"
+  "built in a stall|stream loop 0;stream codec h264;stream stall 1|admin:12345|11|^h264,0,0"
 )
 
 failures=0

@@ -1,0 +1,20 @@
+/*
+ * stream_encoding.h: the encoder and the payloader of a channel's stream,
+ * as gst-launch descriptions, for each codec the simulator serves.
+ */
+#ifndef KELM_SIM_STREAM_ENCODING_H
+#define KELM_SIM_STREAM_ENCODING_H
+
+#include "stream_behaviour.h"
+
+#include <string>
+
+/* The encoder: one key frame a second (or, without key frames, none after
+   the first), no frame held back for reordering. */
+std::string encoder_description(Stream_Codec codec, int frames_per_second, bool with_key_frames);
+
+/* The payloader, named pay0 as the RTSP server expects, with the parameter
+   sets in the SDP and before every key frame. */
+std::string payloader_description(Stream_Codec codec);
+
+#endif
