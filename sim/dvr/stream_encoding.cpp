@@ -24,7 +24,7 @@ std::string encoder_description(Stream_Codec codec, int frames_per_second, bool 
     case Stream_Codec::h264:
         break;
     }
-    return "x264enc tune=zerolatency speed-preset=ultrafast bframes=0 threads=1" + key_frames;
+    return "x264enc tune=zerolatency speed-preset=ultrafast bframes=0 threads=1 aud=false" + key_frames;
 }
 
 std::string payloader_description(Stream_Codec codec)
