@@ -8,6 +8,7 @@ extern "C" {
 #include <libavutil/time.h>
 }
 
+#include "decode_gate.h"
 #include "hikclient.h"
 #include "library_thread.h"
 #include "name_resolver.h"
@@ -32,10 +33,10 @@ const int64_t stale_margin_ms = 500;
 // Packets further behind than this are skipped up to the next key frame:
 // a machine that cannot decode every stream shows fewer pictures, never
 // older ones.
-const int64_t catch_up_after_ms = 1000;
+const int64_t catch_up_after_ms = 500;
 // A picture whose packet came further behind than this is decoded but not
 // painted: painting it would only keep the pane later than it need be.
-const int64_t paint_late_limit_ms = 150;
+const int64_t paint_late_limit_ms = 400;
 // A recording begins with the key frame nearest its start: the last one if
 // it came at most this long before, else the next.  Its file's duration is
 // then within this of the time it was recording.
@@ -220,6 +221,7 @@ bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPa
     if (catching_up && !(packet.flags & AV_PKT_FLAG_KEY))
         return true;
     catching_up = false;
+    Decode_Turn turn;
     return decoder.decode(packet, [&](const AVFrame& picture) {
         // A picture that comes long after its time (the last one before a
         // stall, let go by the demuxer when something else arrives) shows
