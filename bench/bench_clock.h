@@ -34,15 +34,21 @@ inline double thread_cpu_seconds()
     return filetime_seconds(kernel) + filetime_seconds(user);
 }
 
+// Serves every message waiting for the calling thread, sent ones too.
+inline void pump_waiting_messages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
 inline void pump_messages_for(double seconds)
 {
     const double end = seconds_now() + seconds;
     while (seconds_now() < end) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        pump_waiting_messages();
         Sleep(5);
     }
 }

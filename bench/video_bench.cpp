@@ -219,13 +219,8 @@ public:
     ~Block_Watch()
     {
         done.store(true);
-        while (MsgWaitForMultipleObjects(1, &thread, FALSE, 15000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
-            MSG message;
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&message);
-                DispatchMessageW(&message);
-            }
-        }
+        while (MsgWaitForMultipleObjects(1, &thread, FALSE, 15000, QS_ALLINPUT) == WAIT_OBJECT_0 + 1)
+            pump_waiting_messages();
         CloseHandle(thread);
     }
     double longest_ms() const { return longest.load() / 1000.0; }

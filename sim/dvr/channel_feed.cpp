@@ -9,6 +9,7 @@
 #include "i420_picture.h"
 #include "live_picture.h"
 #include "simulator.h"
+#include "stream_encoding.h"
 
 #include <gst/video/video.h>
 
@@ -22,13 +23,6 @@ namespace {
 /* How often a stalled stream looks whether the stall ended or the stream
    stops; a stream waiting for its next picture looks when it is due. */
 const std::chrono::milliseconds poll_interval(10);
-
-GstCaps *i420_caps(int width, int height, int frames_per_second)
-{
-    return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT, width,
-                               "height", G_TYPE_INT, height, "framerate", GST_TYPE_FRACTION, frames_per_second, 1,
-                               nullptr);
-}
 
 } // namespace
 

@@ -127,9 +127,7 @@ std::unique_ptr<Encoded_Loop> encode_loop(Dvr_State &state, const Loop_Request &
     auto loop = std::make_unique<Encoded_Loop>();
     GstElement *source = gst_bin_get_by_name(GST_BIN(pipeline), "pictures");
     GstElement *sink = gst_bin_get_by_name(GST_BIN(pipeline), "frames");
-    GstCaps *caps = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT,
-                                        request.width, "height", G_TYPE_INT, request.height, "framerate",
-                                        GST_TYPE_FRACTION, request.frames_per_second, 1, nullptr);
+    GstCaps *caps = i420_caps(request.width, request.height, request.frames_per_second);
     gst_app_src_set_caps(GST_APP_SRC(source), caps);
     gst_caps_unref(caps);
     GstAppSinkCallbacks callbacks{};

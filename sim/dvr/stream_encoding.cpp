@@ -12,6 +12,13 @@ const int never_again = 1000000;
 
 } // namespace
 
+GstCaps *i420_caps(int width, int height, int frames_per_second)
+{
+    return gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, "I420", "width", G_TYPE_INT, width,
+                               "height", G_TYPE_INT, height, "framerate", GST_TYPE_FRACTION, frames_per_second, 1,
+                               nullptr);
+}
+
 std::string encoder_description(Stream_Codec codec, int frames_per_second, bool with_key_frames)
 {
     const int key_frame_distance = with_key_frames ? frames_per_second : never_again;

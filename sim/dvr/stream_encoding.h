@@ -7,7 +7,13 @@
 
 #include "stream_behaviour.h"
 
+#include <gst/gst.h>
+
 #include <string>
+
+/* The caps of raw pictures as the simulator draws them: I420 of this size
+   and rate.  The caller owns the reference. */
+GstCaps *i420_caps(int width, int height, int frames_per_second);
 
 /* The encoder: one key frame a second (or, without key frames, none after
    the first), no frame held back for reordering. */
