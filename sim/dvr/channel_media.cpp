@@ -1,8 +1,10 @@
 /*
  * channel_media.cpp: a media factory of our own type, whose create_element
  * builds a channel's stream: appsrc, encoder and payloader in a bin (a
- * looped stream's appsrc gives encoded frames to the payloader), with the
- * channel's feed kept on the bin so that it lives as long as the stream.
+ * looped stream's appsrc gives encoded frames to the payloader), and beside
+ * them, when the stream has audio, the channel's tone with its encoder and
+ * payloader.  The channel's feed and its tone are kept on the bin so that
+ * they live as long as the stream.
  */
 
 #include "channel_media.h"
@@ -10,6 +12,7 @@
 #include "ending_streams.h"
 
 #include "channel_feed.h"
+#include "channel_tone.h"
 #include "live_path.h"
 #include "simulator.h"
 #include "stream_encoding.h"
@@ -35,10 +38,16 @@ G_DEFINE_TYPE(DvrChannelFactory, dvr_channel_factory, GST_TYPE_RTSP_MEDIA_FACTOR
 namespace {
 
 const char feed_key[] = "dvr-channel-feed";
+const char tone_key[] = "dvr-channel-tone";
 
 void delete_feed(gpointer feed)
 {
     delete static_cast<Channel_Feed *>(feed);
+}
+
+void delete_tone(gpointer tone)
+{
+    delete static_cast<Channel_Tone *>(tone);
 }
 
 /* A pad or element reference, dropped at the end of its scope. */
@@ -51,13 +60,13 @@ template <class T> Ref<T> take(T *object)
     });
 }
 
-/* The pad where rtpbin hands the stream's RTP packets on towards the
-   clients' transports, and where the server holds the packets of a
-   prepared stream until its first PLAY.  Null for a stream laid out
-   otherwise. */
-GstPad *rtp_out_pad(GstRTSPMedia *media)
+/* The pad where rtpbin hands the RTP packets of the media's stream `index`
+   (its video, or its audio) on towards the clients' transports, and where
+   the server holds the packets of a prepared stream until its first PLAY.
+   Null for a stream laid out otherwise. */
+GstPad *rtp_out_pad(GstRTSPMedia *media, guint index)
 {
-    GstRTSPStream *stream = gst_rtsp_media_get_stream(media, 0);
+    GstRTSPStream *stream = gst_rtsp_media_get_stream(media, index);
     if (!stream)
         return nullptr;
     const auto stream_out = take(gst_rtsp_stream_get_srcpad(stream));
@@ -77,17 +86,21 @@ GstPadProbeReturn drop_while_stalled(GstPad *, GstPadProbeInfo *, gpointer feed)
    described, and the server holds that picture's packets to send them at
    the first PLAY.  A probe added once the stream is prepared comes after
    the server's hold: while the stall lasts it drops the packets that
-   arrive, and those the PLAY lets go. */
+   arrive, and those the PLAY lets go.  The audio, which its source makes
+   without pause, is held back by a probe of its own the same way. */
 void on_prepared(GstRTSPMedia *media, gpointer)
 {
     Channel_Feed *feed = channel_feed(media);
-    const auto pad = take(rtp_out_pad(media));
-    if (!feed || !pad) {
-        std::fprintf(stderr, "dvr-sim: a stream without its stall gate\n");
-        return;
+    for (guint index = 0; index < gst_rtsp_media_n_streams(media); ++index) {
+        const auto pad = take(rtp_out_pad(media, index));
+        if (!feed || !pad) {
+            std::fprintf(stderr, "dvr-sim: a stream without its stall gate\n");
+            return;
+        }
+        (void)gst_pad_add_probe(pad.get(),
+                                GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                                drop_while_stalled, feed, nullptr); /* for the stream's life: its id is not needed */
     }
-    (void)gst_pad_add_probe(pad.get(), GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                            drop_while_stalled, feed, nullptr); /* for the stream's life: its id is not needed */
 }
 
 void configure_channel_media(GstRTSPMediaFactory *factory, GstRTSPMedia *media)
@@ -98,40 +111,103 @@ void configure_channel_media(GstRTSPMediaFactory *factory, GstRTSPMedia *media)
         follow_channel_stream(feed->channel_number(), media);
 }
 
-GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUrl *url)
+/* The pictures of the channel's stream as the `stream` fields say now. */
+Feed_Settings feed_settings(Simulator &sim, int channel)
 {
-    Simulator &sim = *reinterpret_cast<DvrChannelFactory *>(factory)->sim;
-    const int channel = live_channel(url->abspath);
-    if (!channel)
-        return nullptr; /* the server answers that it cannot build the stream */
     const bool key_frames = sim.stream.key_frames.load();
     /* A loop would send its key frames again: a stream without them is live. */
-    const Feed_Settings settings{channel, sim.stream.frames_per_second.load(), key_frames,
-                                 key_frames ? sim.stream.loop_seconds.load() : 0,
-                                 static_cast<Stream_Codec>(sim.stream.codec.load())};
+    return Feed_Settings{channel, sim.stream.frames_per_second.load(), key_frames,
+                         key_frames ? sim.stream.loop_seconds.load() : 0,
+                         static_cast<Stream_Codec>(sim.stream.codec.load())};
+}
+
+/* The stream as a gst-launch description: the pictures' source, the
+   encoder (none for a looped stream, whose frames come encoded) and pay0;
+   beside them, unless the stream has no audio, the tone, its encoder and
+   pay1. */
+std::string stream_description(const Feed_Settings &settings, Stream_Audio audio)
+{
     const std::string encoder =
-        settings.loop_seconds ? "" : encoder_description(settings.codec, settings.frames_per_second, key_frames) + " ! ";
-    const std::string description = "appsrc name=pictures ! " + encoder + payloader_description(settings.codec);
+        settings.loop_seconds
+            ? ""
+            : encoder_description(settings.codec, settings.frames_per_second, settings.key_frames) + " ! ";
+    std::string description = "appsrc name=pictures ! " + encoder + payloader_description(settings.codec);
+    if (audio != Stream_Audio::none)
+        description += "  " + tone_source_description(audio) + " ! " + audio_encoder_description(audio) + " ! "
+                       + audio_payloader_description(audio);
+    return description;
+}
+
+/* The stream's bin, floating; null when its description fails. */
+GstElement *parse_stream(const std::string &description, int channel)
+{
     GError *error = nullptr;
     GstElement *bin = gst_parse_bin_from_description(description.c_str(), FALSE, &error);
     if (error) {
         std::fprintf(stderr, "dvr-sim: the stream of channel %d: %s\n", channel, error->message);
         g_clear_error(&error);
     }
-    if (!bin)
-        return nullptr;
+    return bin;
+}
+
+/* Keeps the channel's feed on the bin; false when the bin has not the
+   elements it feeds or a looped stream's frames could not be encoded. */
+bool attach_feed(Simulator &sim, const Feed_Settings &settings, GstElement *bin)
+{
     const auto source = take(gst_bin_get_by_name(GST_BIN(bin), "pictures"));
     const auto payloader = take(gst_bin_get_by_name(GST_BIN(bin), "pay0"));
-    if (!source || !payloader) {
-        gst_object_unref(gst_object_ref_sink(bin));
-        return nullptr;
-    }
+    if (!source || !payloader)
+        return false;
     auto feed = std::make_unique<Channel_Feed>(sim, settings, source.get(), payloader.get());
-    if (!feed->ready()) {
+    if (!feed->ready())
+        return false;
+    g_object_set_data_full(G_OBJECT(bin), feed_key, feed.release(), delete_feed);
+    return true;
+}
+
+/* A live tone cannot go back, but its source would say it can seek: the
+   server, which seeks a shared stream to the start each new client asks
+   for when it can, would then seek the running stream, fail, and answer
+   the client 503.  Asked, it says no, as the pictures' source does. */
+GstPadProbeReturn refuse_seeking(GstPad *, GstPadProbeInfo *info, gpointer)
+{
+    GstQuery *query = GST_PAD_PROBE_INFO_QUERY(info);
+    if (GST_QUERY_TYPE(query) != GST_QUERY_SEEKING)
+        return GST_PAD_PROBE_OK;
+    gst_query_set_seeking(query, GST_FORMAT_TIME, FALSE, 0, -1);
+    return GST_PAD_PROBE_HANDLED;
+}
+
+/* Follows the bin's tone source, when the stream has audio, for as long as
+   the bin lives. */
+void attach_tone(Simulator &sim, int channel, GstElement *bin)
+{
+    const auto source = take(gst_bin_get_by_name(GST_BIN(bin), "tone"));
+    const auto pad = take(source ? gst_element_get_static_pad(source.get(), "src") : nullptr);
+    if (!pad)
+        return;
+    (void)gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_QUERY_UPSTREAM, refuse_seeking, nullptr,
+                            nullptr); /* for the source's life: its id is not needed */
+    g_object_set_data_full(G_OBJECT(bin), tone_key, new Channel_Tone(sim.state, channel, source.get()),
+                           delete_tone);
+}
+
+GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUrl *url)
+{
+    Simulator &sim = *reinterpret_cast<DvrChannelFactory *>(factory)->sim;
+    const int channel = live_channel(url->abspath);
+    if (!channel)
+        return nullptr; /* the server answers that it cannot build the stream */
+    const Feed_Settings settings = feed_settings(sim, channel);
+    const auto audio = static_cast<Stream_Audio>(sim.stream.audio.load());
+    GstElement *bin = parse_stream(stream_description(settings, audio), channel);
+    if (!bin)
+        return nullptr;
+    if (!attach_feed(sim, settings, bin)) {
         gst_object_unref(gst_object_ref_sink(bin));
         return nullptr;
     }
-    g_object_set_data_full(G_OBJECT(bin), feed_key, feed.release(), delete_feed);
+    attach_tone(sim, channel, bin);
     return bin;
 }
 

@@ -3,7 +3,7 @@
  * every channel's path; it builds a channel's stream when its first client
  * arrives and shares it with the clients that follow, until the last one
  * leaves.  A stream is encoded as `stream codec` says at the time it is
- * built, at the `fps` of that time.
+ * built, at the `fps` of that time, with the audio `stream audio` says then.
  */
 #ifndef KELM_SIM_CHANNEL_MEDIA_H
 #define KELM_SIM_CHANNEL_MEDIA_H

@@ -5,6 +5,7 @@
  * commands are listed in sim/dvr/README.md.
  */
 
+#include "channel_tone.h"
 #include "raw_answers.h"
 #include "simulator.h"
 
@@ -44,7 +45,7 @@ const Channel_Field channel_fields[] = {
     {"last-ptz-range", &Channel_Settings::last_ptz_range, nullptr},
     {"logo-bytes", &Channel_Settings::logo_bytes, nullptr}, {"logo-x", &Channel_Settings::logo_x, nullptr},
     {"logo-y", &Channel_Settings::logo_y, nullptr}, {"signal", nullptr, &Channel_Settings::signal},
-    {"stall", nullptr, &Channel_Settings::stalled},
+    {"stall", nullptr, &Channel_Settings::stalled}, {"tone", &Channel_Settings::tone, nullptr},
 };
 
 struct Server_Field
@@ -212,6 +213,8 @@ bool set_channel_field(Channel_Settings &s, const std::string &field, const std:
         (field == "name" ? s.name : s.osdmsg) = value;
         return true;
     }
+    if (field == "tone" && !(to_number(value, number) && valid_tone(number)))
+        return false;
     for (const Channel_Field &f : channel_fields) {
         if (field != f.name || !to_number(value, number))
             continue;
@@ -229,9 +232,13 @@ std::string do_set_channel(Command &c)
     long channel = -1;
     if (c.words.size() < 3 || !to_number(c.words[1], channel) || !Dvr_State::valid_channel(static_cast<int>(channel)))
         return "error: set-channel N FIELD VALUE\n";
-    return ok(c.sim.state.with_channel(static_cast<int>(channel), [&](Channel_Settings &s) {
+    const bool set = c.sim.state.with_channel(static_cast<int>(channel), [&](Channel_Settings &s) {
         return set_channel_field(s, c.words[2], c.rest);
-    }));
+    });
+    /* A new tone is heard at once in the channel's running streams. */
+    if (set && c.words[2] == "tone")
+        retune_channel(c.sim.state, static_cast<int>(channel));
+    return ok(set);
 }
 
 std::string do_server(Command &c)

@@ -37,6 +37,7 @@ struct Channel_Settings
     int logo_bytes = -1, logo_x = 0, logo_y = 0;
     bool signal = true;
     bool stalled = false; /* its streams stay connected and get no frames */
+    int tone = 0;         /* its audio's tone in Hz; 0: its own (channel_tone.h) */
 };
 
 struct Server_Settings

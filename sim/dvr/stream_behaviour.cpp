@@ -10,6 +10,7 @@
 namespace {
 
 const std::vector<std::string> codec_words = {"h264", "h265", "mjpeg"};
+const std::vector<std::string> audio_words = {"none", "pcmu", "pcma", "aac"};
 const std::vector<std::string> auth_words = {"both", "basic", "digest"};
 
 struct Field
@@ -71,6 +72,7 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         {"height", &b.height, nullptr, nullptr, 16, 4096, 2},
         {"stall", nullptr, &b.stall, nullptr, 0, 1, 1},
         {"codec", &b.codec, nullptr, &codec_words, 0, 0, 1},
+        {"audio", &b.audio, nullptr, &audio_words, 0, 0, 1},
         {"auth", &b.auth, nullptr, &auth_words, 0, 0, 1},
         {"key-frames", nullptr, &b.key_frames, nullptr, 0, 1, 1},
         {"loop", &b.loop_seconds, nullptr, nullptr, 0, 60, 1},

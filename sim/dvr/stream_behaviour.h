@@ -15,6 +15,10 @@
    their control words (h264, h265, mjpeg). */
 enum class Stream_Codec { h264, h265, mjpeg };
 
+/* The audio a channel's stream can carry beside its video, in the order of
+   their control words (none, pcmu, pcma, aac). */
+enum class Stream_Audio { none, pcmu, pcma, aac };
+
 /* The authentication methods a client is offered, in the order of their
    control words (both, basic, digest). */
 enum class Stream_Auth { both, basic, digest };
@@ -30,6 +34,7 @@ struct Stream_Behaviour
     std::atomic<int> width{160};               /* running streams change size too */
     std::atomic<int> height{120};
     std::atomic<int> codec{int(Stream_Codec::h264)}; /* for streams built afterwards */
+    std::atomic<int> audio{int(Stream_Audio::none)}; /* for streams built afterwards */
     std::atomic<int> auth{int(Stream_Auth::both)};
     std::atomic<bool> key_frames{true};        /* 0: a stream built afterwards has one key frame, its first */
     std::atomic<int> loop_seconds{0};          /* N > 0: streams built afterwards loop N seconds encoded once */

@@ -1,6 +1,7 @@
 /*
  * stream_encoding.h: the encoder and the payloader of a channel's stream,
- * as gst-launch descriptions, for each codec the simulator serves.
+ * as gst-launch descriptions, for each codec the simulator serves, and the
+ * same for the tone its audio track carries.
  */
 #ifndef KELM_SIM_STREAM_ENCODING_H
 #define KELM_SIM_STREAM_ENCODING_H
@@ -22,5 +23,16 @@ std::string encoder_description(Stream_Codec codec, int frames_per_second, bool 
 /* The payloader, named pay0 as the RTSP server expects, with the parameter
    sets in the SDP and before every key frame. */
 std::string payloader_description(Stream_Codec codec);
+
+/* The channel's tone as raw audio, mono at the rate `audio` is encoded at:
+   a live sine, named tone, at half of full scale, in buffers of 20 ms.  Its
+   frequency is set on the element (channel_tone.h). */
+std::string tone_source_description(Stream_Audio audio);
+
+/* The audio encoder. */
+std::string audio_encoder_description(Stream_Audio audio);
+
+/* The audio payloader, named pay1, the video's being pay0. */
+std::string audio_payloader_description(Stream_Audio audio);
 
 #endif

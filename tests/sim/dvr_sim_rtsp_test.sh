@@ -2,8 +2,8 @@
 # Native check of dvr-sim's live stream as an RTSP client sees it, through
 # FFmpeg's ffprobe: the codec and size each `stream codec` builds, live and
 # looped, the answer to each kind of refused login, Digest authentication
-# offered alone, anonymous logins, and a stream built in a stall that sends
-# nothing.
+# offered alone, anonymous logins, a stream built in a stall that sends
+# nothing, and the audio track beside the video with its channel's tone.
 #   dvr_sim_rtsp_test.sh path/to/dvr-sim
 set -u
 sim=$1
@@ -79,6 +79,42 @@ control stream stall 0 >/dev/null
 sent=$(frames_sent)
 sleep 0.5
 [ "$(frames_sent)" = "$sent" ] || fail "frames-sent grew after every client had left"
+
+# Each audio encoding beside the video, with its codec and rate.
+for entry in aac,aac,16000,13 pcma,pcm_alaw,8000,14 pcmu,pcm_mulaw,8000,15; do
+  IFS=, read -r audio codec rate channel <<<"$entry"
+  control stream audio "$audio" >/dev/null
+  answer=$(timeout 20 ffprobe -v error -timeout 3000000 -rtsp_transport tcp \
+    -show_entries stream=codec_name,sample_rate -of csv=p=0 \
+    "rtsp://admin:12345@$address:12000/live/$channel" 2>&1 | tr '\n' ' ')
+  [[ $answer == "h264 $codec,$rate " ]] || fail "audio $audio: ffprobe said: $answer"
+done
+
+# About a second of channel $1's tone decoded: its frequency (upward crossings
+# between -4000 and 4000, so that coding noise about zero counts for none) and
+# its peak.
+tone() {
+  timeout 20 ffmpeg -v error -rtsp_transport tcp -i "rtsp://admin:12345@$address:12000/live/$1" \
+    -vn -t 1 -f s16le -ac 1 -ar 8000 - | python3 -c '
+import array, sys
+s = array.array("h", sys.stdin.buffer.read()); ups = []; low = False
+for i, v in enumerate(s):
+    if v < -4000: low = True
+    elif v > 4000 and low: ups.append(i); low = False
+print(round((len(ups) - 1) * 8000 / (ups[-1] - ups[0])) if len(ups) > 2 else 0, max(s, default=0))'
+}
+
+# Channel 2's own tone at about half of full scale; a new tone reaches its
+# stream while another client keeps that stream running.
+timeout 60 ffmpeg -v error -rtsp_transport tcp -i "rtsp://admin:12345@$address:12000/live/2" -c copy -f null - &
+client=$!
+read -r hz peak <<<"$(tone 2)"
+((hz >= 680 && hz <= 720 && peak >= 12000 && peak <= 20000)) || fail "channel 2's tone: $hz Hz, peak $peak"
+control set-channel 2 tone 1000 >/dev/null
+read -r hz peak <<<"$(tone 2)"
+((hz >= 980 && hz <= 1020)) || fail "channel 2's tone once set to 1000 Hz: $hz Hz"
+kill "$client"
+wait "$client"
 
 control quit >/dev/null
 wait "$sim_pid"
