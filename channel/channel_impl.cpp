@@ -82,4 +82,5 @@ int Channel::set_usr(const char* old_id, const char* new_id, const char* passwor
 int Channel::take_last_error(int a, int b) { return impl->take_last_error(a, b); }
 int Channel::start_audio() { return impl->start_audio(); }
 int Channel::stop_audio() { return impl->stop_audio(); }
+void Channel::set_audio_volume(int volume) { impl->set_audio_volume(volume); }
 bool Channel::audio_playing() const { return impl->audio_playing(); }

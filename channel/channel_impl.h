@@ -88,6 +88,7 @@ public:
     virtual int take_last_error(int, int);
     virtual int start_audio();
     virtual int stop_audio();
+    virtual void set_audio_volume(int volume);
     virtual bool audio_playing() const;
 
     Channel(const Channel&) = delete;

@@ -356,10 +356,27 @@ int Hik_Channel_Impl::stop_recorde()
 int Hik_Channel_Impl::start_audio()
 {
     KELM_TRACE("Hik_Channel_Impl::start_audio");
-    if (!connected || !streaming::MP4_ClientAudioStart(stream_handle))
+    if (!connected)
         return -1;
+    if (!streaming::MP4_ClientAudioStart(stream_handle)) {
+        log_sound_refused();
+        return -1;
+    }
     audio_on = true;
     return 0;
+}
+
+// Says why a stream's sound could not start: no audio track, or one of a
+// codec that is not played.
+void Hik_Channel_Impl::log_sound_refused() const
+{
+    char codec[32];
+    if (!streaming::HIK_ClientAudioCodec(stream_handle, codec, sizeof codec))
+        return;  // the stream is not playing: its state says why
+    if (strcmp(codec, "none") == 0)
+        Logger::instance().write(log_status, "channel %d has no audio track\n", param.channel_index);
+    else
+        Logger::instance().write(log_status, "channel %d audio codec %s is not played\n", param.channel_index, codec);
 }
 
 int Hik_Channel_Impl::stop_audio()

@@ -38,6 +38,7 @@ public:
     bool audio_playing() const override { return audio_on; }
 
 private:
+    void log_sound_refused() const;
     int start_stream(const Channel_Param& source, long* handle);
     int check_connect_state(long handle);
     int refuse_connection(const char* message);  // code 10, the state's line, -1

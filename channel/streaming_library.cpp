@@ -136,6 +136,12 @@ BOOL MP4_ClientAudioVolume(WORD volume)
     return function ? function(volume) : FALSE;
 }
 
+BOOL HIK_ClientAudioCodec(LONG handle, char* name, DWORD size)
+{
+    STREAMING_FUNCTION(HIK_ClientAudioCodec);
+    return function ? function(handle, name, size) : FALSE;
+}
+
 BOOL MP4_ClientSetVideoPara(LONG handle, DWORD reserved, int brightness, int contrast, int saturation, int hue)
 {
     STREAMING_FUNCTION(MP4_ClientSetVideoPara);

@@ -29,6 +29,7 @@ BOOL MP4_ClientStopCapture(LONG handle);
 BOOL MP4_ClientAudioStart(LONG handle);
 BOOL MP4_ClientAudioStop();
 BOOL MP4_ClientAudioVolume(WORD volume);
+BOOL HIK_ClientAudioCodec(LONG handle, char* name, DWORD size);
 BOOL MP4_ClientSetVideoPara(LONG handle, DWORD reserved, int brightness, int contrast, int saturation, int hue);
 BOOL MP4_ClientGetVideoPara(LONG handle, DWORD reserved, int* brightness, int* contrast, int* saturation, int* hue);
 

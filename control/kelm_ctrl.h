@@ -127,6 +127,10 @@ public:
     HRESULT put_quanlity(USHORT value);
     HRESULT get_enable_audio(LONG* value);
     HRESULT put_enable_audio(LONG value);
+    // Ikelm_sound.
+    HRESULT get_sound_volume(LONG* volume);
+    HRESULT put_sound_volume(LONG volume);
+    HRESULT get_sounding_pane(LONG* pane);
     HRESULT get_frame_rate(LONG* value);
     HRESULT put_frame_rate(LONG value);
     HRESULT get_ptz_protocol(LONG* value);
@@ -226,6 +230,8 @@ private:
 
     Clock lockout_clock = nullptr;  // null: time()
     long privilege = -1;  // -1: no login has succeeded; every bit allowed
+    static const long loudest_sound = 0xFFFF;
+    long sound_volume = loudest_sound;  // what a pane's sound plays at, 0 to 65535
     long login_failures = 0;
     time_t lockout_start = 0;
     long error_code = 0;

@@ -94,7 +94,7 @@ HRESULT kelm_ctrl::put_quanlity(USHORT v) { return write_setting(Gated_Member::q
 // 1 while the active pane's stream is the one whose sound plays.
 HRESULT kelm_ctrl::get_enable_audio(LONG* v)
 {
-    const long playing = active_screen && active_screen->audio_playing() ? 1 : 0;
+    const long playing = active_screen && active_screen->audio_heard() ? 1 : 0;
     return read_setting(Gated_Member::enable_audio, playing, v);
 }
 
@@ -111,7 +111,38 @@ HRESULT kelm_ctrl::put_enable_audio(LONG v)
         if (screen != active_screen && screen->audio_playing())
             (void)screen->stop_audio();  // its sound is taken over either way
     }
-    return active_screen->start_audio() == 0 ? S_OK : S_FALSE;
+    return active_screen->start_audio(sound_volume) == 0 ? S_OK : S_FALSE;
+}
+
+// The volume of the pane heard (Ikelm_sound): 0 to 65535, linear, for the
+// pane heard now and every sound started later, in whichever pane.
+HRESULT kelm_ctrl::get_sound_volume(LONG* volume)
+{
+    return read_setting(Gated_Member::enable_audio, sound_volume, volume);
+}
+
+HRESULT kelm_ctrl::put_sound_volume(LONG volume)
+{
+    if (volume < 0 || volume > loudest_sound)
+        return E_INVALIDARG;
+    const HRESULT stored = write_setting(Gated_Member::enable_audio, sound_volume, volume);
+    for (Screen* screen : screens) {
+        if (stored == S_OK && screen->audio_heard())
+            screen->set_audio_volume(volume);
+    }
+    return stored;
+}
+
+HRESULT kelm_ctrl::get_sounding_pane(LONG* pane)
+{
+    if (!pane)
+        return E_POINTER;
+    *pane = -1;
+    for (size_t i = 0; i < screens.size(); ++i) {
+        if (screens[i]->audio_heard())
+            *pane = static_cast<LONG>(i);
+    }
+    return S_OK;
 }
 
 HRESULT kelm_ctrl::get_frame_rate(LONG* v) { return read_setting(Gated_Member::frame_rate, frame_rate, v); }

@@ -33,6 +33,7 @@ struct Kelm_Object {
     IPersistStorage IPersistStorage_iface;
     IDataObject IDataObject_iface;
     IProvideClassInfo2 IProvideClassInfo2_iface;  // also IProvideClassInfo
+    Ikelm_sound Ikelm_sound_iface;
 
     LONG ref;
     IUnknown* outer;     // the controlling unknown
@@ -106,6 +107,7 @@ extern const IPersistStorageVtbl kelm_persiststorage_vtbl;
 extern const IProvideClassInfo2Vtbl kelm_classinfo_vtbl;
 extern const ISupportErrorInfoVtbl kelm_errorinfo_vtbl;
 extern const ISpecifyPropertyPagesVtbl kelm_propertypages_vtbl;
+extern const Ikelm_soundVtbl kelm_sound_vtbl;
 
 // oleobject.cpp: the miscellaneous status the control reports for its
 // content aspect, and dropping the container's site and sinks.

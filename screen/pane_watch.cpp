@@ -87,6 +87,7 @@ void Screen::lose(DWORD now, Stream_State state)
 {
     Logger::instance().write(log_status, "channel %d stream lost: %s\n", params.channel_index,
                              stream_state_name(state));
+    sound_wanted = sound_wanted || channel->audio_playing();
     channel->pause_stream();
     status = Pane_Stream::lost;
     waiting_since = now;
@@ -171,12 +172,26 @@ void Screen::become_live(DWORD now)
     show_notice(L"");
     forget_loss();  // the pane is back: its loss is no error any more
     Logger::instance().write(log_status, "channel %d stream live again\n", params.channel_index);
+    resume_sound();
     if (record_directory.empty())
         return;
     if (channel->start_recorde(record_directory.c_str()) != 0) {
         Logger::instance().write(log_status, "channel %d recording not resumed\n", params.channel_index);
         (void)channel->take_last_error(0, 0);  // the host did not ask for this start
         record_directory.clear();
+    }
+}
+
+// The sound comes back with the stream only if it played when the stream
+// was lost, and no other pane has taken it since.
+void Screen::resume_sound()
+{
+    if (!sound_wanted)
+        return;
+    sound_wanted = false;
+    if (start_audio(sound_volume) != 0) {
+        Logger::instance().write(log_status, "channel %d sound not resumed\n", params.channel_index);
+        (void)channel->take_last_error(0, 0);  // the host did not ask for this start
     }
 }
 
@@ -189,6 +204,7 @@ void Screen::end_reconnection()
     forget_loss();
     refusals = 0;
     record_directory.clear();
+    sound_wanted = false;
     show_notice(L"");
 }
 

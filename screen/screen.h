@@ -50,9 +50,15 @@ public:
     int get_osdlogo(Osd_Logo* logo, int selection);
     int set_ptz(int type, int address, int port, int selection);
     int get_ptz(Ptz_Para* para, int selection);
-    int start_audio();
+    // Starts the pane's sound at `volume` (0 to 65535).
+    int start_audio(long volume);
+    // Stops the pane's sound, and its return with a lost stream.
     int stop_audio();
+    void set_audio_volume(long volume);
+    // True while the pane's sound plays, or would play again once its lost
+    // stream is back.
     bool audio_playing() const;
+    bool audio_heard() const;
     Channel* channel_handle() const { return channel; }
     const Channel_Param& channel_params() const { return params; }
     bool channel_open() const { return status == Pane_Stream::live; }
@@ -116,11 +122,14 @@ private:
     void attempt_failed(DWORD now, Stream_State state);
     void note_refusal(DWORD now, bool refused);
     void become_live(DWORD now);
+    void resume_sound();
     void show_notice(const std::wstring& text);
     void show_lost_notice(DWORD now, bool reconnect);
 
     Pane_Stream status = Pane_Stream::closed;
     std::wstring record_directory;  // where the pane records; empty when it does not
+    bool sound_wanted = false;       // the pane's sound played when its stream was lost
+    long sound_volume = 0xFFFF;      // what the pane's sound was started at
     std::wstring notice;            // shown in the pane instead of video
     std::wstring lost_clock;        // local time of the loss, "hh:mm:ss"
     DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's end

@@ -205,17 +205,39 @@ int Screen::get_ptz(Ptz_Para* para, int selection)
     return channel ? settle(channel->get_ptz(para, selection), 0) : -1;
 }
 
-int Screen::start_audio()
+int Screen::start_audio(long volume)
 {
-    return channel ? channel->start_audio() : -1;
+    if (!channel || channel->start_audio() != 0)
+        return -1;
+    sound_volume = volume;
+    channel->set_audio_volume(static_cast<int>(volume));
+    return 0;
 }
 
 int Screen::stop_audio()
 {
-    return channel ? channel->stop_audio() : -1;
+    const bool lost_with_sound = sound_wanted;
+    sound_wanted = false;
+    if (!channel)
+        return -1;
+    if (lost_with_sound && !channel->audio_playing())
+        return 0;  // the lost stream took the sound with it; it stays off now
+    return channel->stop_audio();
+}
+
+void Screen::set_audio_volume(long volume)
+{
+    sound_volume = volume;
+    if (channel && channel->audio_playing())
+        channel->set_audio_volume(static_cast<int>(volume));
+}
+
+bool Screen::audio_heard() const
+{
+    return channel && channel->audio_playing();
 }
 
 bool Screen::audio_playing() const
 {
-    return channel && channel->audio_playing();
+    return audio_heard() || sound_wanted;
 }

@@ -25,9 +25,14 @@ Decode_Times::~Decode_Times()
 // Presentation times start at the reordering depth, so that decoding times
 // start at 0.  A packet without a time follows the one before; when the
 // file began without one, the first time seen is put a picture after it.
+int64_t Decode_Times::first_presentation() const
+{
+    return reorder_pictures * picture_ticks;
+}
+
 int64_t Decode_Times::presentation_time(const AVPacket& packet)
 {
-    const int64_t offset = reorder_pictures * picture_ticks;
+    const int64_t offset = first_presentation();
     const int64_t time = packet.pts != AV_NOPTS_VALUE ? packet.pts : packet.dts;
     if (time == AV_NOPTS_VALUE)
         return held.empty() && last_decoding < 0 ? offset : last_presentation + picture_ticks;

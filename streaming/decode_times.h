@@ -24,6 +24,8 @@ public:
     // Takes `packet` (owned from here on); moves the packets whose times
     // are settled, in decoding order, onto `ready` (the caller frees them).
     void add(AVPacket* packet, std::vector<AVPacket*>& ready);
+    // The presentation time of the file's first picture.
+    int64_t first_presentation() const;
     // Settles every packet still held.
     void flush(std::vector<AVPacket*>& ready);
 

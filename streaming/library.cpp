@@ -14,6 +14,7 @@ extern "C" {
 }
 
 #include "mp4_recording.h"
+#include "sound_player.h"
 #include "stream.h"
 
 namespace {
@@ -32,8 +33,7 @@ struct Library {
     // Stopped streams whose thread was still finishing a paint or a read;
     // freed once it has ended, at the latest by the last clean-up.
     std::vector<Stream*> ending;
-    LONG audio_stream = -1;
-    WORD volume = 0;
+    LONG audio_stream = -1;  // the stream whose sound plays
 };
 
 Library& library()
@@ -160,8 +160,10 @@ BOOL __stdcall MP4_ClientCleanup(void)
     }
     // Stopped outside the lock: the threads take a moment to end.
     stop_all(lib, ending);
-    if (last)
+    if (last) {
         reap_ending(lib, stop_wait_ms);
+        Sound_Player::instance().shut_down(stop_wait_ms);  // no sound device outlives the last user
+    }
     (void)avformat_network_deinit();  // balances this user's start-up; its sessions are closed by now
     return TRUE;
 }
@@ -262,6 +264,7 @@ BOOL __stdcall MP4_ClientStop(LONG handle)
         if (lib.audio_stream == handle)
             lib.audio_stream = -1;
     }
+    stream->stop_sound();
     // The thread ends the session (TEARDOWN, within its grace) on its own;
     // a host closing sixteen panes does not wait for sixteen servers.
     stream->request_stop();
@@ -316,11 +319,18 @@ BOOL __stdcall MP4_ClientStopCapture(LONG handle)
     return Mp4_Recording::close(recording) ? TRUE : FALSE;
 }
 
+// One stream sounds at a time: starting another silences the one before.
+// A stream that is not running, or has no audio track played here, fails
+// (HIK_ClientAudioCodec tells which codec it has).
 BOOL __stdcall MP4_ClientAudioStart(LONG handle)
 {
     return with_stream(handle, FALSE, [handle](Stream& stream, Library& lib) {
-        if (stream.state() != HIK_STATE_RUNNING)
+        if (stream.state() != HIK_STATE_RUNNING || !stream.start_sound())
             return FALSE;
+        if (lib.audio_stream != handle) {
+            if (Stream* before = find_stream(lib, lib.audio_stream))
+                before->stop_sound();
+        }
         lib.audio_stream = handle;
         return TRUE;
     });
@@ -330,17 +340,48 @@ BOOL __stdcall MP4_ClientAudioStop(void)
 {
     Library& lib = library();
     boost::mutex::scoped_lock guard(lib.lock);
-    if (lib.audio_stream < 0)
+    Stream* sounding = find_stream(lib, lib.audio_stream);
+    if (!sounding)
         return FALSE;
+    sounding->stop_sound();
     lib.audio_stream = -1;
     return TRUE;
 }
 
+// The level of whatever sounds, now and later: linear, 0 silent, 0xFFFF the
+// samples as the server sent them.
 BOOL __stdcall MP4_ClientAudioVolume(WORD volume)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    lib.volume = volume;
+    Sound_Player::instance().set_volume(volume);
+    return TRUE;
+}
+
+BOOL __stdcall HIK_ClientAudioCodec(LONG handle, char* name, DWORD size)
+{
+    if (!name || size == 0)
+        return FALSE;
+    int codec = -1;
+    if (!with_stream(handle, false, [&codec](Stream& stream, Library&) {
+            codec = stream.audio_codec();
+            return true;
+        }) ||
+        codec < 0)
+        return FALSE;
+    const char* known = codec == AV_CODEC_ID_NONE ? "none" : avcodec_get_name(static_cast<AVCodecID>(codec));
+    return snprintf(name, size, "%s", known) < static_cast<int>(size) ? TRUE : FALSE;
+}
+
+BOOL __stdcall HIK_SimGetSoundStats(DWORD* blocks_played, DWORD* blocks_dropped, DWORD* cpu_ms, BOOL* device_open)
+{
+    const Sound_Counts counts = Sound_Player::instance().counts();
+    if (blocks_played)
+        *blocks_played = counts.blocks_played;
+    if (blocks_dropped)
+        *blocks_dropped = counts.blocks_dropped;
+    if (cpu_ms)
+        *cpu_ms = Sound_Player::instance().thread_cpu_ms();
+    if (device_open)
+        *device_open = counts.device_open ? TRUE : FALSE;
     return TRUE;
 }
 

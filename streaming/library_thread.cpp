@@ -155,7 +155,8 @@ void Work_Clock::start()
                          THREAD_QUERY_LIMITED_INFORMATION, FALSE, 0))
         return;  // the clock stays at 0
     at_start = cpu_ms_of(self);
-    thread.store(self);
+    if (HANDLE earlier = thread.exchange(self))
+        (void)CloseHandle(earlier);  // the clock of an earlier piece of work, ours to close
 }
 
 DWORD Work_Clock::spent_ms() const

@@ -30,7 +30,8 @@ public:
     Work_Clock(const Work_Clock&) = delete;
     Work_Clock& operator=(const Work_Clock&) = delete;
 
-    // On the working thread, once.
+    // On the working thread, when the work begins; again for the next
+    // piece of work of the same kind.
     void start();
     // Milliseconds since start(); 0 before it.
     DWORD spent_ms() const;

@@ -72,8 +72,11 @@ Mp4_Recording* Mp4_Recording::next_file() const
     const std::string extension = has_extension ? path.substr(dot) : std::string();
     for (int number = 2; number <= most_next_files; ++number) {
         Mp4_Recording* next = create((stem + "-" + std::to_string(number) + extension).c_str(), channel);
-        if (next)
+        if (next) {
+            if (audio_source.known())
+                next->expect_audio(audio_source);
             return next;
+        }
     }
     return nullptr;
 }
@@ -109,7 +112,7 @@ void Mp4_Recording::hand_to_file()
     pending = std::vector<uint8_t>();
 }
 
-void Mp4_Recording::add(const Video_Track& track, const AVPacket& packet)
+void Mp4_Recording::add(const Media_Track& track, const AVPacket& packet)
 {
     if (failed)
         return;
@@ -126,7 +129,82 @@ void Mp4_Recording::add(const Video_Track& track, const AVPacket& packet)
     hand_to_file();
 }
 
-bool Mp4_Recording::start(const Video_Track& track, const AVPacket& key_frame)
+void Mp4_Recording::expect_audio(const Media_Track& audio)
+{
+    const AVCodecID codec = audio.parameters->codec_id;
+    const bool recordable = (codec == AV_CODEC_ID_AAC && audio.parameters->extradata_size > 0) ||
+                            codec == AV_CODEC_ID_PCM_MULAW || codec == AV_CODEC_ID_PCM_ALAW;
+    if (!recordable || !audio_source.copy_from(audio))
+        audio_source.clear();  // recorded without sound
+}
+
+// A track the muxer or the encoder cannot take leaves the file without
+// sound rather than without pictures.
+void Mp4_Recording::add_audio_track()
+{
+    if (!audio_source.known())
+        return;
+    AVStream* audio = avformat_new_stream(muxer, nullptr);
+    if (!audio)
+        return;
+    if (audio_source.parameters->codec_id == AV_CODEC_ID_AAC) {
+        if (avcodec_parameters_copy(audio->codecpar, audio_source.parameters) < 0)
+            return;
+        audio->time_base = audio_source.time_base;
+    } else {
+        aac.reset(new (std::nothrow) Aac_Encoder);
+        if (!aac || !aac->open(*audio_source.parameters, audio_source.time_base) ||
+            avcodec_parameters_from_context(audio->codecpar, &aac->context()) < 0) {
+            aac.reset();
+            return;
+        }
+        audio->time_base = aac->context().time_base;
+    }
+    audio->codecpar->codec_tag = 0;  // the muxer's own tag for the codec
+    audio_index = audio->index;
+}
+
+void Mp4_Recording::add_audio(const AVPacket& packet)
+{
+    if (failed || !muxer || audio_index < 0 || packet.pts == AV_NOPTS_VALUE)
+        return;
+    // The session keeps both tracks on one clock (its sender reports): the
+    // file's audio starts where its first picture does.
+    const int64_t time =
+        packet.pts - av_rescale_q(start_time - times->first_presentation(), time_base, audio_source.time_base);
+    if (time < 0)
+        return;
+    bool written;
+    if (aac) {
+        const AVRational encoder_time_base = aac->context().time_base;
+        written = aac->add(packet, av_rescale_q(time, audio_source.time_base, encoder_time_base),
+                           [this, encoder_time_base](AVPacket& encoded) { return write_audio(encoded, encoder_time_base); });
+    } else {
+        AVPacket* copy = av_packet_clone(&packet);
+        if (!copy)
+            return;  // this packet goes unrecorded
+        copy->pts = copy->dts = time;
+        written = write_audio(*copy, audio_source.time_base);
+        av_packet_free(&copy);
+    }
+    if (!written)
+        audio_index = -1;  // the sound ends there; the pictures go on
+    hand_to_file();
+}
+
+// A packet not later than the one before (a server's clock stepping back)
+// is left out: a track's times only rise.
+bool Mp4_Recording::write_audio(AVPacket& packet, AVRational packet_time_base)
+{
+    packet.stream_index = audio_index;
+    av_packet_rescale_ts(&packet, packet_time_base, muxer->streams[audio_index]->time_base);
+    if (last_audio_time != AV_NOPTS_VALUE && packet.dts <= last_audio_time)
+        return true;
+    last_audio_time = packet.dts;
+    return av_write_frame(muxer, &packet) >= 0;
+}
+
+bool Mp4_Recording::start(const Media_Track& track, const AVPacket& key_frame)
 {
     if (avformat_alloc_output_context2(&muxer, nullptr, "mp4", nullptr) < 0)
         return false;
@@ -150,6 +228,7 @@ bool Mp4_Recording::start(const Video_Track& track, const AVPacket& key_frame)
     video->codecpar->codec_tag = 0;  // the muxer's own tag for the codec
     if (video->codecpar->codec_id == AV_CODEC_ID_HEVC)
         video->codecpar->codec_tag = MKTAG('h', 'v', 'c', '1');  // the tag players look for
+    add_audio_track();
     // Metadata and options that cannot be set for want of memory leave the
     // file untitled, or with the muxer's default fragments.
     (void)av_dict_set(&muxer->metadata, "title", ("Channel " + std::to_string(channel)).c_str(), 0);
@@ -160,6 +239,7 @@ bool Mp4_Recording::start(const Video_Track& track, const AVPacket& key_frame)
     av_dict_free(&options);
     const AVRational rate = track.frame_rate.num > 0 ? track.frame_rate : AVRational{25, 1};
     time_base = track.time_base;
+    start_time = key_frame.pts;
     times.reset(new (std::nothrow) Decode_Times(std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), track.time_base))));
     return written >= 0 && times;
 }
@@ -179,7 +259,7 @@ bool Mp4_Recording::write_settled(std::vector<AVPacket*>& ready)
 {
     bool written = true;
     for (AVPacket*& packet : ready) {
-        packet->stream_index = 0;
+        packet->stream_index = 0;  // the video, the muxer's first stream
         av_packet_rescale_ts(packet, time_base, muxer->streams[0]->time_base);
         written = written && av_write_frame(muxer, packet) >= 0;
         av_packet_free(&packet);

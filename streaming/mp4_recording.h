@@ -3,7 +3,8 @@
 // (at most a second) reaches the writer whole, so a crash loses at most
 // the last second, and a disk too slow to take a fragment loses that
 // fragment whole while the file stays readable.  The file starts at the
-// first key frame offered.
+// first key frame offered.  A session's audio goes beside the video, in
+// step with it: AAC as received, G.711 made AAC (Aac_Encoder).
 #pragma once
 
 #include <cstdint>
@@ -15,8 +16,9 @@ struct AVIOContext;
 
 #include "file_writer.h"
 
+#include "aac_encoder.h"
 #include "decode_times.h"
-#include "video_track.h"
+#include "media_track.h"
 
 class Mp4_Recording {
 public:
@@ -26,8 +28,14 @@ public:
     // null is closed already.
     static bool close(Mp4_Recording* recording);
 
+    // The file gets an audio track of this codec, when the codec is one
+    // that can be recorded; before the first packet.
+    void expect_audio(const Media_Track& audio);
     // Takes one received packet of `track`, in order.
-    void add(const Video_Track& track, const AVPacket& packet);
+    void add(const Media_Track& track, const AVPacket& packet);
+    // Takes one received packet of the audio track; dropped before the
+    // file's first picture.
+    void add_audio(const AVPacket& packet);
     // True once the file has begun (with a key frame).
     bool started() const { return muxer != nullptr; }
     // False once the file has begun with pictures of another size.
@@ -47,7 +55,9 @@ private:
     }
     ~Mp4_Recording();
 
-    bool start(const Video_Track& track, const AVPacket& key_frame);
+    bool start(const Media_Track& track, const AVPacket& key_frame);
+    void add_audio_track();
+    bool write_audio(AVPacket& packet, AVRational packet_time_base);
     bool write(const AVPacket& packet);
     bool write_settled(std::vector<AVPacket*>& ready);
     void hand_to_file();
@@ -62,5 +72,11 @@ private:
     std::vector<uint8_t> pending;  // what the muxer wrote since it was last handed on
     std::unique_ptr<Decode_Times> times;  // made with the header
     AVRational time_base = {1, 90000};   // of the received packets
+    int64_t start_time = 0;              // of the first picture, in that time base
     bool failed = false;
+
+    Media_Track audio_source;            // known when the session has audio
+    std::unique_ptr<Aac_Encoder> aac;    // for G.711
+    int audio_index = -1;                // the muxer's audio stream, once made
+    int64_t last_audio_time = AV_NOPTS_VALUE;
 };

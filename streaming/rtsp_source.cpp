@@ -80,16 +80,21 @@ int Rtsp_Source::open(const Stream_Address& address)
     // for want of memory leaves libavformat's default for that option.
     (void)av_dict_set(&options, "rtsp_transport", address.udp ? "udp" : "tcp", 0);
     (void)av_dict_set(&options, "timeout", socket_timeout_us, 0);
-    (void)av_dict_set(&options, "allowed_media_types", "video", 0);
+    // A recorder's audio comes beside the video; any other media is left
+    // alone.
+    (void)av_dict_set(&options, "allowed_media_types", "video+audio", 0);
     wait_at_most(silence_limit_ms);
     const AVInputFormat* rtsp = av_find_input_format("rtsp");
     const int opened = avformat_open_input(&context, address.url.c_str(), rtsp, &options);
     av_dict_free(&options);
     if (opened < 0)  // the context is freed by the failed open
         return stopping.load() ? HIK_STATE_BROKEN_OFF : state_for_open_error(opened);
-    for (unsigned i = 0; i < context->nb_streams && !video_stream; ++i) {
-        if (context->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
-            video_stream = context->streams[i];
+    for (unsigned i = 0; i < context->nb_streams; ++i) {
+        const AVStream* track = context->streams[i];
+        if (track->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !video_stream)
+            video_stream = track;
+        else if (track->codecpar->codec_type == AVMEDIA_TYPE_AUDIO && !audio_stream)
+            audio_stream = track;
     }
     return video_stream ? HIK_STATE_CONNECTING : HIK_STATE_BROKEN_OFF;
 }
@@ -100,7 +105,8 @@ bool Rtsp_Source::read(AVPacket* packet, int64_t deadline)
     for (;;) {
         if (av_read_frame(context, packet) < 0)
             return false;
-        if (packet->stream_index == video_stream->index)
+        if (packet->stream_index == video_stream->index ||
+            (audio_stream && packet->stream_index == audio_stream->index))
             return true;
         av_packet_unref(packet);
     }
@@ -114,4 +120,5 @@ void Rtsp_Source::close()
     wait_at_most(close_grace_ms);
     avformat_close_input(&context);
     video_stream = nullptr;
+    audio_stream = nullptr;
 }

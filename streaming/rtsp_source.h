@@ -1,6 +1,6 @@
 // Rtsp_Source: one RTSP session read through libavformat: the open with
-// its login, the video track's packets, and a close that ends the session
-// with TEARDOWN.  Every wait inside libavformat is bounded: by a stop, by
+// its login, the packets of its video track and of its first audio track,
+// and a close that ends the session with TEARDOWN.  Every wait inside libavformat is bounded: by a stop, by
 // the silence limit, and while closing by a short grace.
 #pragma once
 
@@ -22,11 +22,12 @@ public:
     Rtsp_Source(const Rtsp_Source&) = delete;
     Rtsp_Source& operator=(const Rtsp_Source&) = delete;
 
-    // Opens the session and finds its video track; the library's state
+    // Opens the session and finds its video and audio tracks; the library's state
     // code for how it failed (HIK_STATE_*), or HIK_STATE_CONNECTING when
     // the session plays.
     int open(const Stream_Address& address);
-    // The next packet of the video track; false when the session ended,
+    // The next packet of the video or the audio track (told apart by its
+    // stream index); false when the session ended,
     // broke, was stopped, or no packet came before `deadline_us` (on
     // libavformat's relative clock, av_gettime_relative).
     bool read(AVPacket* packet, int64_t deadline_us);
@@ -34,6 +35,8 @@ public:
     void close();
 
     const AVStream* video() const { return video_stream; }
+    // Null when the session has no audio track.
+    const AVStream* audio() const { return audio_stream; }
     // The wall time (microseconds since 1970) of presentation time 0, once
     // the server's first RTCP sender report has told it; else AV_NOPTS_VALUE.
     int64_t wall_time_of_zero() const { return context ? context->start_time_realtime : AV_NOPTS_VALUE; }
@@ -45,6 +48,7 @@ private:
     const std::atomic<bool>& stopping;
     AVFormatContext* context = nullptr;
     const AVStream* video_stream = nullptr;
+    const AVStream* audio_stream = nullptr;
     std::atomic<bool> closing{false};
     std::atomic<int64_t> deadline_us{0};  // on libavformat's relative clock
 };

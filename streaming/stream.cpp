@@ -3,17 +3,21 @@
 
 #include "stream.h"
 
+#include <new>
+
 extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/time.h>
 }
 
+#include "audio_decoder.h"
 #include "decode_gate.h"
 #include "hikclient.h"
 #include "library_thread.h"
 #include "name_resolver.h"
 #include "port_check.h"
 #include "rtsp_source.h"
+#include "sound_player.h"
 #include "stream_url.h"
 #include "video_decoder.h"
 
@@ -165,7 +169,7 @@ void Stream::run()
         return;
     }
     Video_Decoder decoder;
-    if (know_track(*source.video()) && decoder.open(*source.video()))
+    if (know_tracks(*source.video(), source.audio()) && decoder.open(*source.video()))
         receive(source, decoder);
     end_with(HIK_STATE_BROKEN_OFF);
     source.close();  // TEARDOWN, within a short grace
@@ -186,9 +190,15 @@ void Stream::receive(Rtsp_Source& source, Video_Decoder& decoder)
 {
     AVPacket* packet = av_packet_alloc();
     AVPacket* held = av_packet_alloc();
+    std::unique_ptr<Audio_Decoder> sound;  // while the sound is on
     if (packet && held) {
         int64_t last_picture = now_ms();
         while (!stopping.load() && source.read(packet, (last_picture + undecodable_limit_ms) * 1000)) {
+            if (source.audio() && packet->stream_index == source.audio()->index) {
+                take_audio(*packet, source.audio()->time_base, sound);
+                av_packet_unref(packet);
+                continue;
+            }
             const unsigned pictures_before = timely_pictures;
             const bool decodable = take_packet(source, decoder, *packet, held);
             av_packet_unref(packet);
@@ -238,10 +248,60 @@ bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPa
     });
 }
 
-bool Stream::know_track(const AVStream& video)
+// An audio track that could not be copied for want of memory is left out,
+// as if the session had none.
+bool Stream::know_tracks(const AVStream& video, const AVStream* audio)
 {
     boost::mutex::scoped_lock guard(lock);
+    const bool with_audio = audio && audio_track.copy_from(*audio);
+    audio_codec_id.store(with_audio ? audio->codecpar->codec_id : AV_CODEC_ID_NONE);
     return track.copy_from(video);
+}
+
+// Audio is recorded as it comes, and played while the sound is on, except
+// while the stream catches up with the server: sound from the backlog
+// would only lag the picture.
+void Stream::take_audio(const AVPacket& packet, AVRational time_base, std::unique_ptr<Audio_Decoder>& decoder)
+{
+    record_audio(packet);
+    if (!sounding.load() || catching_up) {
+        decoder.reset();  // a sound started again begins afresh
+        return;
+    }
+    if (!decoder) {
+        decoder.reset(new (std::nothrow) Audio_Decoder);
+        if (!decoder || !decoder->open(*audio_track.parameters, time_base)) {  // set before the first packet
+            sounding.store(false);
+            return;
+        }
+    }
+    decoder->decode(packet, [this](Pcm_Block& block, int64_t) {
+        Sound_Player::instance().offer(this, std::move(block));
+    });
+}
+
+void Stream::record_audio(const AVPacket& packet)
+{
+    boost::mutex::scoped_lock guard(lock);
+    if (recording)
+        recording->add_audio(packet);
+}
+
+bool Stream::start_sound()
+{
+    if (!audio_codec_playable(static_cast<AVCodecID>(audio_codec_id.load())))
+        return false;
+    sounding.store(true);
+    if (Sound_Player::instance().select(this))
+        return true;
+    sounding.store(false);
+    return false;
+}
+
+void Stream::stop_sound()
+{
+    if (sounding.exchange(false))
+        Sound_Player::instance().release(this);
 }
 
 // The session description rarely gives the picture's size; a recording's
@@ -316,6 +376,8 @@ Mp4_Recording* Stream::start_capture(Mp4_Recording* new_recording)
     boost::mutex::scoped_lock guard(lock);
     Mp4_Recording* replaced = recording;
     recording = new_recording;
+    if (recording && audio_track.known())
+        recording->expect_audio(audio_track);
     if (recording && group.key_frame_age_ms(GetTickCount()) <= recent_key_frame_ms)
         replay_group(*recording);
     return replaced;

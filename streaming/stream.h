@@ -1,13 +1,16 @@
 // Stream: one live stream of one server channel.  A thread of the stream's
 // own opens the RTSP session, receives the video, decodes it, paints whole
 // pictures into the display window and hands the received packets to the
-// recording, whose own writer takes them to disk.
+// recording, whose own writer takes them to disk.  While its sound is on,
+// the thread also decodes the audio track and hands it to the library's
+// player.
 #pragma once
 
 #include <windows.h>
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include <boost/thread/mutex.hpp>
@@ -18,10 +21,11 @@
 #include "mp4_recording.h"
 #include "picture.h"
 #include "picture_group.h"
-#include "video_track.h"
+#include "media_track.h"
 
 struct AVFrame;
 struct AVPacket;
+class Audio_Decoder;
 class Rtsp_Source;
 class Video_Decoder;
 
@@ -75,6 +79,14 @@ public:
     Mp4_Recording* start_capture(Mp4_Recording* recording);
     // The running recording, taken from the stream; null when none.
     Mp4_Recording* take_capture();
+    // The codec of the session's audio track: AV_CODEC_ID_NONE when it has
+    // none, -1 while the session is not yet playing.
+    int audio_codec() const { return audio_codec_id.load(); }
+    // Plays the stream's sound from now on, in place of any other stream's;
+    // false when its audio track is missing or not of a codec played here.
+    bool start_sound();
+    // Silences the stream, if it was the one sounding.
+    void stop_sound();
     void set_picture(const Picture_Values& values);
     Picture_Values picture() const;
     DWORD frames_received() const { return received.load(); }
@@ -91,7 +103,9 @@ private:
     void run();
     void receive(Rtsp_Source& source, Video_Decoder& decoder);
     bool take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPacket& packet, AVPacket* held);
-    bool know_track(const AVStream& video);
+    bool know_tracks(const AVStream& video, const AVStream* audio);
+    void take_audio(const AVPacket& packet, AVRational time_base, std::unique_ptr<Audio_Decoder>& decoder);
+    void record_audio(const AVPacket& packet);
     void note_size(const AVFrame& picture);
     void replay_group(Mp4_Recording& into);
     void record(const AVPacket& packet);
@@ -108,6 +122,8 @@ private:
     std::atomic<DWORD> painted{0};
     Work_Clock cpu;
     std::atomic<int64_t> last_picture_ms{0};  // on av_gettime_relative's clock
+    std::atomic<int> audio_codec_id{-1};
+    std::atomic<bool> sounding{false};
 
     // The stream's thread alone uses these.
     Picture_Painter painter;
@@ -117,7 +133,8 @@ private:
 
     boost::mutex painting;      // held while a picture is painted
     mutable boost::mutex lock;  // guards what follows; never held for I/O
-    Video_Track track;          // known once the session plays
+    Media_Track track;          // known once the session plays
+    Media_Track audio_track;    // likewise, when the session has audio
     Latency_Record latencies;
     Picture_Group group;        // since the last key frame, for a recording's start
     Mp4_Recording* recording = nullptr;

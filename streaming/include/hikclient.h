@@ -60,6 +60,11 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientStopCapture(LONG handle);
 HIKCLIENT_API BOOL __stdcall MP4_ClientAudioStart(LONG handle);
 HIKCLIENT_API BOOL __stdcall MP4_ClientAudioStop(void);
 HIKCLIENT_API BOOL __stdcall MP4_ClientAudioVolume(WORD volume);
+/* The codec of the stream's audio track as FFmpeg names it ("pcm_mulaw",
+   "pcm_alaw", "aac", ...), or "none" when the stream has none, into `name`
+   of `size` bytes; FALSE for an unknown handle, a stream not yet playing,
+   or a name that does not fit.  Tells why MP4_ClientAudioStart failed. */
+HIKCLIENT_API BOOL __stdcall HIK_ClientAudioCodec(LONG handle, char *name, DWORD size);
 HIKCLIENT_API BOOL __stdcall MP4_ClientSetVideoPara(LONG handle, DWORD reserved, int brightness,
                                                     int contrast, int saturation, int hue);
 HIKCLIENT_API BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD reserved, int *brightness,

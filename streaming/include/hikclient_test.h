@@ -25,6 +25,11 @@ HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG *median_m
 /* The CPU time the stream's thread has used (receiving, decoding, scaling,
    painting and recording), in milliseconds.  FALSE for an unknown handle. */
 HIKCLIENT_API BOOL __stdcall HIK_SimGetStreamCpu(LONG handle, DWORD *cpu_ms);
+/* The library's sound: blocks handed to the device and blocks dropped to
+   stay in step since the library was loaded, the CPU time of its playing
+   thread, and whether a sound device is open now. */
+HIKCLIENT_API BOOL __stdcall HIK_SimGetSoundStats(DWORD *blocks_played, DWORD *blocks_dropped, DWORD *cpu_ms,
+                                                  BOOL *device_open);
 
 #ifdef __cplusplus
 }

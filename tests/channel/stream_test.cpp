@@ -334,12 +334,21 @@ TEST_F(Channel_Test, AudioNeedsAnOpenStreamAndSetsNoCode)
     EXPECT_EQ(channel->take_last_error(0, 0), 0);
 
     ASSERT_EQ(channel->open_channel(), 0);
-    EXPECT_EQ(channel->start_audio(), 0);
-    channel->set_audio_volume(40);
-    EXPECT_EQ(channel->get_audio_volume(), 40);
-    EXPECT_EQ(channel->stop_audio(), 0);
-    EXPECT_EQ(channel->stop_audio(), -1) << "no audio is playing";
+    EXPECT_EQ(channel->start_audio(), -1) << "a stream without an audio track has no sound";
+    EXPECT_EQ(channel->take_last_error(0, 0), 0);
     channel->close_channel();
+
+    // Channel 1's stream is built already, without sound; channel 2's is
+    // built with it.
+    ASSERT_TRUE(sim.ok("stream audio pcmu"));
+    auto heard = std::unique_ptr<Hik_Channel_Impl>(new Hik_Channel_Impl(param_for(2), display.handle()));
+    ASSERT_EQ(heard->open_channel(), 0);
+    EXPECT_EQ(heard->start_audio(), 0);
+    heard->set_audio_volume(40);
+    EXPECT_EQ(heard->get_audio_volume(), 40);
+    EXPECT_EQ(heard->stop_audio(), 0);
+    EXPECT_EQ(heard->stop_audio(), -1) << "no audio is playing";
+    heard->close_channel();
 }
 
 TEST_F(Channel_Test, TheStateReportNeedsAnOpenStream)

@@ -320,6 +320,7 @@ TEST_F(Control_Settings, AudioFollowsTheActivePane)
 {
     LONG playing = 7;
     EXPECT_EQ(control().put_enable_audio(1), S_FALSE) << "no stream, no sound";
+    ASSERT_TRUE(sim.ok("stream audio pcma"));
     ASSERT_EQ(control().put_ScreenMode(4), S_OK);
     ASSERT_GE(open(1), 0);
     EXPECT_EQ(control().put_enable_audio(1), S_OK);
@@ -330,7 +331,17 @@ TEST_F(Control_Settings, AudioFollowsTheActivePane)
     ASSERT_GE(open(2), 0);
     EXPECT_EQ(control().put_enable_audio(1), S_OK);
     EXPECT_FALSE(pane(0)->audio_playing()) << "one stream's sound at a time";
+    LONG heard = -2;
+    EXPECT_EQ(control().get_sounding_pane(&heard), S_OK);
+    EXPECT_EQ(heard, 1);
+    EXPECT_EQ(control().put_sound_volume(0x10000), E_INVALIDARG);
+    EXPECT_EQ(control().put_sound_volume(0x8000), S_OK);
+    LONG volume = 0;
+    EXPECT_EQ(control().get_sound_volume(&volume), S_OK);
+    EXPECT_EQ(volume, 0x8000);
     EXPECT_EQ(control().put_enable_audio(0), S_OK);
     EXPECT_EQ(control().get_enable_audio(&playing), S_OK);
     EXPECT_EQ(playing, 0);
+    EXPECT_EQ(control().get_sounding_pane(&heard), S_OK);
+    EXPECT_EQ(heard, -1);
 }

@@ -237,6 +237,15 @@ TEST_F(Library_Test, AudioAndCaptureNeedAStream)
     EXPECT_FALSE(MP4_ClientStartCaptureFile(12345, path));
     EXPECT_FALSE(MP4_ClientStopCapture(12345));
 
+    const LONG silent = start(1);
+    ASSERT_EQ(wait_for_state(silent, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
+    EXPECT_FALSE(MP4_ClientAudioStart(silent)) << "a stream without an audio track has no sound";
+    char codec[16];
+    EXPECT_TRUE(HIK_ClientAudioCodec(silent, codec, sizeof codec));
+    EXPECT_STREQ(codec, "none");
+    EXPECT_TRUE(MP4_ClientStop(silent));
+
+    ASSERT_TRUE(sim.ok("stream audio aac"));
     const LONG handle = start(1);
     ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
     EXPECT_TRUE(MP4_ClientAudioStart(handle));
