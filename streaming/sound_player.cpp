@@ -80,6 +80,10 @@ void Sound_Player::offer(const void* source, Pcm_Block&& block)
     boost::mutex::scoped_lock guard(lock);
     if (!source || source != sounding || !thread)
         return;
+    // The thread takes all that waits at each wake: only a block that
+    // finds nothing waiting needs to wake it (under Wine each SetEvent is a
+    // request to the wineserver).
+    const bool thread_idle = waiting.empty();
     waiting_ms += block.duration_ms();
     waiting.push_back(std::move(block));
     // The thread is behind: the oldest blocks give way.
@@ -88,7 +92,8 @@ void Sound_Player::offer(const void* source, Pcm_Block&& block)
         waiting.pop_front();
         ++totals.blocks_dropped;
     }
-    (void)SetEvent(wake);  // a valid event
+    if (thread_idle)
+        (void)SetEvent(wake);  // a valid event
 }
 
 void Sound_Player::shut_down(DWORD wait_ms)
