@@ -159,12 +159,17 @@ TEST_F(Live_Truth, ALostStreamIsReportedShownAndBackWithItsRecordingInANewFile)
         {"cut", "stream break-after 30", "stream break-after 0"},
         {"stall", "stream stall 1", "stream stall 0"},
     };
+    ASSERT_TRUE(sim.ok("stream audio pcmu"));
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
+        // The sound, on through the first loss and off through the second,
+        // comes back only where it was on.
+        const LONG sound_on = &fault == &faults[0] ? 1 : 0;
         const std::wstring folder = fresh_c_folder(fault.name);
         ASSERT_EQ(control().put_save_filepath(Bstr(folder)), S_OK);
         open_panes(1);
         ASSERT_EQ(control().start_recorde(0), S_OK);
+        ASSERT_EQ(control().put_enable_audio(sound_on), S_OK);
         // The recording holds pictures when the fault comes.
         (void)pump_until([] { return false; }, 1000);
         ASSERT_TRUE(sim.ok(fault.make));
@@ -174,6 +179,9 @@ TEST_F(Live_Truth, ALostStreamIsReportedShownAndBackWithItsRecordingInANewFile)
         ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 9000));
         EXPECT_EQ(screen_state(0), address() + L"," + std::wstring(1, L'\x0001'));
         EXPECT_EQ(pane_text(host.pane(0)), L"");
+        LONG heard = -1;
+        EXPECT_EQ(control().get_enable_audio(&heard), S_OK);
+        EXPECT_EQ(heard, sound_on);
         Sleep(400);
         ASSERT_EQ(control().stop_recorde(0), S_OK);
         ASSERT_EQ(control().close_channel(0), S_OK);
