@@ -3,14 +3,12 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cstdarg>
-#include <cstdio>
-
 #include "connect_dialog.h"
 #include "console_line.h"
 #include "dispatch_call.h"
 #include "resource.h"
 #include "settings.h"
+#include "texts.h"
 
 namespace {
 
@@ -26,23 +24,6 @@ const UINT status_period_ms = 500;
 const DWORD status_read_ms = 5000;
 const int default_speed = 5;
 const int max_speed = 7;
-
-std::wstring load_text(UINT id)
-{
-    const wchar_t* text = nullptr;
-    const int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? std::wstring(text, length) : std::wstring();
-}
-
-std::wstring format_text(UINT id, ...)
-{
-    wchar_t text[1024];
-    va_list arguments;
-    va_start(arguments, id);
-    const int length = vswprintf(text, 1024, load_text(id).c_str(), arguments);
-    va_end(arguments);
-    return length < 0 ? load_text(id) : std::wstring(text, length);
-}
 
 // The reason in English for the control's error, with its own text beside it.
 std::wstring explain(const Control_Error& error, UINT format)
@@ -84,6 +65,15 @@ const Move* move_for_key(UINT key)
         if (move.key == key)
             return &move;
     return nullptr;
+}
+
+// A held S turns the sound on or off once, not at every repeat of the key
+// (a held Ctrl+S is the snapshot's).
+bool is_sound_key_repeat(const MSG& message)
+{
+    const LPARAM repeat = 1 << 30;
+    return message.message == WM_KEYDOWN && message.wParam == 'S' && (message.lParam & repeat) &&
+           GetKeyState(VK_CONTROL) >= 0;
 }
 
 // A camera button moves while the mouse holds it down.
@@ -137,18 +127,21 @@ bool Main_Window::create_children()
         return false;
     }
     session.reset(new Session(control.get()));
+    sound.reset(new Sound_Controls(panel, *session, control.get(), [this](const std::wstring& text) { tell(text); }));
     for (const Move& move : moves)
         (void)SetWindowSubclass(GetDlgItem(panel, move.id), camera_button_proc, move.id,
                                 reinterpret_cast<DWORD_PTR>(this));  // without it the button only clicks
     HWND speed = GetDlgItem(panel, IDC_SPEED);
     (void)SendMessageW(speed, TBM_SETRANGE, TRUE, MAKELPARAM(1, max_speed));
     (void)SendMessageW(speed, TBM_SETPOS, TRUE, default_speed);
-    // The frame's size for the control at its natural size beside the panel.
+    // The frame's size for the control at its natural size beside the
+    // panel, taller when the panel's font makes the panel taller.
     RECT panel_rect, status_rect;
     GetWindowRect(panel, &panel_rect);
     GetWindowRect(status_bar, &status_rect);
+    const int panel_height = panel_rect.bottom - panel_rect.top;
     RECT outer = {0, 0, view_width + panel_rect.right - panel_rect.left,
-                  view_height + status_rect.bottom - status_rect.top};
+                  (panel_height > view_height ? panel_height : view_height) + status_rect.bottom - status_rect.top};
     (void)AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);  // the default size serves if it fails
     (void)SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                        SWP_NOMOVE | SWP_NOZORDER);
@@ -196,6 +189,13 @@ INT_PTR CALLBACK Main_Window::panel_proc(HWND dialog, UINT message, WPARAM wpara
         return FALSE;
     }
     auto self = reinterpret_cast<Main_Window*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    // A slider tells its moves to its parent, the panel; the speed slider
+    // is read when a move starts.
+    if (message == WM_HSCROLL && self && self->sound &&
+        GetDlgCtrlID(reinterpret_cast<HWND>(lparam)) == IDC_VOLUME) {
+        self->sound->on_volume_moved();
+        return TRUE;
+    }
     if (message != WM_COMMAND || !self)
         return FALSE;
     const int id = LOWORD(wparam);
@@ -216,6 +216,7 @@ void Main_Window::command(int id)
         {ID_CLOSE_PANE, &Main_Window::on_close_pane}, {ID_CLOSE_ALL, &Main_Window::on_close_all},
         {ID_RECORD, &Main_Window::on_record},         {ID_SNAPSHOT, &Main_Window::on_snapshot},
         {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
+        {ID_SOUND, &Main_Window::on_sound},
     };
     for (const Command& entry : commands)
         if (entry.id == id) {
@@ -242,6 +243,7 @@ void Main_Window::on_timer()
     const int pane = session->active_pane();
     if (pane < 0 || pane >= max_panes)
         return;
+    sound->show_heard(pane);
     // Only a live pane's state costs a trace pair to read: any other state
     // is read at every tick, so a pane that comes up is seen at once.
     if (status_stale || pane != shown_status.pane || shown_status.state != Pane_State::live ||
@@ -299,6 +301,7 @@ bool Main_Window::connect_to(const std::wstring& address, const std::wstring& us
     HWND list = GetDlgItem(panel, IDC_CHANNELS);
     (void)SendMessageW(list, LB_RESETCONTENT, 0, 0);
     update_title();
+    sound->show_volume();  // the user's rights decide whether the control tells it
     if (!connected) {
         tell(format_text(IDS_REFUSED, address.c_str(), user.c_str(),
                          load_text(IDS_ERROR_BASE + (error.code > 0 ? error.code : 1)).c_str(), error.text.c_str()));
@@ -460,6 +463,16 @@ void Main_Window::on_snapshot()
     tell(format_text(IDS_SNAPSHOT_SAVED, newest_file(folder, L"*.jpg").c_str()));
 }
 
+void Main_Window::on_sound()
+{
+    sound->toggle();
+}
+
+bool Main_Window::start_sound()
+{
+    return sound->start();
+}
+
 void Main_Window::on_help_keys()
 {
     MessageBoxW(frame, load_text(IDS_KEYS).c_str(), load_text(IDS_KEYS_TITLE).c_str(), MB_OK);
@@ -484,7 +497,8 @@ void Main_Window::release()
     session->stop_move();
 }
 
-// Camera keys move while held; the key's repeats are not new moves.
+// Camera keys move while held; the key's repeats are not new moves, nor
+// new sound commands.
 bool Main_Window::pre_translate(MSG* message)
 {
     if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) && move_for_key(message->wParam)) {
@@ -494,6 +508,8 @@ bool Main_Window::pre_translate(MSG* message)
             release();
         return true;
     }
+    if (is_sound_key_repeat(*message))
+        return true;
     return TranslateAcceleratorW(frame, accelerators, message) || IsDialogMessageW(panel, message);
 }
 

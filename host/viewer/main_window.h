@@ -10,6 +10,7 @@
 #include "ax_container.h"
 #include "com_ptr.h"
 #include "session.h"
+#include "sound_controls.h"
 
 class Main_Window {
 public:
@@ -33,6 +34,9 @@ public:
     // A camera button held down, and released.
     void press(int id);
     void release();
+    // Starts the active pane's sound; false, with the reason in the status
+    // bar, when the control refused.
+    bool start_sound();
     // Runs the window until it is closed; the exit status.
     int run_message_loop();
     // Reads the active pane's state from the control now, for when the
@@ -62,6 +66,7 @@ private:
     void on_snapshot();
     void on_folder();
     void on_help_keys();
+    void on_sound();
 
     bool open_in_active(int channel);
     void stop_recording(int pane);
@@ -77,6 +82,7 @@ private:
     Ax_Container container;
     Com_Ptr<IDispatch> control;
     std::unique_ptr<Session> session;
+    std::unique_ptr<Sound_Controls> sound;
     bool connected = false;
     std::wstring folder;
     DWORD recording_since[max_panes] = {};

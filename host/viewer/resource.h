@@ -22,6 +22,7 @@
 #define ID_RECORD 230
 #define ID_SNAPSHOT 231
 #define ID_FOLDER 232
+#define ID_SOUND 233
 #define ID_HELP_KEYS 240
 
 // Camera buttons: held down to move, released to stop.
@@ -43,6 +44,9 @@
 #define IDC_FOLDER_TEXT 312
 #define IDC_RECORD_TIME 313
 #define IDC_SPEED_TEXT 314
+#define IDC_SOUND_TEXT 315
+#define IDC_VOLUME 316
+#define IDC_VOLUME_TEXT 317
 
 // Strings.
 #define IDS_TITLE 1000
@@ -68,5 +72,13 @@
 #define IDS_NO_FILE 1020
 #define IDS_NO_CHANNEL 1021
 #define IDS_CONNECTING 1022
+#define IDS_SOUND_PANE 1023
+#define IDS_SOUND_OFF 1024
+#define IDS_NO_SOUND_RIGHT 1025
+#define IDS_NO_SOUND_CLOSED 1026
+#define IDS_NO_SOUND_LOST 1027
+#define IDS_NO_SOUND_TRACK 1028
+#define IDS_SOUND_NOT_STOPPED 1029
+#define IDS_VOLUME_REFUSED 1030
 // The English reason for the control's error code N is IDS_ERROR_BASE + N.
 #define IDS_ERROR_BASE 1100

@@ -133,6 +133,14 @@ bool Session::snapshot(Control_Error* error)
     return error->code == 0;
 }
 
+// A script sees no S_FALSE: enable_audio read back tells whether it took.
+bool Session::set_sound(bool on)
+{
+    const int wanted = on ? 1 : 0;
+    (void)put_property(control, L"enable_audio", Variant(wanted));  // the read-back tells
+    return number_of(control, L"enable_audio") == wanted;
+}
+
 Pane_Status Session::status(int pane) const
 {
     Pane_Status status;

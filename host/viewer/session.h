@@ -61,6 +61,11 @@ public:
     void stop_recording();
     bool snapshot(Control_Error* error);
 
+    // Starts (true) or stops the active pane's sound, silencing any other
+    // pane; false when the control refused: no stream, no sound in it, or
+    // no sound right.
+    bool set_sound(bool on);
+
     Pane_Status status(int pane) const;
     Control_Error last_error() const;
 

@@ -27,6 +27,7 @@ const wchar_t usage[] =
     L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3)\n"
     L"  --media DIR        save recordings and snapshots in DIR (a path with a drive letter)\n"
     L"  --demo             also show an on-screen text, move a camera, record and take a snapshot\n"
+    L"  --sound            play the active pane's sound once the channels are open\n"
     L"  --screenshot PATH  save the window as a PNG at PATH, then exit (unless --interactive)\n"
     L"  --outage PATH      watch the panes until one is lost and live again; save it lost at PATH\n"
     L"  --interactive      stay open after --screenshot or --outage\n"
@@ -44,6 +45,7 @@ struct Options {
     int first = 0;
     int last = 0;
     bool demo = false;
+    bool sound = false;
     bool interactive = false;
     bool help = false;
 };
@@ -102,6 +104,8 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
             ++i;
         else if (wcscmp(argv[i], L"--demo") == 0)
             options->demo = true;
+        else if (wcscmp(argv[i], L"--sound") == 0)
+            options->sound = true;
         else if (wcscmp(argv[i], L"--interactive") == 0)
             options->interactive = true;
         else if (wcscmp(argv[i], L"--help") == 0)
@@ -136,6 +140,8 @@ void start_up(Main_Window& window, const Options& options)
         window.open_range(options.first, options.last);
     if (options.demo)
         run_demo_steps(window);
+    if (options.sound)
+        (void)window.start_sound();  // a refusal is told in the status bar and on standard output
 }
 
 int run(const Options& options)

@@ -243,11 +243,25 @@ protected:
         Sleep(200);
     }
 
-    // The channel list's first item chosen with the mouse, opened with Enter.
-    void open_first_channel()
+    // The channel list's first item chosen with the mouse (and the arrow
+    // key down to `channel`), opened with Enter.
+    void open_channel(int channel)
     {
         click(GetDlgItem(panel, IDC_CHANNELS), 10, 6);
+        for (int item = 1; item < channel; ++item)
+            send({key(VK_DOWN, false), key(VK_DOWN, true)});
         send({key(VK_RETURN, false), key(VK_RETURN, true)});
+    }
+
+    // A click on pane `pane` of the four; the panes fill the control's
+    // visible area, its own buttons lie below it.
+    void click_pane(int pane)
+    {
+        HWND view = FindWindowExW(frame, nullptr, L"AtlAxWin", nullptr);
+        RECT rect;
+        ASSERT_TRUE(GetWindowRect(view, &rect));
+        click(view, (rect.right - rect.left) * (pane % 2 * 2 + 1) / 4,
+              (rect.bottom - rect.top) * (pane / 2 * 2 + 1) / 4);
     }
 
     PROCESS_INFORMATION process = {};
@@ -269,7 +283,7 @@ TEST_F(Viewer_Window, wrong_password_is_refused_in_english_then_the_right_one_co
 TEST_F(Viewer_Window, camera_moves_while_its_button_is_held_and_stops_when_released)
 {
     connect_as_operator();
-    open_first_channel();
+    open_channel(1);
     ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
     const std::string pan_before = sim.channel_field(1, "pan");
     point_at(GetDlgItem(panel, ID_PTZ_LEFT));
@@ -287,7 +301,7 @@ TEST_F(Viewer_Window, camera_moves_while_its_button_is_held_and_stops_when_relea
 TEST_F(Viewer_Window, record_and_snapshot_buttons_write_their_files)
 {
     connect_as_operator();
-    open_first_channel();
+    open_channel(1);
     ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
     click(GetDlgItem(panel, ID_RECORD));
     Sleep(2000);
@@ -312,6 +326,38 @@ TEST_F(Viewer_Window, nine_panes_open_all_and_a_click_activates_the_last)
     // The control's own buttons lie below its visible area: the panes fill it.
     click(view, (rect.right - rect.left) * 5 / 6, (rect.bottom - rect.top) * 5 / 6);
     EXPECT_TRUE(pane_shows("Pane 8: " + sim.address() + " channel 9, live")) << pane_status();
+}
+
+// The pane heard, as the viewer prints each change of it, follows the Sound
+// button and the key S; starting one pane's sound silences the other; a
+// pane without a channel, or whose channel sends no sound, is refused in
+// words.
+TEST_F(Viewer_Window, sound_follows_the_active_pane_and_a_pane_without_sound_is_refused_in_words)
+{
+    ASSERT_TRUE(sim.ok("user operator op 0x1AFF"));  // the sound right, 0x200, as well
+    ASSERT_TRUE(sim.ok("stream audio pcmu"));
+    connect_as_operator();
+    EXPECT_EQ(100, SendMessageW(GetDlgItem(panel, IDC_VOLUME), TBM_GETPOS, 0, 0));  // the control's 65535
+    open_channel(1);
+    ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
+    click(GetDlgItem(panel, ID_SOUND));
+    EXPECT_EQ("pane 0", line_starting("Sound: "));
+    click_pane(1);
+    open_channel(2);
+    ASSERT_TRUE(pane_shows("Pane 1: " + sim.address() + " channel 2, live")) << pane_status() << "\n" << seen;
+    send({key('S', false), key('S', true)});
+    EXPECT_EQ("pane 1", line_starting("Sound: "));
+    send({key('S', false), key('S', true)});
+    EXPECT_EQ("off", line_starting("Sound: "));
+    click_pane(2);
+    click(GetDlgItem(panel, ID_SOUND));
+    EXPECT_EQ("it shows no channel.  Open one first.", line_starting("Pane 2 has no sound: "));
+    ASSERT_TRUE(sim.ok("stream audio none"));
+    open_channel(3);
+    ASSERT_TRUE(pane_shows("Pane 2: " + sim.address() + " channel 3, live")) << pane_status() << "\n" << seen;
+    click(GetDlgItem(panel, ID_SOUND));
+    EXPECT_EQ("channel 3 of " + sim.address() + " sends none.", line_starting("Pane 2 has no sound: "));
+    EXPECT_EQ(BST_UNCHECKED, SendMessageW(GetDlgItem(panel, ID_SOUND), BM_GETCHECK, 0, 0));
 }
 
 // A PNG file's pixels, 32 bits each (blue, green, red, unused), row by row.
