@@ -172,8 +172,8 @@ void Mp4_Recording::add_audio(const AVPacket& packet)
     // file's audio starts where its first picture does.
     const int64_t time =
         packet.pts - av_rescale_q(start_time - times->first_presentation(), time_base, audio_source.time_base);
-    if (time < 0)
-        return;
+    if (time < av_rescale_q(times->first_presentation(), time_base, audio_source.time_base))
+        return;  // before the first picture
     bool written;
     if (aac) {
         const AVRational encoder_time_base = aac->context().time_base;

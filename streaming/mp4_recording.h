@@ -33,8 +33,8 @@ public:
     void expect_audio(const Media_Track& audio);
     // Takes one received packet of `track`, in order.
     void add(const Media_Track& track, const AVPacket& packet);
-    // Takes one received packet of the audio track; dropped before the
-    // file's first picture.
+    // Takes one received packet of the audio track, in order; dropped
+    // before the file's first picture.
     void add_audio(const AVPacket& packet);
     // True once the file has begun (with a key frame).
     bool started() const { return muxer != nullptr; }

@@ -283,6 +283,7 @@ void Stream::take_audio(const AVPacket& packet, AVRational time_base, std::uniqu
 void Stream::record_audio(const AVPacket& packet)
 {
     boost::mutex::scoped_lock guard(lock);
+    recent_audio.add(packet, audio_track.time_base);
     if (recording)
         recording->add_audio(packet);
 }
@@ -395,11 +396,15 @@ Mp4_Recording* Stream::take_capture()
     return taken;
 }
 
-// Gives `into` the packets since the last key frame; under the lock.
+// Gives `into` the packets since the last key frame, and the sound of the
+// last second; under the lock.
 void Stream::replay_group(Mp4_Recording& into)
 {
     if (track.known())
         group.for_each([this, &into](const AVPacket& packet) { into.add(track, packet); });
+    // The sound of the same moments; what came before the first picture is
+    // left out by the recording.
+    recent_audio.for_each([&into](const AVPacket& packet) { into.add_audio(packet); });
 }
 
 void Stream::set_picture(const Picture_Values& new_values)

@@ -15,6 +15,7 @@
 
 #include <boost/thread/mutex.hpp>
 
+#include "audio_backlog.h"
 #include "lag_watch.h"
 #include "latency_record.h"
 #include "library_thread.h"
@@ -137,6 +138,7 @@ private:
     Media_Track audio_track;    // likewise, when the session has audio
     Latency_Record latencies;
     Picture_Group group;        // since the last key frame, for a recording's start
+    Audio_Backlog recent_audio; // the last second, likewise
     Mp4_Recording* recording = nullptr;
     Picture_Values values;
 };
