@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
+#include <ctime>
+
 #include "connect_dialog.h"
 #include "console_line.h"
 #include "dispatch_call.h"
@@ -30,6 +32,28 @@ std::wstring explain(const Control_Error& error, UINT format)
 {
     const std::wstring reason = error.code >= 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
     return format_text(format, reason.c_str(), error.text.c_str());
+}
+
+// Why a login did not hold, in words; `began_lockout` when this login
+// started the control's lockout.
+std::wstring refusal_text(Login_Outcome outcome, bool began_lockout, const Login_Lockout& lockout,
+                          const std::wstring& address, const std::wstring& user)
+{
+    switch (outcome) {
+    case Login_Outcome::refused:
+        if (began_lockout)
+            return format_text(IDS_LOGIN_LOCKED_NOW, address.c_str());
+        return format_text(lockout.refusals() == 2 ? IDS_LOGIN_WRONG_AGAIN : IDS_LOGIN_WRONG, address.c_str(),
+                           user.c_str());
+    case Login_Outcome::locked_out: {
+        const int left = lockout.seconds_left(time(nullptr));
+        return format_text(IDS_LOGIN_STILL_LOCKED, address.c_str(), left / 60, left % 60);
+    }
+    case Login_Outcome::failed:
+        return format_text(IDS_LOGIN_FAILED, address.c_str(), user.c_str());
+    default:
+        return format_text(IDS_LOGIN_NO_ANSWER, address.c_str());
+    }
 }
 
 struct Command {
@@ -117,12 +141,13 @@ bool Main_Window::create_children()
 {
     panel = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PANEL), frame, panel_proc,
                                reinterpret_cast<LPARAM>(this));
-    status_bar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                 frame, nullptr, GetModuleHandleW(nullptr), nullptr);
+    // The bar writes in the panel's font, the dialog font.
+    const bool bar_made =
+        panel && status_bar.create(frame, reinterpret_cast<HFONT>(SendMessageW(panel, WM_GETFONT, 0, 0)));
     const RECT view = {0, 0, view_width, view_height};
     control_host = container.create(frame, control_prog_id, view);
     *control.put() = control_host ? container.control(control_host) : nullptr;
-    if (!panel || !status_bar || !control) {
+    if (!bar_made || !control) {
         MessageBoxW(frame, load_text(IDS_NO_CONTROL).c_str(), load_text(IDS_TITLE).c_str(), MB_ICONERROR);
         return false;
     }
@@ -136,12 +161,11 @@ bool Main_Window::create_children()
     (void)SendMessageW(speed, TBM_SETPOS, TRUE, default_speed);
     // The frame's size for the control at its natural size beside the
     // panel, taller when the panel's font makes the panel taller.
-    RECT panel_rect, status_rect;
+    RECT panel_rect;
     GetWindowRect(panel, &panel_rect);
-    GetWindowRect(status_bar, &status_rect);
     const int panel_height = panel_rect.bottom - panel_rect.top;
     RECT outer = {0, 0, view_width + panel_rect.right - panel_rect.left,
-                  (panel_height > view_height ? panel_height : view_height) + status_rect.bottom - status_rect.top};
+                  (panel_height > view_height ? panel_height : view_height) + status_bar.height()};
     (void)AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);  // the default size serves if it fails
     (void)SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                        SWP_NOMOVE | SWP_NOZORDER);
@@ -228,18 +252,18 @@ void Main_Window::command(int id)
 
 void Main_Window::on_size(int width, int height)
 {
-    (void)SendMessageW(status_bar, WM_SIZE, 0, 0);  // the bar places itself at the bottom
-    RECT panel_rect, status_rect;
+    status_bar.fit();
+    RECT panel_rect;
     GetWindowRect(panel, &panel_rect);
-    GetWindowRect(status_bar, &status_rect);
     const int panel_width = panel_rect.right - panel_rect.left;
-    const int view_bottom = height - (status_rect.bottom - status_rect.top);
+    const int view_bottom = height - status_bar.height();
     (void)MoveWindow(control_host, 0, 0, width > panel_width ? width - panel_width : 0, view_bottom, TRUE);
     (void)SetWindowPos(panel, nullptr, width - panel_width, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void Main_Window::on_timer()
 {
+    show_lockout();
     const int pane = session->active_pane();
     if (pane < 0 || pane >= max_panes)
         return;
@@ -264,8 +288,7 @@ void Main_Window::on_timer()
         const DWORD seconds = (GetTickCount() - recording_since[pane]) / 1000;
         elapsed = format_text(IDS_STATE_RECORDING, seconds / 60, seconds % 60);
     }
-    const std::wstring text = format_text(IDS_PANE_STATUS, pane, (state + elapsed).c_str());
-    (void)SendMessageW(status_bar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    status_bar.show_pane(format_text(IDS_PANE_STATUS, pane, (state + elapsed).c_str()));
     (void)SetDlgItemTextW(panel, IDC_RECORD_TIME, elapsed.empty() ? L"" : elapsed.c_str() + 2);
     (void)CheckDlgButton(panel, ID_RECORD, recording[pane] ? BST_CHECKED : BST_UNCHECKED);
 }
@@ -274,14 +297,25 @@ void Main_Window::refresh_status()
 {
     status_stale = true;
     on_timer();
-    (void)UpdateWindow(status_bar);  // painted now, not at the next turn of the message loop
+    (void)UpdateWindow(status_bar.handle());  // painted now, not at the next turn of the message loop
+}
+
+void Main_Window::show_lockout()
+{
+    const int left = lockout.seconds_left(time(nullptr));
+    if (left > 0) {
+        status_bar.show_lockout(format_text(IDS_LOCKOUT_LEFT, left / 60, left % 60));
+        lockout_shown = true;
+    } else if (lockout_shown) {
+        status_bar.show_lockout(std::wstring());
+        lockout_shown = false;
+        tell(load_text(IDS_LOCKOUT_OVER));
+    }
 }
 
 void Main_Window::tell(const std::wstring& text)
 {
-    const int parts[] = {260, -1};
-    (void)SendMessageW(status_bar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
-    (void)SendMessageW(status_bar, SB_SETTEXTW, 1, reinterpret_cast<LPARAM>(text.c_str()));
+    status_bar.show_message(text);
     print_line(text);
 }
 
@@ -296,15 +330,16 @@ bool Main_Window::connect_to(const std::wstring& address, const std::wstring& us
 {
     tell(format_text(IDS_CONNECTING, address.c_str()));
     (void)UpdateWindow(frame);  // the login waits on this thread; show what it waits for
-    Control_Error error;
-    connected = session->connect(address, user, password, &error);
+    const Login_Outcome outcome = session->connect(address, user, password);
+    const bool began_lockout = lockout.follow(outcome, time(nullptr));
+    connected = outcome == Login_Outcome::granted;
     HWND list = GetDlgItem(panel, IDC_CHANNELS);
     (void)SendMessageW(list, LB_RESETCONTENT, 0, 0);
     update_title();
     sound->show_volume();  // the user's rights decide whether the control tells it
     if (!connected) {
-        tell(format_text(IDS_REFUSED, address.c_str(), user.c_str(),
-                         load_text(IDS_ERROR_BASE + (error.code > 0 ? error.code : 1)).c_str(), error.text.c_str()));
+        tell(refusal_text(outcome, began_lockout, lockout, address, user));
+        show_lockout();
         return false;
     }
     remember_server(address, user);

@@ -9,8 +9,10 @@
 
 #include "ax_container.h"
 #include "com_ptr.h"
+#include "login_lockout.h"
 #include "session.h"
 #include "sound_controls.h"
+#include "status_bar.h"
 
 class Main_Window {
 public:
@@ -50,6 +52,9 @@ private:
     void on_size(int width, int height);
     void on_timer();
     bool pre_translate(MSG* message);
+    // The time logins stay locked, in the status bar, and once over, that
+    // they are possible again.
+    void show_lockout();
 
     void on_connect();
     void on_exit();
@@ -76,7 +81,7 @@ private:
 
     HWND frame = nullptr;
     HWND panel = nullptr;
-    HWND status_bar = nullptr;
+    Status_Bar status_bar;
     HWND control_host = nullptr;
     HACCEL accelerators = nullptr;
     Ax_Container container;
@@ -84,6 +89,8 @@ private:
     std::unique_ptr<Session> session;
     std::unique_ptr<Sound_Controls> sound;
     bool connected = false;
+    Login_Lockout lockout;
+    bool lockout_shown = false;
     std::wstring folder;
     DWORD recording_since[max_panes] = {};
     bool recording[max_panes] = {};

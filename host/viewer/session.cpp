@@ -13,25 +13,29 @@ LONG number_of(IDispatch* control, const wchar_t* property)
 
 } // namespace
 
-bool Session::connect(const std::wstring& to, const std::wstring& name, const std::wstring& secret,
-                      Control_Error* error)
+// The channel count needs no login, so it tells first whether the DVR
+// answers at all; the login's outcome is read from is_login and the error
+// code, whatever the call answered.
+Login_Outcome Session::connect(const std::wstring& to, const std::wstring& name, const std::wstring& secret)
 {
     Variant server(to.c_str()), user_arg(name.c_str()), password_arg(secret.c_str());
-    // The login's outcome is read from is_login, whatever the call answered.
+    (void)call_method(control, L"get_svr_chnum", {&server});  // a count of 0 is the failure's sign
+    const long count = number_of(control, L"svr_channel_cnt");
+    if (count <= 0)
+        return Login_Outcome::no_answer;
     (void)call_method(control, L"login", {&server, &user_arg, &password_arg});
-    *error = last_error();
-    if (number_of(control, L"is_login") != 0)
-        return false;
+    const Control_Error error = last_error();
+    if (number_of(control, L"is_login") != 0) {
+        if (error.code == error_server_login)
+            return Login_Outcome::refused;
+        return error.code == error_user_refused ? Login_Outcome::locked_out : Login_Outcome::failed;
+    }
     address = to;
     user = name;
     password = secret;
     mask = number_of(control, L"privilege");
-    // A count of 0 is the failure's sign; the list then stays empty.
-    (void)call_method(control, L"get_svr_chnum", {&server});
-    channels = number_of(control, L"svr_channel_cnt");
-    if (channels < 0)
-        channels = 0;
-    return true;
+    channels = count;
+    return Login_Outcome::granted;
 }
 
 bool Session::set_layout(int panes)

@@ -27,14 +27,27 @@ struct Control_Error {
     std::wstring text;
 };
 
+// What became of a login, as the control tells it.
+enum class Login_Outcome {
+    granted,
+    // Refused with code 10: the DVR refused the user name and password, or
+    // the control refused the login that starts its lockout.
+    refused,
+    // Refused with code 11: the control's lockout refuses every login.
+    locked_out,
+    // The DVR gave its channel count but the login call failed (code 1).
+    failed,
+    // The DVR did not give its channel count; no login was sent.
+    no_answer,
+};
+
 class Session {
 public:
     explicit Session(IDispatch* control) : control(control) {}
 
-    // Logs in and asks for the channel count; false, with the error, when
-    // the login did not hold.
-    bool connect(const std::wstring& address, const std::wstring& user, const std::wstring& password,
-                 Control_Error* error);
+    // Asks the DVR for its channel count, then logs in; the server, user
+    // and channel count are kept when the login holds.
+    Login_Outcome connect(const std::wstring& address, const std::wstring& user, const std::wstring& password);
     const std::wstring& server() const { return address; }
     const std::wstring& user_name() const { return user; }
     long privilege() const { return mask; }

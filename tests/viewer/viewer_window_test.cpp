@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <wincodec.h>
 
+#include <cstdio>
 #include <set>
 #include <string>
 #include <vector>
@@ -211,6 +212,21 @@ protected:
     }
     std::string pane_status() const { return text_of(status_bar); }
 
+    // A part of the status bar: its text message carries a pointer, so the
+    // text goes through a buffer in the viewer's own memory.
+    std::string status_part(int part) const
+    {
+        wchar_t text[256] = L"";
+        void* remote = VirtualAllocEx(process.hProcess, nullptr, sizeof text, MEM_COMMIT, PAGE_READWRITE);
+        DWORD_PTR ignored;
+        if (remote && SendMessageTimeoutW(status_bar, SB_GETTEXTW, part, reinterpret_cast<LPARAM>(remote), SMTO_BLOCK,
+                                          2000, &ignored))
+            ReadProcessMemory(process.hProcess, remote, text, sizeof text - sizeof *text, nullptr);
+        if (remote)
+            VirtualFreeEx(process.hProcess, remote, 0, MEM_RELEASE);
+        return std::string(text, text + wcslen(text));
+    }
+
     bool pane_shows(const std::string& text)
     {
         return wait_until([&] { return pane_status() == text; });
@@ -274,10 +290,36 @@ protected:
 TEST_F(Viewer_Window, wrong_password_is_refused_in_english_then_the_right_one_connects)
 {
     connect(L"wrong");
-    EXPECT_NE(std::string::npos, line_starting("Could not connect to ").find("the server refused the login"));
+    EXPECT_EQ("wrong user name or password.",
+              line_starting("Could not connect to " + sim.address() + " as operator: "));
     connect(L"op");
     EXPECT_EQ("0x18FF, 16 channels.", line_starting("Connected to " + sim.address() + " as operator: privilege mask "));
     EXPECT_EQ("kelm viewer - " + sim.address(), text_of(frame));
+}
+
+// The third refused login is refused whatever the password and locks every
+// login; the status bar counts the lockout down.
+TEST_F(Viewer_Window, three_refused_logins_lock_every_login_and_the_status_bar_counts_down)
+{
+    connect(L"wrong");
+    line_starting("Could not connect to ");
+    connect(L"wrong");
+    EXPECT_NE(std::string::npos, line_starting("Could not connect to ").find("the next one is refused whatever"));
+    connect(L"op");
+    EXPECT_EQ("after three refused attempts, every login of this program is refused for 3 minutes.  "
+              "The DVR was not asked.", line_starting("Could not connect to " + sim.address() + ": "));
+    int minutes = 0, seconds[2] = {};
+    for (int read = 0; read < 2; ++read) {
+        if (read)
+            Sleep(2500);
+        const std::string left = status_part(2);
+        ASSERT_EQ(2, sscanf(left.c_str(), "Logins are locked for %d min %d s after three refused attempts", &minutes,
+                            &seconds[read])) << left;
+        seconds[read] += 60 * minutes;
+    }
+    EXPECT_GE(180, seconds[0]);
+    EXPECT_LT(150, seconds[1]);
+    EXPECT_GT(seconds[0], seconds[1]);
 }
 
 TEST_F(Viewer_Window, camera_moves_while_its_button_is_held_and_stops_when_released)
@@ -358,6 +400,16 @@ TEST_F(Viewer_Window, sound_follows_the_active_pane_and_a_pane_without_sound_is_
     click(GetDlgItem(panel, ID_SOUND));
     EXPECT_EQ("channel 3 of " + sim.address() + " sends none.", line_starting("Pane 2 has no sound: "));
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(GetDlgItem(panel, ID_SOUND), BM_GETCHECK, 0, 0));
+}
+
+// Nothing listens at the address: the viewer says so in words.
+TEST_F(Viewer_Host, a_server_that_does_not_answer_is_told_in_words)
+{
+    const std::string shot = std::string(media.begin(), media.end()) + ".png";
+    const std::string silent = Dvr_Sim::address_for("viewer.silent");
+    const Program_Result run =
+        run_program(windows_path(VIEWER_EXE), "--server " + silent + " --screenshot \"" + shot + "\"");
+    EXPECT_NE(std::string::npos, run.output.find(": the DVR did not answer.")) << run.output;
 }
 
 // A PNG file's pixels, 32 bits each (blue, green, red, unused), row by row.

@@ -1,0 +1,31 @@
+// The window's status bar: the active pane's state on the left, what the
+// last action did beside it, and, while logins are locked, the time left
+// on the right.  The parts are as wide as the bar's font needs.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+class Status_Bar {
+public:
+    // Makes the bar at the bottom of `parent`, writing in `font`; false when
+    // it cannot be made.
+    bool create(HWND parent, HFONT font);
+    HWND handle() const { return bar; }
+    int height() const;
+    // Places the bar at the bottom of its parent again and its parts for the
+    // new width.
+    void fit();
+    void show_pane(const std::wstring& text);
+    void show_message(const std::wstring& text);
+    // Shows `text` in a part of its own at the right; the empty text
+    // removes that part.
+    void show_lockout(const std::wstring& text);
+
+private:
+    void set_parts();
+
+    HWND bar = nullptr;
+    std::wstring lockout;
+};
