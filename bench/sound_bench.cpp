@@ -110,10 +110,10 @@ void measure_cpu(Dvr_Sim& sim, const char* codec, BYTE channel, HWND window, dou
     (void)MP4_ClientAudioStop();
     (void)MP4_ClientStop(handle);
     const double decode = std::max(0.0, heard - silent);
-    std::printf("cpu %-4s: video alone %.1f ms/s; with the track received %.1f, played %.1f (decoding %.1f, "
-                "playing thread %.1f): sound/video %.2f\n",
-                codec, alone * 1000, silent * 1000, (heard + player) * 1000, decode * 1000, player * 1000,
-                alone > 0 ? (heard + player - alone) / alone : 0.0);
+    std::printf("cpu %-4s: video alone %.1f ms/s; receiving the audio track %+.1f; decoding the sound %.1f and "
+                "playing it %.1f: sound/video %.2f\n",
+                codec, alone * 1000, (silent - alone) * 1000, decode * 1000, player * 1000,
+                alone > 0 ? (decode + player) / alone : 0.0);
 }
 
 // The output's file: how many samples it holds, and its new samples.
