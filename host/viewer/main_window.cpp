@@ -8,6 +8,9 @@
 #include "connect_dialog.h"
 #include "console_line.h"
 #include "dispatch_call.h"
+#include "pane_keys.h"
+#include "pane_zoom.h"
+#include "panel_layout.h"
 #include "resource.h"
 #include "settings.h"
 #include "texts.h"
@@ -16,8 +19,12 @@ namespace {
 
 const wchar_t frame_class[] = L"kelm_viewer";
 const wchar_t control_prog_id[] = L"kelm.kelm_ctrl";
+// The control's natural size, which the window has at first, and the
+// least the panes may have beside the panel.
 const int view_width = 641;
 const int view_height = 481;
+const int least_view_width = 160;
+const int least_view_height = 120;
 const UINT_PTR status_timer = 1;
 const UINT status_period_ms = 500;
 // A live pane's state is read from the control this often at most (each
@@ -91,13 +98,23 @@ const Move* move_for_key(UINT key)
     return nullptr;
 }
 
+// A key held down repeats its WM_KEYDOWN with this bit set.
+bool is_key_repeat(const MSG& message)
+{
+    const LPARAM repeat = 1 << 30;
+    return message.message == WM_KEYDOWN && (message.lParam & repeat);
+}
+
 // A held S turns the sound on or off once, not at every repeat of the key
 // (a held Ctrl+S is the snapshot's).
 bool is_sound_key_repeat(const MSG& message)
 {
-    const LPARAM repeat = 1 << 30;
-    return message.message == WM_KEYDOWN && message.wParam == 'S' && (message.lParam & repeat) &&
-           GetKeyState(VK_CONTROL) >= 0;
+    return is_key_repeat(message) && message.wParam == 'S' && GetKeyState(VK_CONTROL) >= 0;
+}
+
+bool any_modifier_held()
+{
+    return GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0;
 }
 
 // A camera button moves while the mouse holds it down.
@@ -161,11 +178,9 @@ bool Main_Window::create_children()
     (void)SendMessageW(speed, TBM_SETPOS, TRUE, default_speed);
     // The frame's size for the control at its natural size beside the
     // panel, taller when the panel's font makes the panel taller.
-    RECT panel_rect;
-    GetWindowRect(panel, &panel_rect);
-    const int panel_height = panel_rect.bottom - panel_rect.top;
-    RECT outer = {0, 0, view_width + panel_rect.right - panel_rect.left,
-                  (panel_height > view_height ? panel_height : view_height) + status_bar.height()};
+    panel_size = panel_minimum_size(panel);
+    RECT outer = {0, 0, view_width + panel_size.cx,
+                  (panel_size.cy > view_height ? panel_size.cy : view_height) + status_bar.height()};
     (void)AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, TRUE);  // the default size serves if it fails
     (void)SetWindowPos(frame, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                        SWP_NOMOVE | SWP_NOZORDER);
@@ -188,6 +203,9 @@ LRESULT CALLBACK Main_Window::window_proc(HWND window, UINT message, WPARAM wpar
         return 0;
     case WM_SIZE:
         self->on_size(LOWORD(lparam), HIWORD(lparam));
+        return 0;
+    case WM_GETMINMAXINFO:
+        self->on_min_max_info(reinterpret_cast<MINMAXINFO*>(lparam));
         return 0;
     case WM_TIMER:
         self->on_timer();
@@ -240,7 +258,8 @@ void Main_Window::command(int id)
         {ID_CLOSE_PANE, &Main_Window::on_close_pane}, {ID_CLOSE_ALL, &Main_Window::on_close_all},
         {ID_RECORD, &Main_Window::on_record},         {ID_SNAPSHOT, &Main_Window::on_snapshot},
         {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
-        {ID_SOUND, &Main_Window::on_sound},
+        {ID_SOUND, &Main_Window::on_sound},           {ID_ZOOM, &Main_Window::on_zoom},
+        {ID_FULL_SCREEN, &Main_Window::on_full_screen},
     };
     for (const Command& entry : commands)
         if (entry.id == id) {
@@ -252,13 +271,51 @@ void Main_Window::command(int id)
 
 void Main_Window::on_size(int width, int height)
 {
-    status_bar.fit();
-    RECT panel_rect;
-    GetWindowRect(panel, &panel_rect);
-    const int panel_width = panel_rect.right - panel_rect.left;
-    const int view_bottom = height - status_bar.height();
-    (void)MoveWindow(control_host, 0, 0, width > panel_width ? width - panel_width : 0, view_bottom, TRUE);
-    (void)SetWindowPos(panel, nullptr, width - panel_width, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    if (width <= 0 || height <= 0)
+        return;  // minimised: nothing shows
+    const int panes = session->layout();
+    const int pane = session->active_pane();
+    const bool zoomed = pane_zoomed(control_host, panes, pane);
+    place_children(width, height);
+    // A control that changed its size lays its panes out again, which ends
+    // a zoom; the pane is zoomed again to the new size.
+    if (zoomed && !pane_zoomed(control_host, panes, pane))
+        (void)toggle_pane_zoom(control_host, panes, pane);  // it was shown a moment ago
+}
+
+void Main_Window::place_children(int width, int height)
+{
+    const bool with_panel = !full_screen.active();
+    // ShowWindow answers only whether the window was visible before.
+    (void)ShowWindow(panel, with_panel ? SW_SHOWNA : SW_HIDE);
+    (void)ShowWindow(status_bar.handle(), with_panel ? SW_SHOWNA : SW_HIDE);
+    int view_right = width, view_bottom = height;
+    if (with_panel) {
+        status_bar.fit();
+        view_bottom = height > status_bar.height() ? height - status_bar.height() : 0;
+        view_right = width > panel_size.cx ? width - panel_size.cx : 0;
+        // A window that cannot be moved keeps its place until the next size.
+        (void)SetWindowPos(panel, nullptr, view_right, 0, width - view_right, view_bottom,
+                           SWP_NOZORDER | SWP_NOACTIVATE);
+        place_panel_controls(panel, view_bottom);
+        // The panel's ground and every control painted anew at their places.
+        (void)RedrawWindow(panel, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    }
+    (void)MoveWindow(control_host, 0, 0, view_right, view_bottom, TRUE);
+}
+
+void Main_Window::on_min_max_info(MINMAXINFO* info) const
+{
+    if (full_screen.active())
+        return;  // the monitor's size, not the panel's
+    RECT outer = {0, 0, panel_size.cx + least_view_width,
+                  (panel_size.cy > least_view_height ? panel_size.cy : least_view_height) + status_bar.height()};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(frame, GWL_STYLE));
+    const DWORD extended_style = static_cast<DWORD>(GetWindowLongPtrW(frame, GWL_EXSTYLE));
+    if (!AdjustWindowRectEx(&outer, style, GetMenu(frame) != nullptr, extended_style))
+        return;  // the system's least size stays
+    info->ptMinTrackSize.x = outer.right - outer.left;
+    info->ptMinTrackSize.y = outer.bottom - outer.top;
 }
 
 void Main_Window::on_timer()
@@ -416,6 +473,40 @@ void Main_Window::on_close_all()
     session->close_all();
 }
 
+// In a one-pane layout the pane fills the view already.  An active pane
+// that the layout hides is not shown to zoom; nothing changes then.
+void Main_Window::on_zoom()
+{
+    const int panes = session->layout();
+    if (panes > 1)
+        (void)toggle_pane_zoom(control_host, panes, session->active_pane());
+}
+
+void Main_Window::on_full_screen()
+{
+    if (full_screen.active())
+        full_screen.leave(frame);
+    else if (full_screen.enter(frame))
+        (void)SetFocus(control_host);  // the panel is hidden: the keys go to the panes
+}
+
+// A zoomed pane hands the zoom on to the pane that becomes active.
+void Main_Window::move_active_pane(WPARAM arrow_key)
+{
+    const int panes = session->layout();
+    const int from = session->active_pane();
+    const int to = neighbour_pane(from, panes, arrow_key);
+    if (to == from)
+        return;
+    const bool zoomed = pane_zoomed(control_host, panes, from);
+    if (zoomed)
+        (void)toggle_pane_zoom(control_host, panes, from);  // it was just found shown
+    const int active = session->activate(to) ? to : from;
+    if (zoomed)
+        (void)toggle_pane_zoom(control_host, panes, active);  // every pane of the layout is shown again
+    refresh_status();
+}
+
 void Main_Window::use_folder(const std::wstring& chosen)
 {
     if (session->set_folder(chosen).empty()) {
@@ -543,9 +634,31 @@ bool Main_Window::pre_translate(MSG* message)
             release();
         return true;
     }
-    if (is_sound_key_repeat(*message))
+    if (is_sound_key_repeat(*message) || pane_key(*message))
         return true;
+    // A click on the panes gives them the keys, which the panel would keep.
+    if ((message->message == WM_LBUTTONDOWN || message->message == WM_RBUTTONDOWN) &&
+        IsChild(control_host, message->hwnd))
+        (void)SetFocus(control_host);  // answers the window that had the focus
     return TranslateAcceleratorW(frame, accelerators, message) || IsDialogMessageW(panel, message);
+}
+
+bool Main_Window::pane_key(const MSG& message)
+{
+    if (message.message != WM_KEYDOWN || any_modifier_held())
+        return false;
+    const WPARAM key = message.wParam;
+    if (key == VK_ESCAPE && full_screen.active()) {
+        command(ID_FULL_SCREEN);
+        return true;
+    }
+    if ((key != VK_RETURN && !is_arrow_key(key)) || focus_takes_key(message, panel))
+        return false;
+    if (key != VK_RETURN)
+        move_active_pane(key);
+    else if (!is_key_repeat(message))
+        command(ID_ZOOM);  // a held Enter zooms once
+    return true;
 }
 
 int Main_Window::run_message_loop()

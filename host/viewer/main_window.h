@@ -9,6 +9,7 @@
 
 #include "ax_container.h"
 #include "com_ptr.h"
+#include "full_screen.h"
 #include "login_lockout.h"
 #include "session.h"
 #include "sound_controls.h"
@@ -50,8 +51,17 @@ private:
     static INT_PTR CALLBACK panel_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
     bool create_children();
     void on_size(int width, int height);
+    // The panes take what the panel and the status bar leave, or in full
+    // screen the whole window.
+    void place_children(int width, int height);
+    // The least size that shows the whole panel beside some of the panes.
+    void on_min_max_info(MINMAXINFO* info) const;
     void on_timer();
     bool pre_translate(MSG* message);
+    // The arrow keys, Enter and, in full screen, Esc on the panes; false
+    // for any other key and for a key that the focused control takes.
+    bool pane_key(const MSG& message);
+    void move_active_pane(WPARAM arrow_key);
     // The time logins stay locked, in the status bar, and once over, that
     // they are possible again.
     void show_lockout();
@@ -67,6 +77,8 @@ private:
     void on_open_all();
     void on_close_pane();
     void on_close_all();
+    void on_zoom();
+    void on_full_screen();
     void on_record();
     void on_snapshot();
     void on_folder();
@@ -84,6 +96,9 @@ private:
     Status_Bar status_bar;
     HWND control_host = nullptr;
     HACCEL accelerators = nullptr;
+    // The panel's least size in its font, measured once it is made.
+    SIZE panel_size = {0, 0};
+    Full_Screen full_screen;
     Ax_Container container;
     Com_Ptr<IDispatch> control;
     std::unique_ptr<Session> session;

@@ -19,6 +19,8 @@
 #define ID_OPEN_ALL 221
 #define ID_CLOSE_PANE 222
 #define ID_CLOSE_ALL 223
+#define ID_ZOOM 224
+#define ID_FULL_SCREEN 225
 #define ID_RECORD 230
 #define ID_SNAPSHOT 231
 #define ID_FOLDER 232
@@ -47,6 +49,9 @@
 #define IDC_SOUND_TEXT 315
 #define IDC_VOLUME 316
 #define IDC_VOLUME_TEXT 317
+#define IDC_CHANNELS_TEXT 318
+#define IDC_LAYOUT_TEXT 319
+#define IDC_CAMERA_TEXT 320
 
 // Strings.
 #define IDS_TITLE 1000

@@ -13,6 +13,14 @@ LONG number_of(IDispatch* control, const wchar_t* property)
 
 } // namespace
 
+int layout_side(int panes)
+{
+    int side = 1;
+    while (side * side < panes)
+        ++side;
+    return side;
+}
+
 // The channel count needs no login, so it tells first whether the DVR
 // answers at all; the login's outcome is read from is_login and the error
 // code, whatever the call answered.

@@ -10,6 +10,10 @@
 
 constexpr int max_panes = 16;
 
+// The panes in a row of a layout of `panes` panes (1, 4, 9 or 16): the
+// layouts are square grids.
+int layout_side(int panes);
+
 // Where a pane stands, as the control tells it.
 enum class Pane_State { closed, live, lost };
 

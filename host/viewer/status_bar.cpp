@@ -46,6 +46,8 @@ void Status_Bar::fit()
 {
     (void)SendMessageW(bar, WM_SIZE, 0, 0);  // the bar places itself at the bottom of its parent
     set_parts();
+    // The whole bar painted anew: its size grip and part edges move.
+    (void)InvalidateRect(bar, nullptr, TRUE);  // fails only for a bar that is gone
 }
 
 void Status_Bar::show_pane(const std::wstring& text)

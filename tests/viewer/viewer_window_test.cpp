@@ -59,6 +59,22 @@ void mouse_button(bool down)
     send({input});
 }
 
+// The mouse moved to x, y of the screen, as a real mouse moves.
+void move_mouse_to(int x, int y)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    send({input});
+}
+
+void press_key(WORD vk)
+{
+    send({key(vk, false), key(vk, true)});
+}
+
 void point_at(HWND window, int dx = -1, int dy = -1)
 {
     RECT rect;
@@ -280,12 +296,94 @@ protected:
               (rect.bottom - rect.top) * (pane / 2 * 2 + 1) / 4);
     }
 
+    HWND view() const { return FindWindowExW(frame, nullptr, L"AtlAxWin", nullptr); }
+
+    // The panes the control shows (a zoomed pane is the only one shown).
+    int shown_panes() const
+    {
+        int shown = 0;
+        HWND control = GetWindow(view(), GW_CHILD);
+        for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[16] = L"";
+            shown += IsWindowVisible(child) && GetClassNameW(child, name, 16) && lstrcmpiW(name, L"Static") == 0;
+        }
+        return shown;
+    }
+
+    // The window's size grip dragged by dx, dy with the mouse.
+    void drag_size_grip(int dx, int dy)
+    {
+        RECT bar;
+        ASSERT_TRUE(GetWindowRect(status_bar, &bar));
+        move_mouse_to(bar.right - 4, bar.bottom - 4);
+        mouse_button(true);
+        for (int step = 1; step <= 4; ++step)
+            move_mouse_to(bar.right - 4 + dx * step / 4, bar.bottom - 4 + dy * step / 4);
+        mouse_button(false);
+        Sleep(500);
+    }
+
+    // Every control of the panel lies whole inside the window's client area,
+    // above the status bar, and no two of them overlap.
+    void expect_panel_whole() const
+    {
+        RECT client, bar;
+        ASSERT_TRUE(GetClientRect(frame, &client) && GetWindowRect(status_bar, &bar));
+        MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        client.bottom = bar.top;
+        std::vector<RECT> placed;
+        for (HWND child = GetWindow(panel, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            RECT rect, inside, both;
+            ASSERT_TRUE(GetWindowRect(child, &rect));
+            EXPECT_TRUE(IntersectRect(&inside, &rect, &client) && EqualRect(&inside, &rect)) << GetDlgCtrlID(child);
+            for (const RECT& other : placed)
+                EXPECT_FALSE(IntersectRect(&both, &rect, &other)) << GetDlgCtrlID(child);
+            placed.push_back(rect);
+        }
+    }
+
     PROCESS_INFORMATION process = {};
     HANDLE output = nullptr;
     std::string seen;
     size_t read_to = 0;
     HWND frame = nullptr, panel = nullptr, status_bar = nullptr;
 };
+
+// The viewer started with the fonts of 144 dots per inch (the system's 150
+// per cent) of the user's settings in the test's prefix, which are put
+// back once the viewer has read them.
+class Viewer_Window_Large_Font : public Viewer_Window {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
+                                                 KEY_READ | KEY_WRITE, nullptr, &desktop, nullptr));
+        DWORD size = sizeof normal_dpi;
+        const bool had_dpi = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
+                                              reinterpret_cast<BYTE*>(&normal_dpi), &size) == ERROR_SUCCESS;
+        const DWORD large_dpi = 144;
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD,
+                                                reinterpret_cast<const BYTE*>(&large_dpi), sizeof large_dpi));
+        Viewer_Window::SetUp();
+        EXPECT_EQ(ERROR_SUCCESS, had_dpi ? RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD,
+                                                          reinterpret_cast<const BYTE*>(&normal_dpi), sizeof normal_dpi)
+                                         : RegDeleteValueW(desktop, L"LogPixels"));
+        RegCloseKey(desktop);
+    }
+
+    HKEY desktop = nullptr;
+    DWORD normal_dpi = 0;
+};
+
+TEST_F(Viewer_Window_Large_Font, the_whole_panel_shows_at_the_first_and_at_the_least_size)
+{
+    RECT button;
+    ASSERT_TRUE(GetWindowRect(GetDlgItem(panel, ID_OPEN), &button));
+    ASSERT_LT(28, button.bottom - button.top) << "a button as high as with the fonts of 96 dots per inch";
+    expect_panel_whole();
+    drag_size_grip(-2000, -2000);
+    expect_panel_whole();
+}
 
 TEST_F(Viewer_Window, wrong_password_is_refused_in_english_then_the_right_one_connects)
 {
@@ -320,6 +418,61 @@ TEST_F(Viewer_Window, three_refused_logins_lock_every_login_and_the_status_bar_c
     EXPECT_GE(180, seconds[0]);
     EXPECT_LT(150, seconds[1]);
     EXPECT_GT(seconds[0], seconds[1]);
+}
+
+// F11 shows only the panes over the whole screen, a zoomed pane zoomed
+// still; Esc gives the window back as it was, maximised.
+TEST_F(Viewer_Window, full_screen_shows_only_the_panes_and_esc_gives_the_window_back)
+{
+    ShowWindow(frame, SW_MAXIMIZE);
+    ASSERT_TRUE(wait_until([&] { return IsZoomed(frame); }));
+    RECT before, now;
+    ASSERT_TRUE(GetWindowRect(frame, &before));
+    click_pane(3);
+    press_key(VK_RETURN);
+    press_key(VK_F11);
+    const RECT screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    EXPECT_TRUE(wait_until([&] { return GetWindowRect(view(), &now) && EqualRect(&now, &screen); }));
+    EXPECT_FALSE(IsWindowVisible(panel) || IsWindowVisible(status_bar) || GetMenu(frame));
+    EXPECT_EQ(1, shown_panes());
+    press_key(VK_ESCAPE);
+    EXPECT_TRUE(wait_until([&] { return GetWindowRect(frame, &now) && EqualRect(&now, &before); }));
+    EXPECT_TRUE(IsWindowVisible(panel) && IsZoomed(frame) && GetMenu(frame));
+    EXPECT_EQ(1, shown_panes());
+}
+
+// The arrow keys move the active pane within the grid, stopping at its
+// edges; Enter zooms the active pane, an arrow hands the zoom on, and
+// Enter again shows the layout.
+TEST_F(Viewer_Window, arrow_keys_move_the_active_pane_and_enter_zooms_it)
+{
+    click_pane(0);
+    press_key(VK_RIGHT);
+    press_key(VK_RIGHT);
+    press_key(VK_DOWN);
+    EXPECT_TRUE(pane_shows("Pane 3: closed")) << pane_status();
+    press_key(VK_RETURN);
+    EXPECT_TRUE(wait_until([&] { return shown_panes() == 1; }));
+    press_key(VK_UP);
+    EXPECT_TRUE(pane_shows("Pane 1: closed")) << pane_status();
+    EXPECT_EQ(1, shown_panes());
+    press_key(VK_RETURN);
+    EXPECT_TRUE(wait_until([&] { return shown_panes() == 4; }));
+}
+
+// Larger and down to the least size, by the size grip.
+TEST_F(Viewer_Window, resizing_keeps_the_whole_panel_in_the_window)
+{
+    RECT before, larger, least;
+    ASSERT_TRUE(GetWindowRect(frame, &before));
+    drag_size_grip(250, 200);
+    ASSERT_TRUE(GetWindowRect(frame, &larger));
+    EXPECT_EQ(before.right + 250, larger.right);
+    expect_panel_whole();
+    drag_size_grip(-2000, -2000);
+    ASSERT_TRUE(GetWindowRect(frame, &least));
+    EXPECT_GT(before.right, least.right);
+    expect_panel_whole();
 }
 
 TEST_F(Viewer_Window, camera_moves_while_its_button_is_held_and_stops_when_released)
