@@ -83,6 +83,7 @@ int Logger::open_unlocked(const char* path)
     if (previous)
         (void)fclose(previous);  // nothing more is written to it either way
     this->path = path;
+    turn.name_after(this->path);
     entries_unchecked = entries_between_checks;  // a file found full is set aside at once
     return 0;
 }
@@ -132,11 +133,15 @@ void Logger::write(unsigned level, const char* format, ...)
         return;
     if (!sink->file)
         (void)open_unlocked(default_log_path);  // retried at the next entry
+    // The file's end is found and written in one turn; setting a full file
+    // aside happens in the turn too.
+    const bool taken = turn.take();
     va_list args;
     va_start(args, format);
     sink->vprint(sink, level, format, args);
     va_end(args);
     rotate_when_full();
+    turn.give_back(taken);
 }
 
 void Logger::set_echo(bool on)

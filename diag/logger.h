@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "shared_file_turn.h"
+
 #include <boost/thread/mutex.hpp>
 
 struct Log_Sink;
@@ -42,6 +44,7 @@ private:
 
     Log_Sink* sink;
     boost::mutex lock;
+    Shared_File_Turn turn;        // with other processes writing the same file
     std::string path;             // of the open file
     long long limit_bytes;
     int kept_files;

@@ -128,6 +128,7 @@ namespace {
 
 const int writer_threads = 4;
 const int entries_per_thread = 250;
+const int entries_per_process = 1000;
 
 struct Writer {
     std::string token;
@@ -175,6 +176,39 @@ TEST(Logger, ThreadsWritingAtOnceNeitherInterleaveNorLoseEntries)
     }
     for (size_t i = 0; i < seen.size(); ++i)
         EXPECT_EQ(seen[i], 1) << "thread " << i / entries_per_thread << " entry " << i % entries_per_thread;
+}
+
+// Every host of the control on the machine logs to the same file: a
+// second process (this program again, running the writer below) writes
+// beside this one, and no entry of either is lost.
+TEST(Logger, TwoProcessesWritingAtOnceLoseNoEntries)
+{
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    const std::string token = unique_token("processes");
+    ASSERT_TRUE(SetEnvironmentVariableA("KELM_LOG_TOKEN", token.c_str()));
+    char program[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, program, sizeof program), 0u);
+    std::string command = std::string("\"") + program +
+                          "\" --gtest_filter=Logger.DISABLED_WritesForAnotherProcess --gtest_also_run_disabled_tests";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
+    for (int i = 0; i < entries_per_process; ++i)
+        Logger::instance().write(log_status, "%s P0 E%04d\n", token.c_str(), i);
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 60000), WAIT_OBJECT_0);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    EXPECT_EQ(count_occurrences(around(control_log(), token, 100), token), 2u * entries_per_process);
+}
+
+TEST(Logger, DISABLED_WritesForAnotherProcess)
+{
+    char token[64] = {};
+    ASSERT_GT(GetEnvironmentVariableA("KELM_LOG_TOKEN", token, sizeof token), 0u);
+    ASSERT_EQ(Logger::instance().open(control_log_path), 0);
+    for (int i = 0; i < entries_per_process; ++i)
+        Logger::instance().write(log_status, "%s P1 E%04d\n", token, i);
 }
 
 // Standard error as a pipe that nobody reads, as a host that captures it
