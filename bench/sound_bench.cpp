@@ -21,6 +21,7 @@
 #include "bench_clock.h"
 #include "dvr_sim.h"
 #include "hikclient_test.h"
+#include "running_stream.h"
 
 namespace {
 
@@ -40,21 +41,6 @@ HWND make_window()
     (void)RegisterClassW(&window_class);  // a class already registered serves as well
     return CreateWindowExW(0, L"kelm_sound_bench", L"", WS_POPUP | WS_VISIBLE, 0, 0, 356, 292, nullptr, nullptr,
                            GetModuleHandleW(nullptr), nullptr);
-}
-
-LONG start_stream(const std::string& address, BYTE channel, HWND window)
-{
-    Client_Info info = {};
-    info.channel = channel;
-    info.link_mode = 1;
-    info.server_ip = const_cast<char*>(address.c_str());
-    info.user_name = const_cast<char*>("");
-    info.password = const_cast<char*>("");
-    info.display_window = window;
-    const LONG handle = MP4_ClientStart(&info, nullptr);
-    for (int i = 0; i < 300 && MP4_ClientGetState(handle) != HIK_STATE_RUNNING; ++i)
-        Sleep(10);
-    return handle;
 }
 
 double stream_cpu_seconds(LONG handle)
@@ -85,7 +71,7 @@ double video_alone(Dvr_Sim& sim, BYTE channel, HWND window)
 {
     if (!sim.ok("stream audio none"))
         return 0;
-    const LONG handle = start_stream(sim.address(), channel, window);
+    const LONG handle = start_running_stream(sim.address(), channel, window);
     const double load = stream_load(handle);
     (void)MP4_ClientStop(handle);
     return load;
@@ -97,7 +83,7 @@ void measure_cpu(Dvr_Sim& sim, const char* codec, BYTE channel, HWND window, dou
         std::printf("cpu %s: dvr-sim refused the codec\n", codec);
         return;
     }
-    const LONG handle = start_stream(sim.address(), channel, window);
+    const LONG handle = start_running_stream(sim.address(), channel, window);
     const double silent = stream_load(handle);
     if (!MP4_ClientAudioStart(handle)) {
         std::printf("cpu %s: the sound did not start\n", codec);
@@ -194,7 +180,7 @@ void measure_delay(Dvr_Sim& sim, HWND window)
         std::printf("delay: dvr-sim refused the setting\n");
         return;
     }
-    const LONG handle = start_stream(sim.address(), 4, window);
+    const LONG handle = start_running_stream(sim.address(), 4, window);
     Capture capture(capture_path);
     capture.skip_to_end();
     std::vector<short> samples;

@@ -20,6 +20,7 @@
 #include "dvr_sim.h"
 #include "hikclient_test.h"
 #include "rtsp_launch.h"
+#include "running_stream.h"
 #include "test_window.h"
 #include "unix_command.h"
 
@@ -60,20 +61,7 @@ protected:
         DestroyWindow(window);
     }
 
-    LONG start(const std::string& server, BYTE channel)
-    {
-        Client_Info info = {};
-        info.channel = channel;
-        info.link_mode = 1;
-        info.server_ip = const_cast<char*>(server.c_str());
-        info.user_name = const_cast<char*>("");
-        info.password = const_cast<char*>("");
-        info.display_window = window;
-        const LONG handle = MP4_ClientStart(&info, nullptr);
-        for (int i = 0; i < 300 && MP4_ClientGetState(handle) != HIK_STATE_RUNNING; ++i)
-            Sleep(10);
-        return handle;
-    }
+    LONG start(const std::string& server, BYTE channel) { return start_running_stream(server, channel, window); }
     // A dvr-sim channel whose stream carries `codec` ("pcmu", "pcma", "aac").
     LONG start_with_sound(const char* codec, BYTE channel)
     {
