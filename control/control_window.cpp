@@ -7,7 +7,7 @@
 #include <ctime>
 
 #include "logger.h"
-#include "reconnect_setting.h"
+#include "user_settings.h"
 #include "resource.h"
 #include "screen.h"
 #include "split_layout.h"
@@ -146,6 +146,7 @@ void kelm_ctrl::on_init_dialog()
     // Without the log file entries still reach standard error.
     (void)Logger::instance().open(control_log_path);
     reconnect_lost_streams = reconnect_setting();
+    captions_shown = captions_setting();
     // Without the timer nothing would notice a lost stream; a window that
     // cannot have one still shows what it is given.
     if (!SetTimer(hwnd, stream_watch_timer, stream_watch_ms, nullptr))
@@ -159,6 +160,7 @@ void kelm_ctrl::on_watch_timer()
         const DWORD now = GetTickCount();
         screen->watch(now, reconnect_lost_streams, now - start < reopen_budget_ms);
     }
+    update_captions();
 }
 
 void kelm_ctrl::on_size(int client_width, int client_height)

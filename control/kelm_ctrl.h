@@ -12,6 +12,7 @@
 #pragma once
 
 #include <ctime>
+#include <map>
 #include <string>
 #include <vector>
 #include <windows.h>
@@ -131,6 +132,11 @@ public:
     HRESULT get_sound_volume(LONG* volume);
     HRESULT put_sound_volume(LONG volume);
     HRESULT get_sounding_pane(LONG* pane);
+    // Ikelm_wall (wall_members.cpp).
+    HRESULT get_captions(VARIANT_BOOL* shown);
+    HRESULT put_captions(VARIANT_BOOL shown);
+    HRESULT label_server(BSTR address, BSTR label);
+    HRESULT get_pane_health(LONG pane, LONG* state, LONG* lost_seconds);
     HRESULT get_frame_rate(LONG* value);
     HRESULT put_frame_rate(LONG value);
     HRESULT get_ptz_protocol(LONG* value);
@@ -198,6 +204,10 @@ private:
     End_Request on_destroy();
     void release_panes();
     void place_split_controls(int client_width, int extended_height);
+    // Brings every pane's caption up to date, or takes them all away while
+    // captions are off.
+    void update_captions();
+    std::wstring server_name(const std::wstring& address) const;
     int pane_index_of_item(int item) const;
     bool allowed(Gated_Member member) const;
     void reset_pane_record(int index);
@@ -214,6 +224,10 @@ private:
 
     HWND hwnd = nullptr;
     bool reconnect_lost_streams = true;  // read when the window is made
+    bool captions_shown = false;         // likewise, then as the host puts it
+    // The names captions give servers, by address as the host wrote it
+    // (upper case); bounded by label_server.
+    std::map<std::wstring, std::wstring> server_labels;
 
     // Ending from another thread (control_window.cpp); the lock guards the
     // three fields below.

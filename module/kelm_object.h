@@ -34,6 +34,7 @@ struct Kelm_Object {
     IDataObject IDataObject_iface;
     IProvideClassInfo2 IProvideClassInfo2_iface;  // also IProvideClassInfo
     Ikelm_sound Ikelm_sound_iface;
+    Ikelm_wall Ikelm_wall_iface;
 
     LONG ref;
     IUnknown* outer;     // the controlling unknown
@@ -88,6 +89,22 @@ struct Outer_Unknown {
     }
 };
 
+// An entry of an interface for C and C++ hosts (Ikelm_sound, Ikelm_wall):
+// checks the calling thread and hands the call to the kelm_ctrl member, as
+// the dispatch interface's entries do.  kelm_ctrl is complete where the
+// entry is instantiated.
+template <class Interface, Kelm_Object* (*Impl)(Interface*), class... Args>
+struct Control_Entry {
+    template <HRESULT (kelm_ctrl::*Member)(Args...)>
+    static HRESULT STDMETHODCALLTYPE call(Interface* iface, Args... args)
+    {
+        Kelm_Object* object = Impl(iface);
+        if (const HRESULT hr = check_thread(object); FAILED(hr))
+            return hr;
+        return (object->control->*Member)(args...);
+    }
+};
+
 // object.cpp: a new control; `outer` is the aggregating object or null.
 HRESULT kelm_object_create(IUnknown* outer, REFIID riid, void** ppv);
 // factory.cpp: the class factory's interface `riid`.
@@ -108,6 +125,7 @@ extern const IProvideClassInfo2Vtbl kelm_classinfo_vtbl;
 extern const ISupportErrorInfoVtbl kelm_errorinfo_vtbl;
 extern const ISpecifyPropertyPagesVtbl kelm_propertypages_vtbl;
 extern const Ikelm_soundVtbl kelm_sound_vtbl;
+extern const Ikelm_wallVtbl kelm_wall_vtbl;
 
 // oleobject.cpp: the miscellaneous status the control reports for its
 // content aspect, and dropping the container's site and sinks.

@@ -3,7 +3,7 @@
 // Implements: IUnknown (the inner, non-delegating unknown).
 //
 // The inner unknown answers exactly the control's twenty interfaces, in
-// the order of the table below, its sound interface and IUnknown itself.  Its reference count
+// the order of the table below, its sound and wall interfaces and IUnknown itself.  Its reference count
 // is the object's; the final Release tears the object down.
 #include "kelm_object.h"
 
@@ -47,6 +47,8 @@ const Interface_Entry interface_table[] = {
     {&IID_IProvideClassInfo2, offsetof(Kelm_Object, IProvideClassInfo2_iface)},
     // Beside the control's twenty: its sound, for C and C++ hosts.
     {&IID_Ikelm_sound, offsetof(Kelm_Object, Ikelm_sound_iface)},
+    // And what a wall of several servers needs.
+    {&IID_Ikelm_wall, offsetof(Kelm_Object, Ikelm_wall_iface)},
 };
 
 Kelm_Object* impl_from_inner(IUnknown* iface)
@@ -139,6 +141,7 @@ void set_vtables(Kelm_Object* object)
     object->IDataObject_iface.lpVtbl = &kelm_dataobject_vtbl;
     object->IProvideClassInfo2_iface.lpVtbl = &kelm_classinfo_vtbl;
     object->Ikelm_sound_iface.lpVtbl = &kelm_sound_vtbl;
+    object->Ikelm_wall_iface.lpVtbl = &kelm_wall_vtbl;
 }
 
 } // namespace

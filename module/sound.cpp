@@ -1,9 +1,6 @@
 // The control's sound for C and C++ hosts.
 //
 // Implements: Ikelm_sound.
-//
-// Each entry checks the calling thread and hands the call to kelm_ctrl,
-// as the dispatch interface's entries do.
 #include "kelm_object.h"
 
 #include "kelm_ctrl.h"
@@ -16,16 +13,7 @@ Kelm_Object* impl_from_Ikelm_sound(Ikelm_sound* iface)
 }
 
 template <class... Args>
-struct Sound_Entry {
-    template <HRESULT (kelm_ctrl::*Member)(Args...)>
-    static HRESULT STDMETHODCALLTYPE call(Ikelm_sound* iface, Args... args)
-    {
-        Kelm_Object* object = impl_from_Ikelm_sound(iface);
-        if (const HRESULT hr = check_thread(object); FAILED(hr))
-            return hr;
-        return (object->control->*Member)(args...);
-    }
-};
+using Sound_Entry = Control_Entry<Ikelm_sound, impl_from_Ikelm_sound, Args...>;
 
 using Unknown = Outer_Unknown<Ikelm_sound, impl_from_Ikelm_sound>;
 

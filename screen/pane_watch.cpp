@@ -92,6 +92,7 @@ void Screen::lose(DWORD now, Stream_State state)
     status = Pane_Stream::lost;
     waiting_since = now;
     next_try = now;
+    lost_at = now;
     lost_clock = clock_now();
     keep_error(error_server_login, true);
     note_refusal(now, server_said_no(state) || !later_than(now, live_since + short_life_ms));
@@ -206,6 +207,13 @@ void Screen::end_reconnection()
     record_directory.clear();
     sound_wanted = false;
     show_notice(L"");
+}
+
+DWORD Screen::lost_for(DWORD now) const
+{
+    if (status != Pane_Stream::lost && status != Pane_Stream::reconnecting)
+        return 0;
+    return now - lost_at;
 }
 
 void Screen::show_lost_notice(DWORD now, bool reconnect)

@@ -1,4 +1,4 @@
-// Screen: pane placement, zoom and the active-pane frame.
+// Screen: pane placement, zoom, the active-pane frame and the caption.
 #include "screen.h"
 
 #include "method_trace.h"
@@ -9,6 +9,26 @@ namespace {
 const int frame_pen_width = 2;
 const COLORREF active_frame_colour = RGB(255, 0, 0);
 const COLORREF inactive_frame_colour = RGB(0, 0, 0);
+
+struct State_Look {
+    const wchar_t* word;
+    COLORREF colour;
+};
+
+State_Look look_of(Pane_Stream status)
+{
+    switch (status) {
+    case Pane_Stream::live:
+        return {L"live", RGB(90, 220, 90)};
+    case Pane_Stream::lost:
+        return {L"lost", RGB(255, 80, 80)};
+    case Pane_Stream::reconnecting:
+        return {L"reconnecting", RGB(255, 190, 60)};
+    case Pane_Stream::closed:
+        break;
+    }
+    return {L"", 0};
+}
 
 } // namespace
 
@@ -61,6 +81,7 @@ int Screen::do_draw(int x, int y, int width, int height)
     // A control window the host has hidden becomes visible with its panes.
     (void)ShowWindow(GetParent(pane), SW_SHOWNORMAL);
     (void)MoveWindow(pane, x, y, width, height, TRUE);
+    caption.place();
     (void)ShowWindow(pane, SW_SHOWNORMAL);
     (void)UpdateWindow(pane);
     return refresh();
@@ -113,4 +134,24 @@ int Screen::draw_frame(bool active)
     }
     (void)DeleteObject(pen);
     return 0;
+}
+
+void Screen::show_caption(const std::wstring& source_name)
+{
+    if (status == Pane_Stream::closed) {
+        caption.hide();
+        return;
+    }
+    Caption_Content content;
+    content.source = source_name + L" ch " + std::to_wstring(params.channel_index);
+    content.recording = status == Pane_Stream::live && !record_directory.empty();  // a lost pane records nothing
+    const State_Look look = look_of(status);
+    content.state = look.word;
+    content.state_colour = look.colour;
+    (void)caption.show(pane, content);  // a pane without its caption still shows its picture
+}
+
+void Screen::remove_caption()
+{
+    caption.remove();
 }

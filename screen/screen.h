@@ -5,7 +5,8 @@
 // (a lost stream keeps it, so its service link goes on answering), and
 // forwards every channel operation to it.
 //
-// The members live in three files: screen.cpp (placement, zoom, frame),
+// The members live in three files: screen.cpp (placement, zoom, frame,
+// caption),
 // screen_channel.cpp (open, close, parameters, forwarding, the pane's error
 // code) and pane_watch.cpp (watching the stream, loss and reconnection).
 #pragma once
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "channel_records.h"
+#include "pane_caption.h"
 #include "stream_state.h"
 
 class Channel;
@@ -75,6 +77,9 @@ public:
     void watch(DWORD now, bool reconnect, bool may_start);
     // True while the pane shows a text of its own instead of video.
     bool notice_shown() const { return !notice.empty(); }
+    // Milliseconds since the stream was lost, for a lost or reconnecting
+    // pane; 0 otherwise.
+    DWORD lost_for(DWORD now) const;
 
     // View side (screen.cpp).
 
@@ -87,6 +92,10 @@ public:
     int restore();
     int toggle_zoom(Split_Layout& layout);
     int draw_frame(bool active);  // red when active, black otherwise
+    // Shows the caption with `source_name` (the server's label or address)
+    // while the pane has a channel, and hides it while it has none.
+    void show_caption(const std::wstring& source_name);
+    void remove_caption();
 
     HWND window() const { return pane; }
     bool zoomed() const { return zoom_state == zoom_whole_view; }
@@ -135,10 +144,13 @@ private:
     DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's end
     DWORD next_try = 0;             // tick of the next attempt, as the notice tells it
     DWORD live_since = 0;           // tick the stream last became live
+    DWORD lost_at = 0;              // tick the stream was lost, while it is not back
     DWORD retry_after = 0;          // no attempt before this tick
     int refusals = 0;               // attempts in a row the server said no to
     DWORD attempt_logged = 0;       // tick of the last attempt written to the log
     bool any_attempt_logged = false;
+
+    Pane_Caption caption;           // shown only while the host asks for captions
 
     int last_error = 0;             // given once through take_last_error
     bool last_error_is_loss = false;

@@ -169,6 +169,8 @@ bool Main_Window::create_children()
         return false;
     }
     session.reset(new Session(control.get()));
+    wall.reset(new Control_Wall(control.get()));
+    (void)wall->show_captions(true);  // an older control shows its panes without captions
     sound.reset(new Sound_Controls(panel, *session, control.get(), [this](const std::wstring& text) { tell(text); }));
     for (const Move& move : moves)
         (void)SetWindowSubclass(GetDlgItem(panel, move.id), camera_button_proc, move.id,
@@ -209,6 +211,10 @@ LRESULT CALLBACK Main_Window::window_proc(HWND window, UINT message, WPARAM wpar
         return 0;
     case WM_TIMER:
         self->on_timer();
+        return 0;
+    case WM_NOTIFY:
+        if (self->status_bar.health_clicked(*reinterpret_cast<const NMHDR*>(lparam)))
+            self->activate_oldest_lost();
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);
@@ -321,12 +327,16 @@ void Main_Window::on_min_max_info(MINMAXINFO* info) const
 void Main_Window::on_timer()
 {
     show_lockout();
+    show_wall_health();
     const int pane = session->active_pane();
     if (pane < 0 || pane >= max_panes)
         return;
     sound->show_heard(pane);
     // Only a live pane's state costs a trace pair to read: any other state
-    // is read at every tick, so a pane that comes up is seen at once.
+    // is read at every tick, so a pane that comes up is seen at once.  The
+    // wall's health, which costs nothing, tells when a live pane is lost.
+    if (wall->available() && wall->health(pane).state != shown_status.state)
+        status_stale = true;
     if (status_stale || pane != shown_status.pane || shown_status.state != Pane_State::live ||
         GetTickCount() - status_read_at >= status_read_ms) {
         shown_status = session->status(pane);
@@ -348,6 +358,29 @@ void Main_Window::on_timer()
     status_bar.show_pane(format_text(IDS_PANE_STATUS, pane, (state + elapsed).c_str()));
     (void)SetDlgItemTextW(panel, IDC_RECORD_TIME, elapsed.empty() ? L"" : elapsed.c_str() + 2);
     (void)CheckDlgButton(panel, ID_RECORD, recording[pane] ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void Main_Window::show_wall_health()
+{
+    if (!wall->available())
+        return;
+    const int shown = session->layout();
+    std::vector<Pane_Health> panes;
+    for (int pane = 0; pane < shown && pane < max_panes; ++pane)
+        panes.push_back(wall->health(pane));
+    if (!wall_health.update(panes, time(nullptr)))
+        return;
+    status_bar.show_health(wall_health.line());
+    print_line(wall_health.line());
+}
+
+void Main_Window::activate_oldest_lost()
+{
+    const int pane = wall_health.oldest_lost_pane();
+    if (pane < 0 || !session->activate(pane))
+        return;
+    (void)SetFocus(control_host);  // the arrow keys go on from the pane
+    refresh_status();
 }
 
 void Main_Window::refresh_status()

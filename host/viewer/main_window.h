@@ -9,11 +9,13 @@
 
 #include "ax_container.h"
 #include "com_ptr.h"
+#include "control_wall.h"
 #include "full_screen.h"
 #include "login_lockout.h"
 #include "session.h"
 #include "sound_controls.h"
 #include "status_bar.h"
+#include "wall_health.h"
 
 class Main_Window {
 public:
@@ -65,6 +67,11 @@ private:
     // The time logins stay locked, in the status bar, and once over, that
     // they are possible again.
     void show_lockout();
+    // The health of the panes shown, in the status bar and, at each
+    // change, on standard output.
+    void show_wall_health();
+    // A click on the health line makes the pane lost longest active.
+    void activate_oldest_lost();
 
     void on_connect();
     void on_exit();
@@ -103,6 +110,8 @@ private:
     Com_Ptr<IDispatch> control;
     std::unique_ptr<Session> session;
     std::unique_ptr<Sound_Controls> sound;
+    std::unique_ptr<Control_Wall> wall;
+    Wall_Health wall_health;
     bool connected = false;
     Login_Lockout lockout;
     bool lockout_shown = false;

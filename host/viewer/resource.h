@@ -92,5 +92,7 @@
 #define IDS_LOGIN_NO_ANSWER 1036
 #define IDS_LOCKOUT_LEFT 1037
 #define IDS_LOCKOUT_OVER 1038
+#define IDS_WALL_HEALTH 1090
+#define IDS_WALL_HEALTH_LOST 1091
 // The English reason for the control's error code N is IDS_ERROR_BASE + N.
 #define IDS_ERROR_BASE 1100

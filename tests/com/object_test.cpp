@@ -9,14 +9,14 @@
 
 namespace {
 
-// The interfaces the control answers (its twenty and its sound), and some
+// The interfaces the control answers (its twenty, its sound and its wall), and some
 // it must refuse.
 const IID* const answered[] = {
     &IID_Ikelm_ctrl, &IID_IDispatch, &IID_IViewObjectEx, &IID_IViewObject2, &IID_IViewObject,
     &IID_IOleInPlaceObjectWindowless, &IID_IOleInPlaceObject, &IID_IOleWindow, &IID_IOleInPlaceActiveObject,
     &IID_IOleControl, &IID_IOleObject, &IID_IPersistStreamInit, &IID_IPersist, &IID_ISupportErrorInfo,
     &IID_ISpecifyPropertyPages, &IID_IQuickActivate, &IID_IPersistStorage, &IID_IDataObject,
-    &IID_IProvideClassInfo, &IID_IProvideClassInfo2, &IID_Ikelm_sound,
+    &IID_IProvideClassInfo, &IID_IProvideClassInfo2, &IID_Ikelm_sound, &IID_Ikelm_wall,
 };
 const IID* const refused[] = {
     &IID_IConnectionPointContainer, &IID_IPersistPropertyBag, &IID_IObjectSafety, &IID_IRunnableObject,

@@ -382,3 +382,64 @@ TEST_F(Live_Truth, APaneThatCannotComeBackIsAskedLessOftenAndLogsLittle)
            static_cast<unsigned>(watched_ms / 1000), logins, static_cast<unsigned>(logged));
     EXPECT_NE(pane_text(host.pane(0)).find(L"Next try in"), std::wstring::npos) << pane_text(host.pane(0));
 }
+
+namespace {
+
+std::wstring caption_text(HWND pane)
+{
+    HWND caption = FindWindowExW(pane, nullptr, L"kelm_pane_caption", nullptr);
+    return caption && IsWindowVisible(caption) ? pane_text(caption) : L"(none)";
+}
+
+struct Health {
+    LONG state;
+    LONG lost_seconds;
+};
+
+} // namespace
+
+// The caption names the server by its label and follows the pane through
+// recording and loss; the pictures are painted around it; the health of
+// each pane needs no server.
+TEST_F(Live_Truth, CaptionsFollowEachPaneAndHealthTellsTheLoss)
+{
+    auto health = [&](LONG index) {
+        Health read = {-1, -1};
+        EXPECT_EQ(control().get_pane_health(index, &read.state, &read.lost_seconds), S_OK);
+        return read;
+    };
+    ASSERT_EQ(control().put_save_filepath(Bstr(fresh_c_folder("captions"))), S_OK);
+    ASSERT_EQ(control().put_captions(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(control().label_server(Bstr(address()), Bstr(L"lobby")), S_OK);
+    open_panes(2);
+    ASSERT_EQ(control().start_recorde(0), S_OK);
+    ASSERT_TRUE(pump_until([&] { return caption_text(host.pane(0)) == L"lobby ch 1 REC live"; }, 3000))
+        << caption_text(host.pane(0));
+    EXPECT_EQ(caption_text(host.pane(1)), L"lobby ch 2 live");
+    EXPECT_EQ(caption_text(host.pane(2)), L"(none)") << "an empty pane has no caption";
+
+    // A second of pictures later the strip still shows its own colour.
+    (void)pump_until([] { return false; }, 1000);
+    HWND strip = FindWindowExW(host.pane(0), nullptr, L"kelm_pane_caption", nullptr);
+    const RECT where = rect_in_parent(strip);
+    EXPECT_EQ(client_pixel(host.pane(0), where.right - 1, where.top + 1), RGB(20, 20, 20));
+    EXPECT_EQ(health(0).state, 1);
+    EXPECT_EQ(health(2).state, 0);
+    LONG state = 0, seconds = 0;
+    EXPECT_EQ(control().get_pane_health(16, &state, &seconds), E_INVALIDARG);
+
+    ASSERT_TRUE(sim.ok("stream stall 1"));
+    ASSERT_TRUE(pump_until([&] { return status(0) != Pane_Stream::live && status(1) != Pane_Stream::live; }, 9000));
+    (void)pump_until([] { return false; }, 1100);
+    const Health lost = health(0);
+    EXPECT_TRUE(lost.state == 2 || lost.state == 3) << lost.state;
+    EXPECT_GE(lost.lost_seconds, 1);
+    const std::wstring lost_caption = caption_text(host.pane(0));
+    EXPECT_TRUE(lost_caption == L"lobby ch 1 lost" || lost_caption == L"lobby ch 1 reconnecting") << lost_caption;
+
+    ASSERT_EQ(control().label_server(Bstr(address()), Bstr(L"")), S_OK);
+    EXPECT_EQ(caption_text(host.pane(1)).find(address()), 0u) << "the address again without a label";
+    EXPECT_EQ(control().label_server(Bstr(address()), Bstr(std::wstring(65, L'x'))), E_INVALIDARG);
+    ASSERT_EQ(control().put_captions(VARIANT_FALSE), S_OK);
+    EXPECT_EQ(FindWindowExW(host.pane(0), nullptr, L"kelm_pane_caption", nullptr), nullptr);
+}

@@ -639,3 +639,28 @@ TEST_F(Viewer_Host, screenshot_shows_live_panes_and_the_controls)
 }
 
 } // namespace
+
+// The health line of the wall follows a stalled channel; a click on it
+// makes the lost pane active, and a click on a pane's caption reaches the
+// pane under it.
+TEST_F(Viewer_Window, the_health_line_counts_the_wall_and_a_click_on_it_activates_the_lost_pane)
+{
+    connect_as_operator();
+    open_channel(1);
+    click_pane(1);
+    open_channel(2);
+    ASSERT_EQ("", line_starting("wall: 2 live, 0 lost, 2 empty")) << seen;
+    ASSERT_TRUE(sim.ok("set-channel 2 stall 1"));
+    const std::string lost = line_starting("wall: 1 live, 1 lost (pane 1 since ");
+    ASSERT_EQ(18u, lost.size()) << lost;  // "hh:mm:ss), 2 empty"
+    EXPECT_EQ("), 2 empty", lost.substr(8)) << lost;
+
+    RECT view_rect;
+    ASSERT_TRUE(GetWindowRect(view(), &view_rect));
+    click(view(), (view_rect.right - view_rect.left) / 4, (view_rect.bottom - view_rect.top) / 2 - 8);
+    ASSERT_TRUE(wait_until([&] { return pane_status().rfind("Pane 0: ", 0) == 0; })) << pane_status();
+    RECT bar;
+    ASSERT_TRUE(GetClientRect(status_bar, &bar));
+    click(status_bar, bar.right - 80, bar.bottom / 2);
+    EXPECT_TRUE(wait_until([&] { return pane_status().rfind("Pane 1: ", 0) == 0; })) << pane_status();
+}
