@@ -349,30 +349,89 @@ protected:
     HWND frame = nullptr, panel = nullptr, status_bar = nullptr;
 };
 
-// The viewer started with the fonts of 144 dots per inch (the system's 150
-// per cent) of the user's settings in the test's prefix, which are put
-// back once the viewer has read them.
-class Viewer_Window_Large_Font : public Viewer_Window {
+// The viewer started with values of the user's settings in the test's
+// prefix, which are put back once the viewer has read them.
+struct User_Value {
+    const wchar_t* key;
+    const wchar_t* name;
+    DWORD type;
+    std::wstring text;  // REG_SZ
+    DWORD number;       // REG_DWORD
+};
+
+class Viewer_Window_With_Settings : public Viewer_Window {
 protected:
+    virtual std::vector<User_Value> settings() const = 0;
+
     void SetUp() override
     {
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0,
-                                                 KEY_READ | KEY_WRITE, nullptr, &desktop, nullptr));
-        DWORD size = sizeof normal_dpi;
-        const bool had_dpi = RegQueryValueExW(desktop, L"LogPixels", nullptr, nullptr,
-                                              reinterpret_cast<BYTE*>(&normal_dpi), &size) == ERROR_SUCCESS;
-        const DWORD large_dpi = 144;
-        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD,
-                                                reinterpret_cast<const BYTE*>(&large_dpi), sizeof large_dpi));
+        for (const User_Value& value : settings())
+            set(value);
         Viewer_Window::SetUp();
-        EXPECT_EQ(ERROR_SUCCESS, had_dpi ? RegSetValueExW(desktop, L"LogPixels", 0, REG_DWORD,
-                                                          reinterpret_cast<const BYTE*>(&normal_dpi), sizeof normal_dpi)
-                                         : RegDeleteValueW(desktop, L"LogPixels"));
-        RegCloseKey(desktop);
+        for (const Saved& old : saved)
+            EXPECT_EQ(ERROR_SUCCESS, old.existed ? RegSetKeyValueW(HKEY_CURRENT_USER, old.key, old.name, old.type,
+                                                                   old.data.data(), static_cast<DWORD>(old.data.size()))
+                                                 : RegDeleteKeyValueW(HKEY_CURRENT_USER, old.key, old.name));
     }
 
-    HKEY desktop = nullptr;
-    DWORD normal_dpi = 0;
+    // The whole panel shows at the window's first size and at its least.
+    void expect_panel_whole_at_first_and_least_size()
+    {
+        expect_panel_whole();
+        drag_size_grip(-2000, -2000);
+        expect_panel_whole();
+    }
+
+private:
+    struct Saved {
+        const wchar_t* key;
+        const wchar_t* name;
+        bool existed;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+
+    void set(const User_Value& value)
+    {
+        Saved old = {value.key, value.name, false, 0, std::vector<BYTE>(1024)};
+        DWORD size = static_cast<DWORD>(old.data.size());
+        old.existed = RegGetValueW(HKEY_CURRENT_USER, value.key, value.name, RRF_RT_ANY | RRF_NOEXPAND, &old.type,
+                                   old.data.data(), &size) == ERROR_SUCCESS;
+        old.data.resize(old.existed ? size : 0);
+        saved.push_back(old);
+        const BYTE* data = value.type == REG_SZ ? reinterpret_cast<const BYTE*>(value.text.c_str())
+                                                : reinterpret_cast<const BYTE*>(&value.number);
+        const DWORD bytes = value.type == REG_SZ ? static_cast<DWORD>((value.text.size() + 1) * sizeof(wchar_t))
+                                                 : sizeof value.number;
+        ASSERT_EQ(ERROR_SUCCESS, RegSetKeyValueW(HKEY_CURRENT_USER, value.key, value.name, value.type, data, bytes));
+    }
+
+    std::vector<Saved> saved;
+};
+
+// The fonts of 144 dots per inch (the system's 150 per cent).
+class Viewer_Window_Large_Font : public Viewer_Window_With_Settings {
+protected:
+    std::vector<User_Value> settings() const override
+    {
+        return {{L"Control Panel\\Desktop", L"LogPixels", REG_DWORD, L"", 144}};
+    }
+};
+
+// The fonts of a Chinese-language system: every face the viewer and the
+// control ask for drawn with a Chinese font, as Windows substitutes them
+// there.
+class Viewer_Window_Chinese_Fonts : public Viewer_Window_With_Settings {
+protected:
+    std::vector<User_Value> settings() const override
+    {
+        std::vector<User_Value> faces;
+        for (const wchar_t* face : {L"MS Shell Dlg", L"MS Shell Dlg 2", L"Tahoma", L"Microsoft Sans Serif", L"SimSun",
+                                    L"\x5B8B\x4F53"})
+            faces.push_back({L"Software\\Wine\\Fonts\\Replacements", face, REG_SZ, chinese_face, 0});
+        return faces;
+    }
+    static constexpr const wchar_t* chinese_face = L"WenQuanYi Micro Hei";
 };
 
 TEST_F(Viewer_Window_Large_Font, the_whole_panel_shows_at_the_first_and_at_the_least_size)
@@ -380,9 +439,14 @@ TEST_F(Viewer_Window_Large_Font, the_whole_panel_shows_at_the_first_and_at_the_l
     RECT button;
     ASSERT_TRUE(GetWindowRect(GetDlgItem(panel, ID_OPEN), &button));
     ASSERT_LT(28, button.bottom - button.top) << "a button as high as with the fonts of 96 dots per inch";
-    expect_panel_whole();
-    drag_size_grip(-2000, -2000);
-    expect_panel_whole();
+    expect_panel_whole_at_first_and_least_size();
+}
+
+TEST_F(Viewer_Window_Chinese_Fonts, the_whole_panel_shows_at_the_first_and_at_the_least_size)
+{
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(L"Z:\\usr\\share\\fonts\\truetype\\wqy\\wqy-microhei.ttc"))
+        << "the Chinese font (scripts/setup installs it)";
+    expect_panel_whole_at_first_and_least_size();
 }
 
 TEST_F(Viewer_Window, wrong_password_is_refused_in_english_then_the_right_one_connects)
