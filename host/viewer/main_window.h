@@ -1,4 +1,4 @@
-// The operator's window: the control on the left, the panel of channels,
+// The operator's window: the control on the left, the panel of servers and channels,
 // layouts, camera and media buttons on the right, the status bar below.
 #pragma once
 
@@ -11,6 +11,7 @@
 #include "com_ptr.h"
 #include "full_screen.h"
 #include "login_lockout.h"
+#include "server_panel.h"
 #include "session.h"
 #include "sound_controls.h"
 #include "status_bar.h"
@@ -27,7 +28,8 @@ public:
     HWND handle() const { return frame; }
     IDispatch* control_dispatch() const { return control.get(); }
 
-    // What the connect dialog's Connect does.
+    // What the connect dialog's Connect and --server do: the server joins
+    // the list (for this run only when it was not in it) and is connected.
     bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password);
     // What the panel's buttons, the menu and the keys do.
     void command(int id);
@@ -45,6 +47,23 @@ public:
     // Reads the active pane's state from the control now, for when the
     // viewer has learnt of a change some other way (the outage watch).
     void refresh_status();
+    // Shows `text` in the status bar and prints it on standard output.
+    void tell(const std::wstring& text);
+    // Shows `panes` panes (1, 4, 9 or 16); a refusal is told.
+    void on_layout(int panes);
+
+    // The server list (server_panel.h).
+    Session& wall_session() { return *session; }
+    Server_Panel& server_panel() { return *servers; }
+    // Logs in the server `id` of the list, asking its password when the
+    // viewer has none, and lists its channels; false, with the reason in
+    // the status bar, when the login did not hold.
+    bool connect_server(int id);
+    // Opens `channel` of the server `id` in the active pane, logging in
+    // that server again first when the control's last login was another's
+    // (the control keeps the rights of its last login only); false with
+    // the reason in words.
+    bool open_channel_of(int id, int channel, std::wstring* reason);
 
 private:
     static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -68,7 +87,6 @@ private:
 
     void on_connect();
     void on_exit();
-    void on_layout(int panes);
     void on_layout_1() { on_layout(1); }
     void on_layout_4() { on_layout(4); }
     void on_layout_9() { on_layout(9); }
@@ -85,11 +103,24 @@ private:
     void on_help_keys();
     void on_sound();
 
-    bool open_in_active(int channel);
+    bool open_in_active(int server_id, int channel);
     void stop_recording(int pane);
-    // Shows `text` in the status bar and prints it on standard output.
-    void tell(const std::wstring& text);
     void update_title();
+
+    // The server list's commands.
+    void on_server_add() { servers->add(); }
+    void on_server_edit() { servers->edit(); }
+    void on_server_remove() { servers->remove(); }
+    void on_server_connect();
+    // A double click in the server list connects a server or opens a channel.
+    void on_server_list_double_click();
+    // One login of `server` with its password of this run; a refusal is
+    // told, naming the server.
+    Login_Outcome log_in(Server_Entry& server);
+    // The control's last login made the server `id`'s: connected first
+    // when it is not, logged in again when another server's login came
+    // since.
+    bool log_in_for_channels(int id);
 
     HWND frame = nullptr;
     HWND panel = nullptr;
@@ -103,6 +134,9 @@ private:
     Com_Ptr<IDispatch> control;
     std::unique_ptr<Session> session;
     std::unique_ptr<Sound_Controls> sound;
+    std::unique_ptr<Server_Panel> servers;
+    // The server of the control's last login that held; 0 for none.
+    int control_login = 0;
     bool connected = false;
     Login_Lockout lockout;
     bool lockout_shown = false;
