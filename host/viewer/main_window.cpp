@@ -171,6 +171,7 @@ bool Main_Window::create_children()
     session.reset(new Session(control.get()));
     sound.reset(new Sound_Controls(panel, *session, control.get(), [this](const std::wstring& text) { tell(text); }));
     servers.reset(new Server_Panel(frame, GetDlgItem(panel, IDC_CHANNELS)));
+    views.reset(new Saved_Views(*this, frame));
     for (const Move& move : moves)
         (void)SetWindowSubclass(GetDlgItem(panel, move.id), camera_button_proc, move.id,
                                 reinterpret_cast<DWORD_PTR>(this));  // without it the button only clicks
@@ -270,7 +271,14 @@ void Main_Window::command(int id)
         {ID_FULL_SCREEN, &Main_Window::on_full_screen},
         {ID_SERVER_ADD, &Main_Window::on_server_add},       {ID_SERVER_EDIT, &Main_Window::on_server_edit},
         {ID_SERVER_REMOVE, &Main_Window::on_server_remove}, {ID_SERVER_CONNECT, &Main_Window::on_server_connect},
+        {ID_VIEW_SAVE, &Main_Window::on_view_save},         {ID_VIEW_DELETE, &Main_Window::on_view_delete},
+        {ID_VIEW_OPEN_LAST, &Main_Window::on_view_open_last},
     };
+    if (id >= ID_VIEW_FIRST && id <= ID_VIEW_LAST) {
+        views->choose(id);
+        status_stale = true;
+        return;
+    }
     for (const Command& entry : commands)
         if (entry.id == id) {
             (this->*entry.handler)();

@@ -11,6 +11,7 @@
 #include "com_ptr.h"
 #include "full_screen.h"
 #include "login_lockout.h"
+#include "saved_views.h"
 #include "server_panel.h"
 #include "session.h"
 #include "sound_controls.h"
@@ -52,9 +53,10 @@ public:
     // Shows `panes` panes (1, 4, 9 or 16); a refusal is told.
     void on_layout(int panes);
 
-    // The server list (server_panel.h).
+    // The server list and the saved views (server_panel.h, saved_views.h).
     Session& wall_session() { return *session; }
     Server_Panel& server_panel() { return *servers; }
+    Saved_Views& saved_views() { return *views; }
     // Logs in the server `id` of the list, asking its password when the
     // viewer has none, and lists its channels; false, with the reason in
     // the status bar, when the login did not hold.
@@ -107,11 +109,14 @@ private:
     void stop_recording(int pane);
     void update_title();
 
-    // The server list's commands.
+    // The server list's commands and the View menu's.
     void on_server_add() { servers->add(); }
     void on_server_edit() { servers->edit(); }
     void on_server_remove() { servers->remove(); }
     void on_server_connect();
+    void on_view_save() { views->save(); }
+    void on_view_delete() { views->remove(); }
+    void on_view_open_last() { views->toggle_open_last(); }
     // A double click in the server list connects a server or opens a channel.
     void on_server_list_double_click();
     // One login of `server` with its password of this run; a refusal is
@@ -135,6 +140,7 @@ private:
     std::unique_ptr<Session> session;
     std::unique_ptr<Sound_Controls> sound;
     std::unique_ptr<Server_Panel> servers;
+    std::unique_ptr<Saved_Views> views;
     // The server of the control's last login that held; 0 for none.
     int control_login = 0;
     bool connected = false;

@@ -15,6 +15,7 @@
 #include "outage_watch.h"
 #include "resource.h"
 #include "screenshot.h"
+#include "view_store.h"
 
 namespace {
 
@@ -25,6 +26,7 @@ const wchar_t usage[] =
     L"  --password TEXT    that user's password (default empty)\n"
     L"  --layout N         show 1, 4, 9 or 16 panes\n"
     L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3)\n"
+    L"  --view NAME        restore the saved view NAME (View > Save view... saves one)\n"
     L"  --media DIR        save recordings and snapshots in DIR (a path with a drive letter)\n"
     L"  --demo             also show an on-screen text, move a camera, record and take a snapshot\n"
     L"  --sound            play the active pane's sound once the channels are open\n"
@@ -41,6 +43,7 @@ struct Options {
     const wchar_t* media = nullptr;
     const wchar_t* screenshot = nullptr;
     const wchar_t* outage_screenshot = nullptr;
+    const wchar_t* view = nullptr;
     int layout = 0;
     int first = 0;
     int last = 0;
@@ -87,6 +90,7 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
         {L"--server", &Options::server},         {L"--user", &Options::user},
         {L"--password", &Options::password},     {L"--media", &Options::media},
         {L"--screenshot", &Options::screenshot}, {L"--outage", &Options::outage_screenshot},
+        {L"--view", &Options::view},
     };
     for (int i = 1; i < argc; ++i) {
         const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -138,6 +142,10 @@ void start_up(Main_Window& window, const Options& options)
         window.use_folder(options.media);
     if (options.server && window.connect_to(options.server, options.user, options.password) && options.first)
         window.open_range(options.first, options.last);
+    if (options.view)
+        (void)window.saved_views().restore(options.view);  // wmain made sure that it is saved
+    else
+        window.saved_views().restore_last_if_wanted();
     if (options.demo)
         run_demo_steps(window);
     if (options.sound)
@@ -182,6 +190,10 @@ int wmain(int argc, wchar_t** argv)
     if (!understood || options.help) {
         fwprintf(understood ? stdout : stderr, L"%ls", usage);
         return understood ? 0 : 2;
+    }
+    if (options.view && !view_exists(options.view)) {
+        fwprintf(stderr, L"kelm-viewer: there is no saved view named \"%ls\"\n", options.view);
+        return 2;
     }
     // A container of OLE controls needs OLE, not only COM.
     const HRESULT hr = OleInitialize(nullptr);
