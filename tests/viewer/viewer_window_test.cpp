@@ -726,6 +726,14 @@ protected:
         ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
     }
 
+    // The View menu opened with Alt+V and its entry of `letter` chosen.
+    void choose_in_view_menu(WORD letter)
+    {
+        send({key(VK_MENU, false), key('V', false), key('V', true), key(VK_MENU, true)});
+        Sleep(300);
+        press_key(letter);
+    }
+
     Dvr_Sim yard;
     const std::string yard_password = "Yard-gate-7431";
 };
@@ -783,13 +791,12 @@ TEST_F(Viewer_Two_Servers, each_pane_shows_its_own_servers_channel_and_the_kept_
 
 // A view saved in one viewer comes back in a new one started with --view:
 // the first server's password (not kept) asked for, the yard's kept one
-// used; an unknown view is a bad option.
-TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_started_with_its_name)
+// used; with "Open the last view at start" ticked it comes back without
+// --view too; an unknown view is a bad option.
+TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_by_its_name_and_at_the_next_start)
 {
     show_a_channel_of_each();
-    send({key(VK_MENU, false), key('V', false), key('V', true), key(VK_MENU, true)});
-    Sleep(300);
-    press_key('S');
+    choose_in_view_menu('S');
     fill_dialog(L"Save the view", {L"lobby"});
     EXPECT_EQ("lobby", line_starting("View saved: "));
     close_viewer();
@@ -801,6 +808,11 @@ TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_started_with_
     EXPECT_TRUE(pane_shows("Pane 1: " + yard.address() + " channel 2, live")) << pane_status();
     click_pane(2);
     EXPECT_TRUE(pane_shows("Pane 2: closed")) << pane_status();
+    choose_in_view_menu('L');
+    close_viewer();
+    open_viewer(L"");
+    fill_dialog(L"Password", {L"op"});
+    EXPECT_EQ("lobby (4 panes, 2 servers)", line_starting("View restored: "));
     const Program_Result unknown = run_program(windows_path(VIEWER_EXE), "--view nowhere");
     EXPECT_EQ(2u, unknown.status);
     EXPECT_NE(std::string::npos, unknown.output.find("there is no saved view named \"nowhere\"")) << unknown.output;
