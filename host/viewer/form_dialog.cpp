@@ -10,7 +10,7 @@ struct Form {
 INT_PTR CALLBACK form_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+        (void)SetWindowLongPtrW(dialog, DWLP_USER, lparam);  // answers the value it replaces
         reinterpret_cast<Form*>(lparam)->fill(dialog);
         return TRUE;  // the focus goes to the first field
     }

@@ -244,7 +244,7 @@ INT_PTR CALLBACK Main_Window::panel_proc(HWND dialog, UINT message, WPARAM wpara
         reinterpret_cast<NMHDR*>(lparam)->code == NM_DBLCLK) {
         self->on_server_list_double_click();
         // The tree does not also open or close the server's branch.
-        SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);
+        (void)SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);  // answers the value it replaces
         return TRUE;
     }
     if (message != WM_COMMAND || !self)

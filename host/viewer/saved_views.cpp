@@ -136,9 +136,9 @@ void Saved_Views::restore_last_if_wanted()
 // anew after every change.
 void Saved_Views::list_in_menu()
 {
-    const int first = place_of(menu, ID_VIEW_OPEN_LAST) + 2;
-    if (!menu || first < 2)
+    if (!menu || place_of(menu, ID_VIEW_OPEN_LAST) < 0)
         return;
+    const int first = place_of(menu, ID_VIEW_OPEN_LAST) + 2;
     (void)CheckMenuItem(menu, ID_VIEW_OPEN_LAST, open_last_view_at_start() ? MF_CHECKED : MF_UNCHECKED);  // it is there
     while (GetMenuItemCount(menu) > first)
         if (!DeleteMenu(menu, first, MF_BYPOSITION))
