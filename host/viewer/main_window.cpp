@@ -450,13 +450,17 @@ void Main_Window::on_open()
     (void)open_in_active(chosen.server_id, chosen.channel);  // the status tells
 }
 
-// The chosen server's channels, from the command line's --server.
+// The chosen server is the one --server connected.
 void Main_Window::open_range(int first, int last)
 {
-    const int server = servers->chosen().server_id;
+    open_channels(servers->chosen().server_id, first, last);
+}
+
+void Main_Window::open_channels(int server_id, int first, int last)
+{
     for (int channel = first; channel <= last; ++channel)
         if (session->activate(channel - first))
-            (void)open_in_active(server, channel);  // the status tells
+            (void)open_in_active(server_id, channel);  // the status tells
     (void)session->activate(0);  // pane 0 exists in every layout
 }
 
@@ -473,8 +477,7 @@ void Main_Window::on_open_all()
         return;
     const int panes = session->layout();
     const long channels = servers->find(id)->channels;
-    servers->choose(Tree_Item{id, 0});
-    open_range(1, panes < channels ? panes : channels);
+    open_channels(id, 1, panes < channels ? panes : channels);
 }
 
 void Main_Window::on_close_pane()

@@ -34,7 +34,7 @@ public:
     bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password);
     // What the panel's buttons, the menu and the keys do.
     void command(int id);
-    // Opens channels `first` to `last` in panes 0, 1, ...
+    // Opens channels `first` to `last` of the chosen server in panes 0, 1, ...
     void open_range(int first, int last);
     void use_folder(const std::wstring& folder);
     // A camera button held down, and released.
@@ -106,6 +106,7 @@ private:
     void on_sound();
 
     bool open_in_active(int server_id, int channel);
+    void open_channels(int server_id, int first, int last);
     void stop_recording(int pane);
     void update_title();
 
