@@ -303,23 +303,33 @@ protected:
     }
 
     // The server list given the keys by a click beside its first line (not
-    // on a branch's button), `keys` pressed in turn, then Enter.
-    void pick_in_server_list(const std::vector<WORD>& keys)
+    // on a branch's button), then `keys` pressed in turn.
+    void press_in_server_list(const std::vector<WORD>& keys)
     {
         RECT rect;
         ASSERT_TRUE(GetWindowRect(GetDlgItem(panel, IDC_CHANNELS), &rect));
         click(GetDlgItem(panel, IDC_CHANNELS), rect.right - rect.left - 30, 6);
         for (WORD pressed : keys)
             press_key(pressed);
-        press_key(VK_RETURN);
     }
 
     // Channel `channel` of the first server opened in the active pane.
     void open_channel(int channel)
     {
-        std::vector<WORD> keys(channel + 1, VK_DOWN);
-        keys[0] = VK_HOME;
-        pick_in_server_list(keys);
+        std::vector<WORD> keys(channel + 2, VK_DOWN);
+        keys.front() = VK_HOME;
+        keys.back() = VK_RETURN;
+        press_in_server_list(keys);
+    }
+
+    // A double click on the text of line `line` (from 0) of the server list.
+    void double_click_server_list_line(int line)
+    {
+        HWND tree = GetDlgItem(panel, IDC_CHANNELS);
+        const int height = static_cast<int>(SendMessageW(tree, TVM_GETITEMHEIGHT, 0, 0));
+        point_at(tree, static_cast<int>(SendMessageW(tree, TVM_GETINDENT, 0, 0)) + 12, 2 + height * line + height / 2);
+        for (bool down : {true, false, true, false})
+            mouse_button(down);
     }
 
     // A dialog's fields filled from the keyboard, Tab between them, and OK.
@@ -706,7 +716,8 @@ protected:
     }
 
     // The first server connected with the connect dialog, the yard added
-    // with the Add button (its password kept) and connected from the list;
+    // with the Add button (its password kept) and connected with a double
+    // click in the list;
     // the yard's channel 2 opened in pane 1, the first server's channel 1
     // in pane 0.
     void show_a_channel_of_each()
@@ -716,13 +727,14 @@ protected:
         const std::wstring address(yard.address().begin(), yard.address().end());
         const std::wstring password(yard_password.begin(), yard_password.end());
         fill_dialog(L"Add a server", {L"yard", address, L"keeper", password, L" "});
-        pick_in_server_list({VK_HOME, VK_LEFT, VK_DOWN});  // the first server's branch closed
+        press_in_server_list({VK_HOME, VK_LEFT});  // the first server's branch closed
+        double_click_server_list_line(1);
         ASSERT_NE("<none>", line_starting("Connected to yard (" + yard.address() + ") as keeper: "));
         click_pane(1);
-        pick_in_server_list({VK_HOME, VK_DOWN, VK_DOWN, VK_DOWN});
+        press_in_server_list({VK_HOME, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
         ASSERT_TRUE(pane_shows("Pane 1: " + yard.address() + " channel 2, live")) << pane_status() << "\n" << seen;
         click_pane(0);
-        pick_in_server_list({VK_HOME, VK_RIGHT, VK_DOWN});
+        press_in_server_list({VK_HOME, VK_RIGHT, VK_DOWN, VK_RETURN});
         ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
     }
 
