@@ -1,16 +1,10 @@
 #include "connect_dialog.h"
 
+#include "form_dialog.h"
 #include "resource.h"
 #include "settings.h"
 
 namespace {
-
-std::wstring item_text(HWND dialog, int item)
-{
-    wchar_t text[256] = L"";
-    (void)GetDlgItemTextW(dialog, item, text, 256);  // an empty field reads as empty
-    return text;
-}
 
 void fill(HWND dialog)
 {

@@ -140,7 +140,7 @@ bool Main_Window::create()
     window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     window_class.lpszClassName = frame_class;
     window_class.lpszMenuName = MAKEINTRESOURCEW(IDR_MAIN_MENU);
-    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES};
     if (!InitCommonControlsEx(&classes) || !RegisterClassW(&window_class))
         return false;
     accelerators = LoadAcceleratorsW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_ACCELERATORS));
@@ -172,6 +172,8 @@ bool Main_Window::create_children()
     wall.reset(new Control_Wall(control.get()));
     (void)wall->show_captions(true);  // an older control shows its panes without captions
     sound.reset(new Sound_Controls(panel, *session, control.get(), [this](const std::wstring& text) { tell(text); }));
+    servers.reset(new Server_Panel(frame, GetDlgItem(panel, IDC_CHANNELS)));
+    views.reset(new Saved_Views(*this, frame));
     for (const Move& move : moves)
         (void)SetWindowSubclass(GetDlgItem(panel, move.id), camera_button_proc, move.id,
                                 reinterpret_cast<DWORD_PTR>(this));  // without it the button only clicks
@@ -229,7 +231,7 @@ LRESULT CALLBACK Main_Window::window_proc(HWND window, UINT message, WPARAM wpar
 }
 
 // The panel hands its buttons to the window; Enter and a double click in
-// the list open the chosen channel.
+// the server list connect the chosen server or open the chosen channel.
 INT_PTR CALLBACK Main_Window::panel_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_INITDIALOG) {
@@ -244,10 +246,17 @@ INT_PTR CALLBACK Main_Window::panel_proc(HWND dialog, UINT message, WPARAM wpara
         self->sound->on_volume_moved();
         return TRUE;
     }
+    if (message == WM_NOTIFY && self && self->servers && reinterpret_cast<NMHDR*>(lparam)->idFrom == IDC_CHANNELS &&
+        reinterpret_cast<NMHDR*>(lparam)->code == NM_DBLCLK) {
+        self->on_server_list_double_click();
+        // The tree does not also open or close the server's branch.
+        (void)SetWindowLongPtrW(dialog, DWLP_MSGRESULT, TRUE);  // answers the value it replaces
+        return TRUE;
+    }
     if (message != WM_COMMAND || !self)
         return FALSE;
     const int id = LOWORD(wparam);
-    if (id == IDOK || (id == IDC_CHANNELS && HIWORD(wparam) == LBN_DBLCLK))
+    if (id == IDOK)
         self->command(ID_OPEN);
     else if (HIWORD(wparam) == BN_CLICKED)
         self->command(id);
@@ -266,7 +275,16 @@ void Main_Window::command(int id)
         {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
         {ID_SOUND, &Main_Window::on_sound},           {ID_ZOOM, &Main_Window::on_zoom},
         {ID_FULL_SCREEN, &Main_Window::on_full_screen},
+        {ID_SERVER_ADD, &Main_Window::on_server_add},       {ID_SERVER_EDIT, &Main_Window::on_server_edit},
+        {ID_SERVER_REMOVE, &Main_Window::on_server_remove}, {ID_SERVER_CONNECT, &Main_Window::on_server_connect},
+        {ID_VIEW_SAVE, &Main_Window::on_view_save},         {ID_VIEW_DELETE, &Main_Window::on_view_delete},
+        {ID_VIEW_OPEN_LAST, &Main_Window::on_view_open_last},
     };
+    if (id >= ID_VIEW_FIRST && id <= ID_VIEW_LAST) {
+        views->choose(id);
+        status_stale = true;
+        return;
+    }
     for (const Command& entry : commands)
         if (entry.id == id) {
             (this->*entry.handler)();
@@ -416,28 +434,10 @@ void Main_Window::update_title()
     (void)SetWindowTextW(frame, title.c_str());
 }
 
-bool Main_Window::connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password)
+bool Main_Window::connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password,
+                             const std::wstring& name)
 {
-    tell(format_text(IDS_CONNECTING, address.c_str()));
-    (void)UpdateWindow(frame);  // the login waits on this thread; show what it waits for
-    const Login_Outcome outcome = session->connect(address, user, password);
-    const bool began_lockout = lockout.follow(outcome, time(nullptr));
-    connected = outcome == Login_Outcome::granted;
-    HWND list = GetDlgItem(panel, IDC_CHANNELS);
-    (void)SendMessageW(list, LB_RESETCONTENT, 0, 0);
-    update_title();
-    sound->show_volume();  // the user's rights decide whether the control tells it
-    if (!connected) {
-        tell(refusal_text(outcome, began_lockout, lockout, address, user));
-        show_lockout();
-        return false;
-    }
-    remember_server(address, user);
-    for (int channel = 1; channel <= session->channel_count(); ++channel)
-        (void)SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(format_text(IDS_CHANNEL_ITEM, channel).c_str()));
-    (void)SendMessageW(list, LB_SETCURSEL, 0, 0);
-    tell(format_text(IDS_CONNECTED, address.c_str(), user.c_str(), session->privilege(), session->channel_count()));
-    return true;
+    return connect_server(servers->adopt(address, user, password, name).id);
 }
 
 void Main_Window::on_connect()
@@ -458,39 +458,60 @@ void Main_Window::on_layout(int panes)
         tell(explain(session->last_error(), IDS_LAST_ERROR));
 }
 
-bool Main_Window::open_in_active(int channel)
+bool Main_Window::open_in_active(int server_id, int channel)
 {
-    Control_Error error;
-    if (session->open(channel, &error))
+    std::wstring reason;
+    if (open_channel_of(server_id, channel, &reason))
         return true;
-    const std::wstring reason = error.code > 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
-    tell(format_text(IDS_OPEN_FAILED, channel, session->server().c_str(), reason.c_str()));
+    const Server_Entry* server = servers->find(server_id);
+    tell(format_text(IDS_OPEN_FAILED, channel, server ? server->label().c_str() : L"", reason.c_str()));
     return false;
 }
 
+// A chosen server is connected; a chosen channel opens.
 void Main_Window::on_open()
 {
-    const LRESULT chosen = SendMessageW(GetDlgItem(panel, IDC_CHANNELS), LB_GETCURSEL, 0, 0);
-    if (chosen == LB_ERR) {
+    const Tree_Item chosen = servers->chosen();
+    if (!chosen.server_id) {
         tell(load_text(IDS_NO_CHANNEL));
         return;
     }
+    if (!chosen.channel) {
+        (void)connect_server(chosen.server_id);  // the status tells
+        return;
+    }
     stop_recording(session->active_pane());
-    (void)open_in_active(static_cast<int>(chosen) + 1);  // the status tells
+    (void)open_in_active(chosen.server_id, chosen.channel);  // the status tells
 }
 
-void Main_Window::open_range(int first, int last)
+// The chosen server is the one --server connected.
+void Main_Window::open_range(int first, int last, int first_pane)
+{
+    open_channels(servers->chosen().server_id, first, last, first_pane);
+}
+
+void Main_Window::open_channels(int server_id, int first, int last, int first_pane)
 {
     for (int channel = first; channel <= last; ++channel)
-        if (session->activate(channel - first))
-            (void)open_in_active(channel);  // the status tells
+        if (session->activate(first_pane + channel - first))
+            (void)open_in_active(server_id, channel);  // the status tells
     (void)session->activate(0);  // pane 0 exists in every layout
 }
 
+// The chosen server's channels, connecting it first when it is not.
 void Main_Window::on_open_all()
 {
+    const Server_Entry* server = servers->chosen_server();
+    if (!server) {
+        tell(load_text(IDS_NO_SERVER));
+        return;
+    }
+    const int id = server->id;
+    if (!server->connected && !connect_server(id))
+        return;
     const int panes = session->layout();
-    open_range(1, panes < session->channel_count() ? panes : session->channel_count());
+    const long channels = servers->find(id)->channels;
+    open_channels(id, 1, panes < channels ? panes : channels);
 }
 
 void Main_Window::on_close_pane()
@@ -705,4 +726,101 @@ int Main_Window::run_message_loop()
         DispatchMessageW(&message);
     }
     return got < 0 ? 1 : 0;
+}
+
+// The server list: logins of its servers and the channels they open.
+
+void Main_Window::on_server_edit()
+{
+    servers->edit();
+    if (const Server_Entry* server = servers->chosen_server())
+        label_panes_of(*server);
+}
+
+void Main_Window::label_panes_of(const Server_Entry& server)
+{
+    // Without the label the captions give the address: still right.
+    (void)wall->label_server(server.address, server.name);
+}
+
+bool Main_Window::connect_server(int id)
+{
+    Server_Entry* server = servers->find(id);
+    if (!server)
+        return false;
+    if (!servers->ensure_password(*server)) {
+        tell(format_text(IDS_LOGIN_CANCELLED, server->label().c_str()));
+        return false;
+    }
+    tell(format_text(IDS_CONNECTING, server->label().c_str()));
+    (void)UpdateWindow(frame);  // the login waits on this thread; show what it waits for
+    connected = log_in(*server) == Login_Outcome::granted;
+    update_title();
+    if (!connected)
+        return false;
+    remember_server(server->address, server->user);
+    label_panes_of(*server);
+    servers->choose(Tree_Item{id, 1});
+    tell(format_text(IDS_CONNECTED, server->label().c_str(), server->user.c_str(), session->privilege(),
+                     session->channel_count()));
+    return true;
+}
+
+Login_Outcome Main_Window::log_in(Server_Entry& server)
+{
+    const Login_Outcome outcome = session->connect(server.address, server.user, server.password);
+    const bool began_lockout = lockout.follow(outcome, time(nullptr));
+    control_login = outcome == Login_Outcome::granted ? server.id : 0;
+    sound->show_volume();  // the user's rights decide whether the control tells it
+    servers->logged_in(server, outcome, session->channel_count());
+    if (outcome != Login_Outcome::granted) {
+        tell(refusal_text(outcome, began_lockout, lockout, server.label(), server.user));
+        show_lockout();
+    }
+    return outcome;
+}
+
+bool Main_Window::log_in_for_channels(int id)
+{
+    if (control_login == id)
+        return true;
+    Server_Entry* server = servers->find(id);
+    if (!server)
+        return false;
+    if (!server->connected)
+        return connect_server(id);
+    return servers->ensure_password(*server) && log_in(*server) == Login_Outcome::granted;
+}
+
+bool Main_Window::open_channel_of(int id, int channel, std::wstring* reason)
+{
+    if (!log_in_for_channels(id)) {
+        *reason = load_text(IDS_VIEW_NOT_CONNECTED);
+        return false;
+    }
+    Control_Error error;
+    if (!session->open(channel, &error)) {
+        *reason = error.code > 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
+        return false;
+    }
+    servers->note_pane(session->active_pane(), id);
+    return true;
+}
+
+void Main_Window::on_server_connect()
+{
+    const Server_Entry* server = servers->chosen_server();
+    if (server)
+        (void)connect_server(server->id);  // the status tells
+    else
+        tell(load_text(IDS_NO_SERVER));
+}
+
+void Main_Window::on_server_list_double_click()
+{
+    const Tree_Item item = servers->item_at_cursor();
+    if (!item.server_id)
+        return;
+    servers->choose(item);
+    command(ID_OPEN);
 }

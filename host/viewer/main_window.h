@@ -1,4 +1,4 @@
-// The operator's window: the control on the left, the panel of channels,
+// The operator's window: the control on the left, the panel of servers and channels,
 // layouts, camera and media buttons on the right, the status bar below.
 #pragma once
 
@@ -12,6 +12,8 @@
 #include "control_wall.h"
 #include "full_screen.h"
 #include "login_lockout.h"
+#include "saved_views.h"
+#include "server_panel.h"
 #include "session.h"
 #include "sound_controls.h"
 #include "status_bar.h"
@@ -29,12 +31,17 @@ public:
     HWND handle() const { return frame; }
     IDispatch* control_dispatch() const { return control.get(); }
 
-    // What the connect dialog's Connect does.
-    bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password);
+    // What the connect dialog's Connect and --server do: the server joins
+    // the list (for this run only when it was not in it) and is connected.
+    // `name`, when given, names a server the list does not have yet.
+    bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password,
+                    const std::wstring& name = std::wstring());
     // What the panel's buttons, the menu and the keys do.
     void command(int id);
-    // Opens channels `first` to `last` in panes 0, 1, ...
-    void open_range(int first, int last);
+    // Opens channels `first` to `last` of the chosen server in panes 0, 1, ...
+    // Opens channels `first` to `last` of the server connected last in
+    // panes `first_pane`, `first_pane` + 1, ...
+    void open_range(int first, int last, int first_pane = 0);
     void use_folder(const std::wstring& folder);
     // A camera button held down, and released.
     void press(int id);
@@ -47,6 +54,24 @@ public:
     // Reads the active pane's state from the control now, for when the
     // viewer has learnt of a change some other way (the outage watch).
     void refresh_status();
+    // Shows `text` in the status bar and prints it on standard output.
+    void tell(const std::wstring& text);
+    // Shows `panes` panes (1, 4, 9 or 16); a refusal is told.
+    void on_layout(int panes);
+
+    // The server list and the saved views (server_panel.h, saved_views.h).
+    Session& wall_session() { return *session; }
+    Server_Panel& server_panel() { return *servers; }
+    Saved_Views& saved_views() { return *views; }
+    // Logs in the server `id` of the list, asking its password when the
+    // viewer has none, and lists its channels; false, with the reason in
+    // the status bar, when the login did not hold.
+    bool connect_server(int id);
+    // Opens `channel` of the server `id` in the active pane, logging in
+    // that server again first when the control's last login was another's
+    // (the control keeps the rights of its last login only); false with
+    // the reason in words.
+    bool open_channel_of(int id, int channel, std::wstring* reason);
 
 private:
     static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -72,10 +97,11 @@ private:
     void show_wall_health();
     // A click on the health line makes the pane lost longest active.
     void activate_oldest_lost();
+    // The panes of `server` are captioned with its name.
+    void label_panes_of(const Server_Entry& server);
 
     void on_connect();
     void on_exit();
-    void on_layout(int panes);
     void on_layout_1() { on_layout(1); }
     void on_layout_4() { on_layout(4); }
     void on_layout_9() { on_layout(9); }
@@ -92,11 +118,28 @@ private:
     void on_help_keys();
     void on_sound();
 
-    bool open_in_active(int channel);
+    bool open_in_active(int server_id, int channel);
+    void open_channels(int server_id, int first, int last, int first_pane = 0);
     void stop_recording(int pane);
-    // Shows `text` in the status bar and prints it on standard output.
-    void tell(const std::wstring& text);
     void update_title();
+
+    // The server list's commands and the View menu's.
+    void on_server_add() { servers->add(); }
+    void on_server_edit();
+    void on_server_remove() { servers->remove(); }
+    void on_server_connect();
+    void on_view_save() { views->save(); }
+    void on_view_delete() { views->remove(); }
+    void on_view_open_last() { views->toggle_open_last(); }
+    // A double click in the server list connects a server or opens a channel.
+    void on_server_list_double_click();
+    // One login of `server` with its password of this run; a refusal is
+    // told, naming the server.
+    Login_Outcome log_in(Server_Entry& server);
+    // The control's last login made the server `id`'s: connected first
+    // when it is not, logged in again when another server's login came
+    // since.
+    bool log_in_for_channels(int id);
 
     HWND frame = nullptr;
     HWND panel = nullptr;
@@ -112,6 +155,10 @@ private:
     std::unique_ptr<Sound_Controls> sound;
     std::unique_ptr<Control_Wall> wall;
     Wall_Health wall_health;
+    std::unique_ptr<Server_Panel> servers;
+    std::unique_ptr<Saved_Views> views;
+    // The server of the control's last login that held; 0 for none.
+    int control_login = 0;
     bool connected = false;
     Login_Lockout lockout;
     bool lockout_shown = false;

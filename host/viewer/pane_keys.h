@@ -1,6 +1,6 @@
 // The keys that work on the panes: the arrow keys move the active pane
 // within the layout's grid, Enter zooms it.  A control with the focus
-// that uses a key keeps it: the channel list, a slider or an edit field
+// that uses a key keeps it: the server list, a slider or an edit field
 // its arrow keys, every control of the panel its Enter.
 #pragma once
 

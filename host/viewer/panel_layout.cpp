@@ -13,8 +13,8 @@ namespace {
 
 // A row is divided into twelve columns: halves, thirds and quarters.
 const int columns = 12;
-// The channel list shows at least this many channels.
-const int least_list_items = 4;
+// The server list shows at least this many lines.
+const int least_list_items = 6;
 
 enum class Row_Kind { text, buttons, slider, list };
 
@@ -32,6 +32,7 @@ struct Row {
 const Row rows[] = {
     {Row_Kind::text, false, {{IDC_CHANNELS_TEXT, 12}}},
     {Row_Kind::list, false, {{IDC_CHANNELS, 12}}},
+    {Row_Kind::buttons, false, {{ID_SERVER_ADD, 4}, {ID_SERVER_EDIT, 4}, {ID_SERVER_REMOVE, 4}}},
     {Row_Kind::buttons, false, {{ID_OPEN, 6}, {ID_OPEN_ALL, 6}}},
     {Row_Kind::buttons, false, {{ID_CLOSE_PANE, 6}, {ID_CLOSE_ALL, 6}}},
     {Row_Kind::text, true, {{IDC_SOUND_TEXT, 12}}},
@@ -60,7 +61,7 @@ struct Metrics {
     int button;              // a row of buttons or a slider
     int padding;             // at each side of a button's text
     int slider_width;        // the least width of a slider
-    int list_item;           // a line of the channel list
+    int list_item;           // a line of the server list
 };
 
 // `units` of the dialog font's width (x) or height (y) in pixels.
@@ -84,7 +85,7 @@ Metrics measure(HWND panel)
     metrics.button = metrics.line + dialog_units(panel, 6, false);
     metrics.padding = dialog_units(panel, 4, true);
     metrics.slider_width = dialog_units(panel, 40, true);
-    const LRESULT item = SendMessageW(GetDlgItem(panel, IDC_CHANNELS), LB_GETITEMHEIGHT, 0, 0);
+    const LRESULT item = SendMessageW(GetDlgItem(panel, IDC_CHANNELS), TVM_GETITEMHEIGHT, 0, 0);
     metrics.list_item = item > 0 ? static_cast<int>(item) : metrics.line;
     return metrics;
 }
@@ -121,9 +122,11 @@ int needed_width(HWND control, const Metrics& metrics)
         return text_extent(control, widest_label_text(control)).cx;
     if (has_class(control, TRACKBAR_CLASSW))
         return metrics.slider_width;
-    if (has_class(control, WC_LISTBOXW))
+    // A channel of the tree stands two indents in: its server's button and its own.
+    if (has_class(control, WC_TREEVIEWW))
         return text_extent(control, format_text(IDS_CHANNEL_ITEM, 888)).cx + GetSystemMetrics(SM_CXVSCROLL) +
-               2 * (GetSystemMetrics(SM_CXEDGE) + metrics.padding);
+               2 * (GetSystemMetrics(SM_CXEDGE) + metrics.padding +
+                    static_cast<int>(SendMessageW(control, TVM_GETINDENT, 0, 0)));
     return text_extent(control, text_of(control)).cx + 2 * metrics.padding;
 }
 
@@ -141,7 +144,7 @@ int least_list_height(const Metrics& metrics)
     return least_list_items * metrics.list_item + 2 * GetSystemMetrics(SM_CYEDGE);
 }
 
-// The panel's height without the channel list.
+// The panel's height without the server list.
 int height_without_list(const Metrics& metrics)
 {
     int height = 2 * metrics.margin_y;

@@ -1,6 +1,7 @@
 // The viewer's per-user settings under HKEY_CURRENT_USER\Software\kelm\viewer:
 // the servers used last (newest first), the last user name and the save
-// folder.  The password is never stored.
+// folder.  No password is stored here (the server list keeps one only
+// encrypted, server_store.h).
 #pragma once
 
 #include <string>

@@ -9,12 +9,14 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "demo_steps.h"
 #include "main_window.h"
 #include "outage_watch.h"
 #include "resource.h"
 #include "screenshot.h"
+#include "view_store.h"
 
 namespace {
 
@@ -23,8 +25,12 @@ const wchar_t usage[] =
     L"  --server ADDRESS   connect to the DVR at ADDRESS (host name or dotted address)\n"
     L"  --user NAME        the user to log in as (default admin)\n"
     L"  --password TEXT    that user's password (default empty)\n"
+    L"  --name NAME        the name the server list and the panes' captions give that DVR\n"
     L"  --layout N         show 1, 4, 9 or 16 panes\n"
     L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3)\n"
+    L"Give --server again for each further DVR, each followed by its own --user, --password,\n"
+    L"--name and --open; the channels of each --open go to the panes after the last one used.\n"
+    L"  --view NAME        restore the saved view NAME (View > Save view... saves one)\n"
     L"  --media DIR        save recordings and snapshots in DIR (a path with a drive letter)\n"
     L"  --demo             also show an on-screen text, move a camera, record and take a snapshot\n"
     L"  --sound            play the active pane's sound once the channels are open\n"
@@ -34,16 +40,25 @@ const wchar_t usage[] =
     L"  --help             print this text\n"
     L"Without --screenshot or --outage the window stays open until it is closed.\n";
 
-struct Options {
+// One DVR of the command line, and the channels it opens.
+struct Server_Option {
     const wchar_t* server = nullptr;
     const wchar_t* user = L"admin";
     const wchar_t* password = L"";
+    const wchar_t* name = L"";
+    int first = 0;
+    int last = 0;
+};
+
+struct Options {
+    // The DVRs in the order given; the options before the first --server
+    // belong to it.
+    std::vector<Server_Option> servers = std::vector<Server_Option>(1);
     const wchar_t* media = nullptr;
     const wchar_t* screenshot = nullptr;
     const wchar_t* outage_screenshot = nullptr;
+    const wchar_t* view = nullptr;
     int layout = 0;
-    int first = 0;
-    int last = 0;
     bool demo = false;
     bool sound = false;
     bool interactive = false;
@@ -56,7 +71,7 @@ const DWORD outage_limit_ms = 30000;
 const DWORD settle_ms = 700;
 
 // "A-B" or "A", channels 1 to 16 with A <= B.
-bool parse_range(const wchar_t* text, Options* options)
+bool parse_range(const wchar_t* text, Server_Option* options)
 {
     int first = 0, last = 0;
     wchar_t rest = 0;
@@ -83,24 +98,41 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
         const wchar_t* name;
         const wchar_t* Options::*field;
     };
+    struct Server_Text_Option {
+        const wchar_t* name;
+        const wchar_t* Server_Option::*field;
+    };
     static const Text_Option texts[] = {
-        {L"--server", &Options::server},         {L"--user", &Options::user},
-        {L"--password", &Options::password},     {L"--media", &Options::media},
-        {L"--screenshot", &Options::screenshot}, {L"--outage", &Options::outage_screenshot},
+        {L"--media", &Options::media},           {L"--screenshot", &Options::screenshot},
+        {L"--outage", &Options::outage_screenshot}, {L"--view", &Options::view},
+    };
+    static const Server_Text_Option server_texts[] = {
+        {L"--user", &Server_Option::user}, {L"--password", &Server_Option::password}, {L"--name", &Server_Option::name},
     };
     for (int i = 1; i < argc; ++i) {
         const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (wcscmp(argv[i], L"--server") == 0 && value) {
+            if (options->servers.back().server)
+                options->servers.emplace_back();
+            options->servers.back().server = argv[++i];
+            continue;
+        }
         bool known = false;
         for (const Text_Option& option : texts)
             if (wcscmp(argv[i], option.name) == 0 && value) {
                 options->*option.field = argv[++i];
                 known = true;
             }
+        for (const Server_Text_Option& option : server_texts)
+            if (wcscmp(argv[i], option.name) == 0 && value) {
+                options->servers.back().*option.field = argv[++i];
+                known = true;
+            }
         if (known)
             continue;
         if (wcscmp(argv[i], L"--layout") == 0 && value && parse_layout(value, options))
             ++i;
-        else if (wcscmp(argv[i], L"--open") == 0 && value && parse_range(value, options))
+        else if (wcscmp(argv[i], L"--open") == 0 && value && parse_range(value, &options->servers.back()))
             ++i;
         else if (wcscmp(argv[i], L"--demo") == 0)
             options->demo = true;
@@ -136,8 +168,18 @@ void start_up(Main_Window& window, const Options& options)
             window.command(layout[1]);
     if (options.media)
         window.use_folder(options.media);
-    if (options.server && window.connect_to(options.server, options.user, options.password) && options.first)
-        window.open_range(options.first, options.last);
+    int next_pane = 0;
+    for (const Server_Option& server : options.servers) {
+        if (!server.server || !window.connect_to(server.server, server.user, server.password, server.name))
+            continue;
+        if (server.first)
+            window.open_range(server.first, server.last, next_pane);
+        next_pane += server.first ? server.last - server.first + 1 : 0;
+    }
+    if (options.view)
+        (void)window.saved_views().restore(options.view);  // wmain made sure that it is saved
+    else
+        window.saved_views().restore_last_if_wanted();
     if (options.demo)
         run_demo_steps(window);
     if (options.sound)
@@ -182,6 +224,10 @@ int wmain(int argc, wchar_t** argv)
     if (!understood || options.help) {
         fwprintf(understood ? stdout : stderr, L"%ls", usage);
         return understood ? 0 : 2;
+    }
+    if (options.view && !view_exists(options.view)) {
+        fwprintf(stderr, L"kelm-viewer: there is no saved view named \"%ls\"\n", options.view);
+        return 2;
     }
     // A container of OLE controls needs OLE, not only COM.
     const HRESULT hr = OleInitialize(nullptr);
