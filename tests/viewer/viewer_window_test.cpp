@@ -373,6 +373,21 @@ protected:
         return shown;
     }
 
+    // The caption the control draws in pane `pane`: its window's text, or
+    // "<none>" when the pane shows none.
+    std::string caption_of(int pane) const
+    {
+        HWND control = GetWindow(view(), GW_CHILD);
+        for (HWND child = GetWindow(control, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t name[16] = L"";
+            if (!GetClassNameW(child, name, 16) || lstrcmpiW(name, L"Static") != 0 || pane-- > 0)
+                continue;
+            HWND caption = FindWindowExW(child, nullptr, L"kelm_pane_caption", nullptr);
+            return caption && IsWindowVisible(caption) ? text_of(caption) : "<none>";
+        }
+        return "<none>";
+    }
+
     // The window's size grip dragged by dx, dy with the mouse.
     void drag_size_grip(int dx, int dy)
     {
@@ -846,6 +861,9 @@ TEST_F(Viewer_Two_Servers, each_pane_shows_its_own_servers_channel_and_the_kept_
 {
     show_a_channel_of_each();
     EXPECT_EQ(1 + 16 + 1 + 4, SendMessageW(GetDlgItem(panel, IDC_CHANNELS), TVM_GETCOUNT, 0, 0));
+    EXPECT_TRUE(wait_until([&] { return caption_of(1) == "yard ch 2 live"; })) << caption_of(1);
+    EXPECT_EQ(sim.address() + " ch 1 live", caption_of(0));
+    EXPECT_EQ("<none>", caption_of(2));
     click_pane(1);
     EXPECT_TRUE(pane_shows("Pane 1: " + yard.address() + " channel 2, live")) << pane_status();
     const std::string stored = registry_bytes(HKEY_CURRENT_USER, L"Software\\kelm\\viewer");
