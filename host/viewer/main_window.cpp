@@ -11,6 +11,8 @@
 #include "pane_keys.h"
 #include "pane_zoom.h"
 #include "panel_layout.h"
+#include "player_window.h"
+#include "recordings_dialog.h"
 #include "resource.h"
 #include "settings.h"
 #include "texts.h"
@@ -259,7 +261,7 @@ void Main_Window::command(int id)
         {ID_RECORD, &Main_Window::on_record},         {ID_SNAPSHOT, &Main_Window::on_snapshot},
         {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
         {ID_SOUND, &Main_Window::on_sound},           {ID_ZOOM, &Main_Window::on_zoom},
-        {ID_FULL_SCREEN, &Main_Window::on_full_screen},
+        {ID_FULL_SCREEN, &Main_Window::on_full_screen}, {ID_RECORDINGS, &Main_Window::on_recordings},
     };
     for (const Command& entry : commands)
         if (entry.id == id) {
@@ -550,6 +552,15 @@ static void ensure_folder_default(Main_Window* window, const std::wstring& curre
     window->use_folder(remembered);
 }
 
+// The chosen recording plays in a window of its own beside this one.
+void Main_Window::on_recordings()
+{
+    ensure_folder_default(this, folder);
+    std::wstring chosen;
+    if (choose_recording(frame, folder, &chosen) && !Player_Window::open(frame, chosen, false))
+        tell(load_text(IDS_NO_PLAYER));
+}
+
 void Main_Window::stop_recording(int pane)
 {
     if (pane < 0 || pane >= max_panes || !recording[pane])
@@ -627,6 +638,9 @@ void Main_Window::release()
 // new sound commands.
 bool Main_Window::pre_translate(MSG* message)
 {
+    // A player, another window of the viewer, keeps its own keys.
+    if (message->hwnd && GetAncestor(message->hwnd, GA_ROOT) != frame)
+        return false;
     if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) && move_for_key(message->wParam)) {
         if (message->message == WM_KEYDOWN)
             press(move_for_key(message->wParam)->id);
