@@ -93,6 +93,30 @@ SIZE fitted_area(SIZE size)
     return SIZE{static_cast<LONG>(size.cx * scale), static_cast<LONG>(size.cy * scale)};
 }
 
+// A click on the position bar beside its thumb goes to the place clicked,
+// as a player's bar does, where a trackbar would move a page towards it
+// (and only for a click on its narrow channel).  The bar's parent hears
+// it as the thumb put there.
+LRESULT CALLBACK position_bar_proc(HWND track, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR, DWORD_PTR)
+{
+    if (message != WM_LBUTTONDOWN || !IsWindowEnabled(track))
+        return DefSubclassProc(track, message, wparam, lparam);
+    const POINT at = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
+    RECT thumb = {}, channel = {};
+    (void)SendMessageW(track, TBM_GETTHUMBRECT, 0, reinterpret_cast<LPARAM>(&thumb));  // fills the rectangle
+    (void)SendMessageW(track, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
+    if (PtInRect(&thumb, at) || channel.right <= channel.left)
+        return DefSubclassProc(track, message, wparam, lparam);  // the thumb is dragged as usual
+    const LONG lowest = static_cast<LONG>(SendMessageW(track, TBM_GETRANGEMIN, 0, 0));
+    const LONG highest = static_cast<LONG>(SendMessageW(track, TBM_GETRANGEMAX, 0, 0));
+    const int x = at.x < channel.left ? channel.left : at.x > channel.right ? channel.right : at.x;
+    const LONG place = lowest + MulDiv(x - channel.left, highest - lowest, channel.right - channel.left);
+    (void)SetFocus(track);  // the arrow keys move it on from there
+    (void)SendMessageW(track, TBM_SETPOS, TRUE, place);
+    (void)SendMessageW(GetParent(track), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, place), reinterpret_cast<LPARAM>(track));
+    return 0;
+}
+
 } // namespace
 
 Player_Window* Player_Window::open(HWND owner, const std::wstring& path, bool quit_when_closed)
@@ -144,7 +168,9 @@ bool Player_Window::create_children()
         return false;
     bar_height = child_rect(bar).bottom;
     (void)SendMessageW(status, WM_SIZE, 0, 0);  // the bar takes its height and place
-    (void)SendMessageW(GetDlgItem(bar, IDC_PLAYER_POSITION), TBM_SETLINESIZE, 0, line_ms);  // answers the old size
+    HWND track = GetDlgItem(bar, IDC_PLAYER_POSITION);
+    (void)SendMessageW(track, TBM_SETLINESIZE, 0, line_ms);  // answers the old size
+    (void)SetWindowSubclass(track, position_bar_proc, 0, 0);  // without it a click moves a page
     show_position(0);
     return true;
 }
