@@ -40,9 +40,11 @@ void paint_border(HDC dc, const RECT& area, const RECT& inside)
 
 } // namespace
 
+// A painter that never scaled has not called FFmpeg, which may be missing.
 Picture_Painter::~Picture_Painter()
 {
-    sws_freeContext(scaler);
+    if (scaler)
+        sws_freeContext(scaler);
 }
 
 bool Picture_Painter::scale(const AVFrame& picture, int width, int height)

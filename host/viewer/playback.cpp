@@ -54,9 +54,10 @@ void Playback::stop()
         CloseHandle(thread);
         thread = nullptr;
     }
-    av_frame_free(&handed);
-    av_frame_free(&ahead);
-    av_frame_free(&decoded);
+    // A playback never started has not called FFmpeg, which may be missing.
+    for (AVFrame** frame : {&handed, &ahead, &decoded})
+        if (*frame)
+            av_frame_free(frame);
 }
 
 template <class Edit>

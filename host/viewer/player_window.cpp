@@ -138,7 +138,8 @@ Player_Window::Player_Window(const std::wstring& file_path, bool quit) : path(fi
 Player_Window::~Player_Window()
 {
     playback.stop();
-    av_frame_free(&shown);
+    if (shown)
+        av_frame_free(&shown);  // FFmpeg is called only once it is loaded
 }
 
 bool Player_Window::create(HWND owner)
@@ -163,8 +164,7 @@ bool Player_Window::create_children()
                              reinterpret_cast<LPARAM>(this));
     status = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0, frame,
                              nullptr, GetModuleHandleW(nullptr), nullptr);
-    shown = av_frame_alloc();
-    if (!picture || !bar || !status || !shown)
+    if (!picture || !bar || !status)
         return false;
     bar_height = child_rect(bar).bottom;
     (void)SendMessageW(status, WM_SIZE, 0, 0);  // the bar takes its height and place
@@ -186,7 +186,9 @@ void Player_Window::start()
         on_refused();
         return;
     }
-    if (!playback.start(path, frame, playback_message)) {
+    // The first FFmpeg call: only once its DLLs are loaded.
+    shown = av_frame_alloc();
+    if (!shown || !playback.start(path, frame, playback_message)) {
         facts.problem = load_text(IDS_MEDIA_NO_THREAD);
         on_refused();
     }
@@ -275,7 +277,7 @@ void Player_Window::paint_picture()
         return;
     RECT area;
     if (GetClientRect(picture, &area))
-        painter.paint(dc, area, shown->width > 0 ? shown : nullptr);
+        painter.paint(dc, area, shown && shown->width > 0 ? shown : nullptr);
     EndPaint(picture, &paint);
 }
 
