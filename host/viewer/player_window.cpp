@@ -286,6 +286,7 @@ void Player_Window::place_children(int width, int height)
     if (width <= 0 || height <= 0)
         return;  // minimised: nothing shows
     (void)SendMessageW(status, WM_SIZE, 0, 0);  // the bar places itself at the bottom
+    (void)InvalidateRect(status, nullptr, TRUE);  // its size grip moved: painted anew at the next paint
     const int status_top = child_rect(status).top;
     const int bar_top = status_top > bar_height ? status_top - bar_height : 0;
     // A window that cannot be moved keeps its place until the next size.
