@@ -161,8 +161,11 @@ void Playback::play_file(Media_File& file)
         if (wanted.seek) {
             seek_to(file, wanted.seek_ms);
             clock_running = false;
-            if (at_end && wanted.playing)
+            // Played on past the end, it would start again from the beginning.
+            if (at_end && wanted.playing) {
                 finish_playing();
+                continue;
+            }
         }
         if (!wanted.playing) {
             clock_running = false;
