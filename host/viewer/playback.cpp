@@ -51,7 +51,7 @@ void Playback::stop()
     if (thread) {
         ask([](Requests& wanted) { wanted.stopping = true; });
         (void)WaitForSingleObject(thread, INFINITE);  // it ends within one picture's work
-        CloseHandle(thread);
+        (void)CloseHandle(thread);  // the thread has ended; nothing is left to do about a failure
         thread = nullptr;
     }
     // A playback never started has not called FFmpeg, which may be missing.

@@ -30,13 +30,15 @@ const int line_ms = 1000;
 // "hh:mm:ss", or with hundredths "hh:mm:ss.cc".
 std::wstring clock_text(int64_t ms, bool hundredths)
 {
+    // Up to 16 characters for any length below a million hours: the text
+    // always fits.
     wchar_t text[32];
     const long long seconds = ms / 1000;
     if (hundredths)
-        swprintf(text, 32, L"%02lld:%02lld:%02lld.%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60,
+        (void)swprintf(text, 32, L"%02lld:%02lld:%02lld.%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60,
                  ms % 1000 / 10);
     else
-        swprintf(text, 32, L"%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+        (void)swprintf(text, 32, L"%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
     return text;
 }
 
@@ -152,7 +154,7 @@ bool Player_Window::create(HWND owner)
     if (!frame || !create_children())
         return false;
     fit_to_picture();
-    ShowWindow(frame, SW_SHOWNORMAL);
+    (void)ShowWindow(frame, SW_SHOWNORMAL);  // answers only whether it was visible before
     return true;
 }
 
@@ -278,7 +280,7 @@ void Player_Window::paint_picture()
     RECT area;
     if (GetClientRect(picture, &area))
         painter.paint(dc, area, shown && shown->width > 0 ? shown : nullptr);
-    EndPaint(picture, &paint);
+    (void)EndPaint(picture, &paint);  // always answers TRUE
 }
 
 void Player_Window::place_children(int width, int height)

@@ -26,8 +26,8 @@ std::wstring local_time_text(ULONGLONG time)
     SYSTEMTIME parts;
     if (!FileTimeToLocalFileTime(&universal, &local) || !FileTimeToSystemTime(&local, &parts))
         return std::wstring();
-    wchar_t text[32];
-    swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", parts.wYear, parts.wMonth, parts.wDay, parts.wHour,
+    wchar_t text[32];  // 19 characters
+    (void)swprintf(text, 32, L"%04u-%02u-%02u %02u:%02u:%02u", parts.wYear, parts.wMonth, parts.wDay, parts.wHour,
              parts.wMinute, parts.wSecond);
     return text;
 }
