@@ -11,6 +11,8 @@
 #include "pane_keys.h"
 #include "pane_zoom.h"
 #include "panel_layout.h"
+#include "player_window.h"
+#include "recordings_dialog.h"
 #include "resource.h"
 #include "settings.h"
 #include "texts.h"
@@ -279,6 +281,7 @@ void Main_Window::command(int id)
         {ID_SERVER_REMOVE, &Main_Window::on_server_remove}, {ID_SERVER_CONNECT, &Main_Window::on_server_connect},
         {ID_VIEW_SAVE, &Main_Window::on_view_save},         {ID_VIEW_DELETE, &Main_Window::on_view_delete},
         {ID_VIEW_OPEN_LAST, &Main_Window::on_view_open_last},
+        {ID_RECORDINGS, &Main_Window::on_recordings},
     };
     if (id >= ID_VIEW_FIRST && id <= ID_VIEW_LAST) {
         views->choose(id);
@@ -604,6 +607,15 @@ static void ensure_folder_default(Main_Window* window, const std::wstring& curre
     window->use_folder(remembered);
 }
 
+// The chosen recording plays in a window of its own beside this one.
+void Main_Window::on_recordings()
+{
+    ensure_folder_default(this, folder);
+    std::wstring chosen;
+    if (choose_recording(frame, folder, &chosen) && !Player_Window::open(frame, chosen, false))
+        tell(load_text(IDS_NO_PLAYER));
+}
+
 void Main_Window::stop_recording(int pane)
 {
     if (pane < 0 || pane >= max_panes || !recording[pane])
@@ -681,6 +693,9 @@ void Main_Window::release()
 // new sound commands.
 bool Main_Window::pre_translate(MSG* message)
 {
+    // A player, another window of the viewer, keeps its own keys.
+    if (message->hwnd && GetAncestor(message->hwnd, GA_ROOT) != frame)
+        return false;
     if ((message->message == WM_KEYDOWN || message->message == WM_KEYUP) && move_for_key(message->wParam)) {
         if (message->message == WM_KEYDOWN)
             press(move_for_key(message->wParam)->id);

@@ -115,6 +115,7 @@ private:
     void on_record();
     void on_snapshot();
     void on_folder();
+    void on_recordings();
     void on_help_keys();
     void on_sound();
 

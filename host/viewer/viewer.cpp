@@ -14,6 +14,7 @@
 #include "demo_steps.h"
 #include "main_window.h"
 #include "outage_watch.h"
+#include "player_window.h"
 #include "resource.h"
 #include "screenshot.h"
 #include "view_store.h"
@@ -36,6 +37,8 @@ const wchar_t usage[] =
     L"  --sound            play the active pane's sound once the channels are open\n"
     L"  --screenshot PATH  save the window as a PNG at PATH, then exit (unless --interactive)\n"
     L"  --outage PATH      watch the panes until one is lost and live again; save it lost at PATH\n"
+    L"  --play FILE        play the recording FILE (any MP4 of H.264 or H.265) in the player alone;\n"
+    L"                     with --screenshot, save the player once its first picture shows\n"
     L"  --interactive      stay open after --screenshot or --outage\n"
     L"  --help             print this text\n"
     L"Without --screenshot or --outage the window stays open until it is closed.\n";
@@ -58,6 +61,7 @@ struct Options {
     const wchar_t* screenshot = nullptr;
     const wchar_t* outage_screenshot = nullptr;
     const wchar_t* view = nullptr;
+    const wchar_t* play = nullptr;
     int layout = 0;
     bool demo = false;
     bool sound = false;
@@ -69,6 +73,8 @@ struct Options {
 // answering; the rest is the script's own pace.
 const DWORD outage_limit_ms = 30000;
 const DWORD settle_ms = 700;
+// A file's first picture is shown within this, or the player is stuck.
+const DWORD first_picture_limit_ms = 20000;
 
 // "A-B" or "A", channels 1 to 16 with A <= B.
 bool parse_range(const wchar_t* text, Server_Option* options)
@@ -105,6 +111,7 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
     static const Text_Option texts[] = {
         {L"--media", &Options::media},           {L"--screenshot", &Options::screenshot},
         {L"--outage", &Options::outage_screenshot}, {L"--view", &Options::view},
+        {L"--play", &Options::play},
     };
     static const Server_Text_Option server_texts[] = {
         {L"--user", &Server_Option::user}, {L"--password", &Server_Option::password}, {L"--name", &Server_Option::name},
@@ -186,8 +193,46 @@ void start_up(Main_Window& window, const Options& options)
         (void)window.start_sound();  // a refusal is told in the status bar and on standard output
 }
 
+// The player alone, for --play: the first picture (saved with
+// --screenshot), or the reason the file cannot be played.
+int play(const Options& options)
+{
+    Player_Window* player = Player_Window::open(nullptr, options.play, true);
+    if (!player) {
+        fwprintf(stderr, L"kelm-viewer: cannot create the player's window (%lu)\n", GetLastError());
+        return 1;
+    }
+    const HWND window = player->handle();
+    const DWORD start = GetTickCount();
+    while (IsWindow(window) && player->state() == Player_Window::State::opening &&
+           GetTickCount() - start < first_picture_limit_ms)
+        pump_for(50);
+    if (!IsWindow(window))
+        return 1;  // closed before it showed anything
+    if (player->state() != Player_Window::State::showing) {
+        fwprintf(stderr, L"kelm-viewer: cannot play %ls: %ls\n", options.play,
+                 player->state() == Player_Window::State::refused ? player->problem().c_str()
+                                                                  : L"no picture was shown within 20 seconds");
+        (void)DestroyWindow(window);  // the run ends either way
+        return 1;
+    }
+    int status = 0;
+    if (options.screenshot) {
+        // The bar and the status bar painted too, after the window took
+        // the picture's size.
+        (void)RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);  // only hurries the paint
+        status = save_screenshot(window, options.screenshot);
+    }
+    if (options.interactive || !options.screenshot)
+        return status | run_player_loop();
+    (void)DestroyWindow(window);  // at the end of the run there is nothing left to do about a failure
+    return status;
+}
+
 int run(const Options& options)
 {
+    if (options.play)
+        return play(options);
     Main_Window window;
     if (!window.create()) {
         fwprintf(stderr, L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());

@@ -74,6 +74,11 @@ output=$(run "$kelm\\tools\\rqweb-call.exe" "$server" get-serverinfo) && status=
 check "the shipped service probe asks the server (status $status): $output" contains "$output" "channel-cnt"
 check "the shipped viewer and the operator's guide are there" \
   test -s "$WINEPREFIX/drive_c/kelm/tools/kelm-viewer.exe" -a -s "$WINEPREFIX/drive_c/kelm/operator.md"
+# The shipped viewer's player takes FFmpeg's DLLs from the folder above tools\.
+ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=1 -c:v libx264 -pix_fmt yuv420p \
+  "$WINEPREFIX/drive_c/sample.mp4" </dev/null
+output=$(run "$kelm\\tools\\kelm-viewer.exe" --play 'C:\sample.mp4' --screenshot 'C:\sample.png') && status=0 || status=$?
+check "the shipped viewer plays an MP4 file (status $status): $output" contains "$output" 'Playing: C:\sample.mp4 (160x120'
 
 # Registered, but with the streaming library gone: the control still comes
 # up, no channel opens, and the log names the missing file.

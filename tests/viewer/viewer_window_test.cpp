@@ -8,6 +8,7 @@
 #include <wincodec.h>
 
 #include <cstdio>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -911,6 +912,121 @@ TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_by_its_name_a
     EXPECT_EQ(2u, unknown.status);
     EXPECT_NE(std::string::npos, unknown.output.find("there is no saved view named \"nowhere\"")) << unknown.output;
 }
+// The player's position line, "00:00:01.24 / 00:00:03.00", as milliseconds
+// of its position; -1 when it reads otherwise.
+long position_ms(const std::string& line)
+{
+    int hours = 0, minutes = 0, seconds = 0, hundredths = 0;
+    if (sscanf(line.c_str(), "%d:%d:%d.%d /", &hours, &minutes, &seconds, &hundredths) != 4)
+        return -1;
+    return ((hours * 60L + minutes) * 60 + seconds) * 1000 + hundredths * 10;
+}
+
+// Whether some sample is within a margin of `colour` (0xRRGGBB) in each
+// of red, green and blue: scaling and the video's colour format blur it.
+bool has_colour_near(const std::set<DWORD>& samples, DWORD colour)
+{
+    const int margin = 48;
+    for (DWORD sample : samples) {
+        bool within = true;
+        for (int shift : {0, 8, 16})
+            within = within && abs(static_cast<int>(sample >> shift & 0xff) - static_cast<int>(colour >> shift & 0xff)) <= margin;
+        if (within)
+            return true;
+    }
+    return false;
+}
+
+// Files that another tool wrote, H.264 and H.265: --play shows the first
+// picture, whose colour bars the screenshot holds, and says what it plays.
+TEST_F(Viewer_Host, play_shows_the_first_picture_of_h264_and_h265_files_of_another_tool)
+{
+    for (const char* encoder : {"libx264", "libx265"}) {
+        const std::string sample = windows_path(std::string(PLAYER_SAMPLES) + "/testsrc-" + encoder + ".mp4");
+        const std::wstring shot = media + L"-" + std::wstring(encoder, encoder + strlen(encoder)) + L".png";
+        const Program_Result run = run_program(windows_path(VIEWER_EXE), "--play \"" + sample + "\" --screenshot \"" +
+                                                                             std::string(shot.begin(), shot.end()) + "\"");
+        ASSERT_EQ(0u, run.status) << encoder << ": " << run.output;
+        EXPECT_NE(std::string::npos, run.output.find("Playing: " + sample + " (320x240, 00:00:02)")) << run.output;
+        ASSERT_EQ(S_OK, CoInitialize(nullptr));
+        const Picture picture = read_png(shot);
+        CoUninitialize();
+        ASSERT_LT(300u, picture.height) << encoder;
+        // testsrc's bars: white, yellow, cyan, green, magenta, red, blue.
+        const std::set<DWORD> seen = colours(picture, 10, picture.width - 10, 30, picture.height / 2);
+        for (DWORD colour : {0xffffffu, 0xffff00u, 0x00ffffu, 0x00ff00u, 0xff00ffu, 0xff0000u, 0x0000ffu})
+            EXPECT_TRUE(has_colour_near(seen, colour)) << encoder << std::hex << ": no " << colour;
+    }
+}
+
+// A file that is not a video, and one that is not there: refused in words,
+// on standard output and error, with the status 1 of a refusal, not a
+// crash's.
+TEST_F(Viewer_Host, play_refuses_a_file_that_is_not_a_video_or_missing_in_words)
+{
+    const std::string text_file = std::string(media.begin(), media.end()) + "-notes.mp4";
+    FILE* notes = fopen(text_file.c_str(), "wb");
+    ASSERT_TRUE(notes);
+    fputs("These are notes, not a video.\r\n", notes);
+    fclose(notes);
+    const struct {
+        std::string path;
+        std::string reason;
+    } cases[] = {{text_file, "it is not a video file that the player can read"},
+                 {text_file + ".gone.mp4", "the file does not exist"}};
+    for (const auto& refused : cases) {
+        const Program_Result run = run_program(windows_path(VIEWER_EXE), "--play \"" + refused.path + "\"");
+        EXPECT_EQ(1u, run.status) << run.output;
+        EXPECT_NE(std::string::npos, run.output.find("Cannot play " + refused.path + ": " + refused.reason + "."))
+            << run.output;
+        EXPECT_NE(std::string::npos, run.output.find("kelm-viewer: cannot play " + refused.path)) << run.output;
+    }
+}
+
+// A recording the control made, chosen in Media > Recordings with the
+// keys, plays; paused, Step moves it one picture on, and a click on the
+// position bar goes to the place clicked.
+TEST_F(Viewer_Window, a_recording_chosen_in_media_recordings_plays_and_step_and_seek_move_it)
+{
+    connect_as_operator();
+    open_channel(1);
+    ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
+    click(GetDlgItem(panel, ID_RECORD));
+    Sleep(4000);
+    click(GetDlgItem(panel, ID_RECORD));
+    const std::string recorded = line_starting("Recording saved: ");
+    send({key(VK_MENU, false), key(VK_MENU, true)});
+    press_key('M');
+    press_key('D');
+    ASSERT_TRUE(wait_until([&] { return FindWindowW(L"#32770", L"Recordings") != nullptr; }));
+    Sleep(300);
+    press_key(VK_RETURN);  // the newest is chosen
+    EXPECT_EQ(0u, line_starting("Playing: ").find(recorded + " ("));
+    HWND player = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (player = FindWindowW(L"kelm_player", nullptr)) != nullptr; }));
+    HWND bar = FindWindowExW(player, nullptr, L"#32770", nullptr);
+    HWND time = GetDlgItem(bar, IDC_PLAYER_TIME);
+    ASSERT_TRUE(wait_until([&] { return position_ms(text_of(time)) > 0; })) << text_of(time);
+    click(GetDlgItem(bar, ID_PLAYER_PLAY));
+    ASSERT_EQ("Play", text_of(GetDlgItem(bar, ID_PLAYER_PLAY)));
+    Sleep(500);
+    const long paused = position_ms(text_of(time));
+    click(GetDlgItem(bar, ID_PLAYER_STEP));
+    EXPECT_TRUE(wait_until([&] { return position_ms(text_of(time)) > paused; })) << text_of(time);
+    const long stepped = position_ms(text_of(time));
+    EXPECT_GE(200, stepped - paused) << "one picture, not more";
+    click(GetDlgItem(bar, ID_PLAYER_STEP));
+    EXPECT_TRUE(wait_until([&] { return position_ms(text_of(time)) > stepped; })) << text_of(time);
+    HWND track = GetDlgItem(bar, IDC_PLAYER_POSITION);
+    RECT rect;
+    ASSERT_TRUE(GetWindowRect(track, &rect));
+    click(track, (rect.right - rect.left) * 3 / 4);
+    const long length = position_ms(text_of(time).substr(text_of(time).find("/ ") + 2) + " /");
+    EXPECT_TRUE(wait_until([&] { return abs(position_ms(text_of(time)) - length * 3 / 4) < length / 5; }))
+        << text_of(time);
+    EXPECT_EQ("Play", text_of(GetDlgItem(bar, ID_PLAYER_PLAY))) << "a seek while paused stays paused";
+}
+
 } // namespace
 
 // The health line of the wall follows a stalled channel; a click on it
