@@ -758,8 +758,9 @@ std::set<DWORD> colours(const Picture& picture, UINT x0, UINT x1, UINT y0, UINT 
     return seen;
 }
 
-// The demo's screenshot: four live, colourful panes on the left, the
-// panel of buttons in the system's button colour on the right.
+// The demo's screenshot: four live, colourful panes on the left, each with
+// its dark caption strip, the panel of buttons in the system's button
+// colour on the right.
 TEST_F(Viewer_Host, screenshot_shows_live_panes_and_the_controls)
 {
     const std::wstring shot = media + L"-shot.png";
@@ -776,6 +777,13 @@ TEST_F(Viewer_Host, screenshot_shows_live_panes_and_the_controls)
         for (UINT pane_y : {60u, 300u})
             EXPECT_LT(8u, colours(picture, pane_x, pane_x + 280, pane_y, pane_y + 180).size())
                 << "pane at " << pane_x << "," << pane_y;
+    const DWORD caption_back = 0x141414;
+    for (UINT half_x : {0u, 1u})
+        for (UINT half_y : {0u, 1u})
+            EXPECT_EQ(1u, colours(picture, half_x * 320, half_x * 320 + 320, half_y * picture.height / 2,
+                                  (half_y + 1) * picture.height / 2)
+                              .count(caption_back))
+                << "a caption in the quarter " << half_x << "," << half_y;
     const DWORD face = GetSysColor(COLOR_BTNFACE);
     const DWORD face_bgr = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
     EXPECT_EQ(1u, colours(picture, picture.width - 8, picture.width - 2, 40, 400).count(face_bgr));
@@ -856,9 +864,10 @@ std::string registry_bytes(HKEY parent, const std::wstring& path)
 }
 
 // Both servers in the list with their own channels, each pane streaming
-// from its own server with that server's user; the kept password is in
-// the registry, encrypted, and printed nowhere.
-TEST_F(Viewer_Two_Servers, each_pane_shows_its_own_servers_channel_and_the_kept_password_is_encrypted)
+// from its own server with that server's user and captioned with its name;
+// the kept password is in the registry, encrypted, and printed nowhere;
+// the yard gone shows in the wall's health line and in its pane.
+TEST_F(Viewer_Two_Servers, each_pane_shows_and_captions_its_own_servers_channel_and_a_server_gone_is_told)
 {
     show_a_channel_of_each();
     EXPECT_EQ(1 + 16 + 1 + 4, SendMessageW(GetDlgItem(panel, IDC_CHANNELS), TVM_GETCOUNT, 0, 0));
@@ -882,6 +891,11 @@ TEST_F(Viewer_Two_Servers, each_pane_shows_its_own_servers_channel_and_the_kept_
                                           RRF_RT_REG_BINARY, nullptr, nullptr, &kept));
     EXPECT_LT(static_cast<DWORD>(yard_password.size()), kept);
     EXPECT_EQ(std::string::npos, seen.find(yard_password));
+    // The yard goes away: the wall says so, and so does its pane.
+    yard.stop();
+    EXPECT_EQ(8u, line_starting("wall: 1 live, 1 lost (pane 1 since ").find("), 2 empty")) << seen;
+    EXPECT_TRUE(wait_until([&] { return caption_of(1).rfind("yard ch 2 ", 0) == 0 && caption_of(1) != "yard ch 2 live"; }))
+        << caption_of(1);
 }
 
 // A view saved in one viewer comes back in a new one started with --view:
