@@ -146,7 +146,6 @@ void kelm_ctrl::on_init_dialog()
     // Without the log file entries still reach standard error.
     (void)Logger::instance().open(control_log_path);
     reconnect_lost_streams = reconnect_setting();
-    captions_shown = captions_setting();
     // Without the timer nothing would notice a lost stream; a window that
     // cannot have one still shows what it is given.
     if (!SetTimer(hwnd, stream_watch_timer, stream_watch_ms, nullptr))

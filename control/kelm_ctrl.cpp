@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "screen.h"
 #include "split_layout.h"
+#include "user_settings.h"
 
 namespace {
 
@@ -21,7 +22,9 @@ const int pane_items[kelm_ctrl::pane_count] = {
 
 } // namespace
 
-kelm_ctrl::kelm_ctrl()
+// The captions setting is read here, so that a host's put_captions before
+// the window is made holds.
+kelm_ctrl::kelm_ctrl() : captions_shown(captions_setting())
 {
     for (short& channel : pane_channel)
         channel = -1;

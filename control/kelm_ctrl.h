@@ -224,7 +224,7 @@ private:
 
     HWND hwnd = nullptr;
     bool reconnect_lost_streams = true;  // read when the window is made
-    bool captions_shown = false;         // likewise, then as the host puts it
+    bool captions_shown = false;         // read when the control is made, then as the host puts it
     // The names captions give servers, by address as the host wrote it
     // (upper case); bounded by label_server.
     std::map<std::wstring, std::wstring> server_labels;

@@ -87,8 +87,10 @@ HRESULT kelm_ctrl::get_pane_health(LONG pane, LONG* state, LONG* lost_seconds)
         return E_POINTER;
     *state = 0;
     *lost_seconds = 0;
-    if (pane < 0 || pane >= static_cast<LONG>(screens.size()))
+    if (pane < 0 || pane >= pane_count)
         return E_INVALIDARG;
+    if (pane >= static_cast<LONG>(screens.size()))
+        return S_OK;  // no window yet: no pane has a channel
     const Screen* screen = screens[pane];
     *state = health_code(screen->stream_status());
     *lost_seconds = static_cast<LONG>(screen->lost_for(GetTickCount()) / 1000);
