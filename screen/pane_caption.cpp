@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "module_instance.h"
+
 namespace {
 
 const wchar_t caption_class[] = L"kelm_pane_caption";
@@ -21,15 +23,6 @@ const wchar_t recording_mark[] = L"REC";
 SRWLOCK class_lock = SRWLOCK_INIT;
 int class_users = 0;
 
-HINSTANCE this_module()
-{
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&this_module), &module))
-        return nullptr;
-    return module;
-}
-
 bool use_class(WNDPROC procedure)
 {
     AcquireSRWLockExclusive(&class_lock);
@@ -37,7 +30,7 @@ bool use_class(WNDPROC procedure)
     if (!usable) {
         WNDCLASSW window_class = {};
         window_class.lpfnWndProc = procedure;
-        window_class.hInstance = this_module();
+        window_class.hInstance = module_instance();
         window_class.lpszClassName = caption_class;
         window_class.hCursor = nullptr;  // the pane's cursor shows through
         usable = RegisterClassW(&window_class) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -52,7 +45,7 @@ void release_class()
 {
     AcquireSRWLockExclusive(&class_lock);
     if (--class_users == 0)
-        (void)UnregisterClassW(caption_class, this_module());  // fails only while a window of it exists: none does
+        (void)UnregisterClassW(caption_class, module_instance());  // fails only while a window of it exists: none does
     ReleaseSRWLockExclusive(&class_lock);
 }
 
@@ -123,6 +116,7 @@ void Pane_Caption::remove()
         return;
     (void)DestroyWindow(window);  // a child of the pane: fails only if the pane went first, and took it along
     window = nullptr;
+    placed = RECT{0, 0, 0, 0};
     release_class();
     if (font)
         (void)DeleteObject(font);
@@ -143,7 +137,7 @@ bool Pane_Caption::create(HWND pane)
     // Disabled, so that clicks on it go to the pane, which activates and
     // zooms on them.
     window = CreateWindowExW(0, caption_class, L"", WS_CHILD | WS_DISABLED, 0, 0, 0, 0, pane, nullptr,
-                             this_module(), this);
+                             module_instance(), this);
     if (!window) {
         release_class();
         return false;
@@ -159,9 +153,16 @@ void Pane_Caption::place()
     RECT client;
     if (!GetClientRect(GetParent(window), &client))
         return;
-    const int width = client.right - 2 * pane_margin;
+    const int width = std::max(static_cast<int>(client.right) - 2 * pane_margin, 0);
     const int height = text_height_for(client.bottom) + 4;
-    (void)MoveWindow(window, pane_margin, client.bottom - pane_margin - height, std::max(width, 0), height, TRUE);
+    const RECT wanted = {pane_margin, client.bottom - pane_margin - height, pane_margin + width,
+                         client.bottom - pane_margin};
+    if (EqualRect(&wanted, &placed))
+        return;
+    placed = wanted;
+    // Nothing of the old strip is worth copying: it paints itself anew.
+    (void)SetWindowPos(window, nullptr, wanted.left, wanted.top, width, height,
+                       SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
 }
 
 HFONT Pane_Caption::font_for(int height)

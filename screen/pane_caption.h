@@ -52,6 +52,7 @@ private:
     HFONT font_for(int height);
 
     HWND window = nullptr;
+    RECT placed = {0, 0, 0, 0};  // in the pane's client area
     Caption_Content content;
     HFONT font = nullptr;
     int font_height = 0;
