@@ -99,15 +99,19 @@ bool Pane_Caption::show(HWND pane, const Caption_Content& shown)
         (void)SetWindowTextW(window, text.c_str());  // only the text for readers is lost
         (void)InvalidateRect(window, nullptr, FALSE);  // repainted at the next paint of the thread
     }
-    if (!IsWindowVisible(window))
+    if (!visible)
         (void)ShowWindow(window, SW_SHOWNA);
+    visible = true;
     return true;
 }
 
+// Called at every tick of the control's watch: only a change reaches the
+// window.
 void Pane_Caption::hide()
 {
-    if (window)
+    if (window && visible)
         (void)ShowWindow(window, SW_HIDE);
+    visible = false;
 }
 
 void Pane_Caption::remove()
@@ -116,6 +120,7 @@ void Pane_Caption::remove()
         return;
     (void)DestroyWindow(window);  // a child of the pane: fails only if the pane went first, and took it along
     window = nullptr;
+    visible = false;
     placed = RECT{0, 0, 0, 0};
     release_class();
     if (font)

@@ -53,6 +53,7 @@ private:
 
     HWND window = nullptr;
     RECT placed = {0, 0, 0, 0};  // in the pane's client area
+    bool visible = false;
     Caption_Content content;
     HFONT font = nullptr;
     int font_height = 0;

@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-extern "C" {
-#include <libswscale/swscale.h>
-}
-
 namespace {
 
 const int neutral = 64;
@@ -66,29 +62,6 @@ void adjust_pixels(uint8_t* rows, int width, int height, int stride, const Pictu
         adjust_row(rows + static_cast<size_t>(y) * stride, width, adjustment);
 }
 
-Picture_Painter::~Picture_Painter()
-{
-    sws_freeContext(scaler);
-}
-
-// Scales into `pixels` at the window's size, four bytes a pixel: the
-// layout of a 32-bit display, so painting copies without converting.
-// Blue, green, red and alpha rather than a spare byte: swscale converts to
-// this layout with its SIMD code, to the other in plain C at a third the
-// speed; a 32-bit bitmap without BI_BITFIELDS ignores the fourth byte.
-bool Picture_Painter::scale(const AVFrame& picture, int width, int height)
-{
-    scaler = sws_getCachedContext(scaler, picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
-                                  width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!scaler)
-        return false;
-    stride = width * 4;
-    pixels.resize(static_cast<size_t>(stride) * height);
-    uint8_t* rows[4] = {pixels.data(), nullptr, nullptr, nullptr};
-    const int strides[4] = {stride, 0, 0, 0};
-    return sws_scale(scaler, picture.data, picture.linesize, 0, picture.height, rows, strides) == height;
-}
-
 bool Picture_Painter::paint(HWND window, const AVFrame& picture, const Picture_Values& values)
 {
     RECT client;
@@ -98,21 +71,13 @@ bool Picture_Painter::paint(HWND window, const AVFrame& picture, const Picture_V
     const int height = client.bottom - 2 * frame_margin;
     if (width <= 0 || height <= 0)
         return true;  // nothing to paint into, but the window is there
-    if (!scale(picture, width, height))
+    if (!scaled.scale(picture, width, height))
         return false;
-    adjust_pixels(pixels.data(), width, height, stride, values);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // rows top to bottom
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    adjust_pixels(scaled.rows(), width, height, scaled.stride(), values);
     HDC dc = GetDC(window);
     if (!dc)
         return false;
-    const int lines = SetDIBitsToDevice(dc, frame_margin, frame_margin, width, height, 0, 0, 0, height,
-                                        pixels.data(), &info, DIB_RGB_COLORS);
+    const bool drawn = scaled.draw(dc, frame_margin, frame_margin);
     ReleaseDC(window, dc);
-    return lines != 0;
+    return drawn;
 }

@@ -5,10 +5,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <vector>
+
+#include "bgra_picture.h"
 
 struct AVFrame;
-struct SwsContext;
 
 // The four picture values; 64 is neutral for each.
 struct Picture_Values {
@@ -26,20 +26,11 @@ void adjust_pixels(uint8_t* rows, int width, int height, int stride, const Pictu
 // Used by one thread at a time.
 class Picture_Painter {
 public:
-    Picture_Painter() = default;
-    ~Picture_Painter();
-    Picture_Painter(const Picture_Painter&) = delete;
-    Picture_Painter& operator=(const Picture_Painter&) = delete;
-
     // Paints `picture` into the window's client area, inside a margin of
     // two pixels that the control's active-pane frame uses.  False when the
     // window is gone or the picture cannot be scaled.
     bool paint(HWND window, const AVFrame& picture, const Picture_Values& values);
 
 private:
-    bool scale(const AVFrame& picture, int width, int height);
-
-    SwsContext* scaler = nullptr;
-    std::vector<uint8_t> pixels;  // the scaled picture, blue, green, red and a spare byte a pixel
-    int stride = 0;
+    Bgra_Picture scaled;
 };

@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libswscale/swscale.h>
 }
 
 namespace {
@@ -40,43 +39,16 @@ void paint_border(HDC dc, const RECT& area, const RECT& inside)
 
 } // namespace
 
-// A painter that never scaled has not called FFmpeg, which may be missing.
-Picture_Painter::~Picture_Painter()
-{
-    if (scaler)
-        sws_freeContext(scaler);
-}
-
-bool Picture_Painter::scale(const AVFrame& picture, int width, int height)
-{
-    scaler = sws_getCachedContext(scaler, picture.width, picture.height, static_cast<AVPixelFormat>(picture.format),
-                                  width, height, AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
-    if (!scaler)
-        return false;
-    pixels.resize(static_cast<size_t>(width) * 4 * height);
-    uint8_t* rows[4] = {pixels.data(), nullptr, nullptr, nullptr};
-    const int strides[4] = {width * 4, 0, 0, 0};
-    return sws_scale(scaler, picture.data, picture.linesize, 0, picture.height, rows, strides) == height;
-}
-
 void Picture_Painter::paint(HDC dc, const RECT& area, const AVFrame* picture)
 {
     const bool has_picture = picture && picture->width > 0 && picture->height > 0;
     const RECT place = has_picture ? fitted(area, *picture) : RECT{area.left, area.top, area.left, area.top};
     const int width = place.right - place.left, height = place.bottom - place.top;
-    if (width <= 0 || height <= 0 || !scale(*picture, width, height)) {
+    if (width <= 0 || height <= 0 || !scaled.scale(*picture, width, height)) {
         paint_border(dc, area, RECT{area.left, area.top, area.left, area.top});
         return;
     }
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // rows top to bottom
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     // A picture that does not reach the screen shows at the next paint.
-    (void)SetDIBitsToDevice(dc, place.left, place.top, width, height, 0, 0, 0, height, pixels.data(), &info,
-                            DIB_RGB_COLORS);
+    (void)scaled.draw(dc, place.left, place.top);
     paint_border(dc, area, place);
 }

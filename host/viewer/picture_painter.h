@@ -5,26 +5,16 @@
 
 #include <windows.h>
 
-#include <cstdint>
-#include <vector>
+#include "bgra_picture.h"
 
 struct AVFrame;
-struct SwsContext;
 
 class Picture_Painter {
 public:
-    Picture_Painter() = default;
-    ~Picture_Painter();
-    Picture_Painter(const Picture_Painter&) = delete;
-    Picture_Painter& operator=(const Picture_Painter&) = delete;
-
     // Paints `picture` into `area` of `dc`; without a picture, or one that
     // cannot be scaled, the area is black.
     void paint(HDC dc, const RECT& area, const AVFrame* picture);
 
 private:
-    bool scale(const AVFrame& picture, int width, int height);
-
-    SwsContext* scaler = nullptr;
-    std::vector<uint8_t> pixels;  // the scaled picture: blue, green, red and a spare byte a pixel
+    Bgra_Picture scaled;
 };

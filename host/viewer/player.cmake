@@ -4,7 +4,10 @@
 # call (ffmpeg_dlls.cpp).  Each delay-load library is made from FFmpeg's
 # own list of a DLL's exports.
 target_sources(kelm-viewer PRIVATE player_window.cpp playback.cpp media_file.cpp picture_painter.cpp
-               ffmpeg_dlls.cpp recordings.cpp recordings_dialog.cpp)
+               ffmpeg_dlls.cpp recordings.cpp recordings_dialog.cpp
+               # Scaling and copying a picture, as the streaming library paints one.
+               ${CMAKE_SOURCE_DIR}/streaming/bgra_picture.cpp)
+target_include_directories(kelm-viewer PRIVATE ${CMAKE_SOURCE_DIR}/streaming)
 set(player_delay_libraries)
 set(player_dll_names)
 foreach(library avformat avcodec swscale avutil)
