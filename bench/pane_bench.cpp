@@ -114,7 +114,12 @@ int main()
 
     pump_messages_for(1.0);
     const double cpu_plain = cpu_over(cpu_window_s);
-    control.put_captions(VARIANT_TRUE);
+    if (FAILED(control.put_captions(VARIANT_TRUE))) {
+        fprintf(stderr, "captions could not be turned on: no figures with captions\n");
+        control.destroy_window();
+        DestroyWindow(host);
+        return 1;
+    }
     pump_messages_for(1.0);
     const double cpu_captioned = cpu_over(cpu_window_s);
     printf("sixteen streams for %.0f s: CPU %.2f s with captions, %.2f s without, ratio %.2f\n", cpu_window_s,
