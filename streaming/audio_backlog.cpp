@@ -7,12 +7,13 @@ extern "C" {
 
 namespace {
 
-// A recording starts with a key frame at most half a second old; a second
-// of sound covers it with room for the server's spacing of the tracks.
-const int64_t kept_us = 1000000;
+// A recording starts with the last key frame, which cameras send every one
+// to four seconds; ten seconds of sound cover that with room for the
+// server's spacing of the tracks (G.711 takes 80 KB of it, AAC less).
+const int64_t kept_us = 10000000;
 // Bounds the backlog whatever the packets' times say (a server whose
 // times stand still): 100 packets a second is more than any track sends.
-const size_t most_packets = 100;
+const size_t most_packets = 1000;
 
 } // namespace
 

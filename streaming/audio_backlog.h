@@ -1,6 +1,6 @@
-// Audio_Backlog: the audio packets of the last second, so that a recording
-// that begins with a key frame received a moment ago gets the sound from
-// that moment too, not only from the call on.
+// Audio_Backlog: the audio packets of the last ten seconds, so that a
+// recording that begins with the last key frame gets the sound from that
+// moment too, not only from the call on.
 #pragma once
 
 #include <deque>
@@ -18,7 +18,7 @@ public:
     Audio_Backlog& operator=(const Audio_Backlog&) = delete;
 
     // Keeps a reference to `packet` (of `time_base`), and lets go of those
-    // more than a second older.  A packet that cannot be kept for want of
+    // more than ten seconds older.  A packet that cannot be kept for want of
     // memory is left out.
     void add(const AVPacket& packet, AVRational time_base);
     template <class Use>

@@ -26,17 +26,23 @@ public:
     void add(AVPacket* packet, std::vector<AVPacket*>& ready);
     // The presentation time of the file's first picture.
     int64_t first_presentation() const;
+    // The stream time shown at first_presentation(); false until a packet
+    // with a time has come.
+    bool start_known(int64_t* stream_time) const;
     // Settles every packet still held.
     void flush(std::vector<AVPacket*>& ready);
 
 private:
-    int64_t presentation_time(const AVPacket& packet);
+    void anchor();
+    int64_t presentation_time(size_t index);
     void settle_first(std::vector<AVPacket*>& ready);
 
     const int64_t picture_ticks;
-    std::deque<AVPacket*> held;  // in decoding order, presentation times from the start
-    int64_t first_time;          // the stream's time of the file's start
+    std::deque<AVPacket*> held;  // in decoding order, with the stream's times
+    int64_t first_time = 0;      // the stream's time of the file's start
     bool first_known = false;
-    int64_t last_presentation = 0;
+    bool anchor_again = false;   // the server's clock started again
+    bool settled_any = false;
+    int64_t last_presentation = 0;  // the latest file time settled
     int64_t last_decoding = -1;
 };

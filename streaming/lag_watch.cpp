@@ -1,5 +1,7 @@
 #include "lag_watch.h"
 
+#include <cstdlib>
+
 extern "C" {
 #include <libavutil/avutil.h>
 #include <libavutil/mathematics.h>
@@ -10,10 +12,13 @@ namespace {
 // Far more than any real lag: the server's clock jumped; its times are
 // measured afresh from there.
 const int64_t clock_jump_ms = 10000;
+// How far the time between two packets may differ from the time between
+// their arrivals for them to have come as the server sent them.
+const int64_t arrival_jitter_ms = 25;
 
 } // namespace
 
-int64_t Lag_Watch::behind_ms(int64_t pts, AVRational time_base, int64_t now_ms)
+int64_t Lag_Watch::behind_ms(int64_t pts, AVRational time_base, int64_t now_ms, bool awaited)
 {
     if (pts == AV_NOPTS_VALUE)
         return 0;
@@ -23,7 +28,15 @@ int64_t Lag_Watch::behind_ms(int64_t pts, AVRational time_base, int64_t now_ms)
     if (!started || pts_ms > newest_ms || newest_ms - pts_ms > clock_jump_ms)
         newest_ms = pts_ms;
     const int64_t distance = now_ms - newest_ms;
-    if (!started || distance < least_distance_ms || distance - least_distance_ms > clock_jump_ms) {
+    // A packet let go after a silence (the last picture before a stall,
+    // released when something else arrives) was waited for too, but came
+    // long after the packet before it was sent: only one that arrived as
+    // the server spaced it counts as on time.
+    const bool live =
+        awaited && started && std::llabs((pts_ms - last_pts_ms) - (now_ms - last_arrival_ms)) <= arrival_jitter_ms;
+    last_pts_ms = pts_ms;
+    last_arrival_ms = now_ms;
+    if (!started || live || distance < least_distance_ms || distance - least_distance_ms > clock_jump_ms) {
         started = true;
         least_distance_ms = distance;
     }

@@ -14,6 +14,9 @@ extern "C" {
 namespace {
 
 const int output_buffer_bytes = 64 * 1024;
+// Sound packets kept while the file's first picture has no time yet: a
+// few seconds of any track.
+const size_t most_early_audio = 200;
 // How many names next_file tries before it gives up.
 const int most_next_files = 99;
 
@@ -70,9 +73,12 @@ Mp4_Recording* Mp4_Recording::next_file() const
     const bool has_extension = dot != std::string::npos && path.find_first_of("\\/", dot) == std::string::npos;
     const std::string stem = has_extension ? path.substr(0, dot) : path;
     const std::string extension = has_extension ? path.substr(dot) : std::string();
-    for (int number = 2; number <= most_next_files; ++number) {
-        Mp4_Recording* next = create((stem + "-" + std::to_string(number) + extension).c_str(), channel);
+    // Every file is named after the first, so the third is "-3", never "-2-2".
+    for (int next_number = number + 1; next_number <= most_next_files; ++next_number) {
+        Mp4_Recording* next = create((stem + "-" + std::to_string(next_number) + extension).c_str(), channel);
         if (next) {
+            next->path = path;
+            next->number = next_number;
             if (audio_source.known())
                 next->expect_audio(audio_source);
             return next;
@@ -83,6 +89,8 @@ Mp4_Recording* Mp4_Recording::next_file() const
 
 Mp4_Recording::~Mp4_Recording()
 {
+    for (AVPacket*& packet : early_audio)
+        av_packet_free(&packet);
     if (output)
         av_freep(&output->buffer);
     avio_context_free(&output);
@@ -164,12 +172,36 @@ void Mp4_Recording::add_audio_track()
     audio_index = audio->index;
 }
 
+// Sound that comes before the file's first picture has its time is kept
+// until it has (a few pictures at most), so the file's sound starts with
+// its pictures; a bound keeps a server without picture times from filling
+// memory.
 void Mp4_Recording::add_audio(const AVPacket& packet)
 {
     if (failed || !muxer || audio_index < 0 || packet.pts == AV_NOPTS_VALUE)
         return;
-    // The session keeps both tracks on one clock (its sender reports): the
-    // file's audio starts where its first picture does.
+    int64_t start_time;
+    if (!times->start_known(&start_time)) {
+        AVPacket* early = early_audio.size() < most_early_audio ? av_packet_clone(&packet) : nullptr;
+        if (early)
+            early_audio.push_back(early);  // a packet without memory for its copy goes unrecorded
+        return;
+    }
+    while (!early_audio.empty()) {
+        AVPacket* early = early_audio.front();
+        early_audio.pop_front();
+        add_audio_from(*early, start_time);
+        av_packet_free(&early);
+    }
+    add_audio_from(packet, start_time);
+}
+
+// The session keeps both tracks on one clock (its sender reports): the
+// file's audio starts where its first picture does.
+void Mp4_Recording::add_audio_from(const AVPacket& packet, int64_t start_time)
+{
+    if (audio_index < 0)
+        return;
     const int64_t time =
         packet.pts - av_rescale_q(start_time - times->first_presentation(), time_base, audio_source.time_base);
     if (time < av_rescale_q(times->first_presentation(), time_base, audio_source.time_base))
@@ -239,7 +271,6 @@ bool Mp4_Recording::start(const Media_Track& track, const AVPacket& key_frame)
     av_dict_free(&options);
     const AVRational rate = track.frame_rate.num > 0 ? track.frame_rate : AVRational{25, 1};
     time_base = track.time_base;
-    start_time = key_frame.pts;
     times.reset(new (std::nothrow) Decode_Times(std::max<int64_t>(1, av_rescale_q(1, av_inv_q(rate), track.time_base))));
     return written >= 0 && times;
 }

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,7 @@ private:
 
     bool start(const Media_Track& track, const AVPacket& key_frame);
     void add_audio_track();
+    void add_audio_from(const AVPacket& packet, int64_t start_time);
     bool write_audio(AVPacket& packet, AVRational packet_time_base);
     bool write(const AVPacket& packet);
     bool write_settled(std::vector<AVPacket*>& ready);
@@ -64,19 +66,20 @@ private:
     static int collect(void* recording, uint8_t* bytes, int size);
 
     File_Writer* file;
-    const std::string path;
+    std::string path;           // as the caller named the first file
     const unsigned channel;
+    int number = 1;             // 2, 3, ... for the files after a size change
     int width = 0, height = 0;  // of the pictures the file began with
     AVFormatContext* muxer = nullptr;
     AVIOContext* output = nullptr;
     std::vector<uint8_t> pending;  // what the muxer wrote since it was last handed on
     std::unique_ptr<Decode_Times> times;  // made with the header
     AVRational time_base = {1, 90000};   // of the received packets
-    int64_t start_time = 0;              // of the first picture, in that time base
     bool failed = false;
 
     Media_Track audio_source;            // known when the session has audio
     std::unique_ptr<Aac_Encoder> aac;    // for G.711
     int audio_index = -1;                // the muxer's audio stream, once made
     int64_t last_audio_time = AV_NOPTS_VALUE;
+    std::deque<AVPacket*> early_audio;   // before the first picture's time is known
 };

@@ -12,10 +12,8 @@ const size_t most_group_bytes = 4 * 1024 * 1024;
 
 void Picture_Group::add(const AVPacket& packet)
 {
-    if (packet.flags & AV_PKT_FLAG_KEY) {
+    if (packet.flags & AV_PKT_FLAG_KEY)
         clear();
-        key_frame_arrived = GetTickCount();
-    }
     else if (packets.empty())
         return;  // the group's key frame was not kept
     bytes += static_cast<size_t>(packet.size);

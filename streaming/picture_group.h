@@ -27,11 +27,8 @@ public:
             use(*packet);
     }
     void clear();
-    // Milliseconds since the group's key frame arrived, at `now` (GetTickCount).
-    unsigned long key_frame_age_ms(unsigned long now) const { return now - key_frame_arrived; }
 
 private:
     std::vector<AVPacket*> packets;  // the first is a key frame
     size_t bytes = 0;
-    unsigned long key_frame_arrived = 0;
 };

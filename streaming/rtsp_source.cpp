@@ -12,6 +12,9 @@ namespace {
 const int64_t silence_limit_ms = 5000;
 // What the TEARDOWN of a close may take.
 const int64_t close_grace_ms = 300;
+// A read that took this long waited for the network rather than taking
+// what was already there: a packet's time under Wine is well below it.
+const int64_t network_wait_us = 10000;
 // libavformat's own socket timeout, below the silence limit, so that a
 // connect that is never answered ends as a timeout of the socket.
 const char socket_timeout_us[] = "4000000";
@@ -102,9 +105,11 @@ int Rtsp_Source::open(const Stream_Address& address)
 bool Rtsp_Source::read(AVPacket* packet, int64_t deadline)
 {
     deadline_us.store(deadline);
+    const int64_t began = av_gettime_relative();
     for (;;) {
         if (av_read_frame(context, packet) < 0)
             return false;
+        waited = av_gettime_relative() - began >= network_wait_us;
         if (packet->stream_index == video_stream->index ||
             (audio_stream && packet->stream_index == audio_stream->index))
             return true;

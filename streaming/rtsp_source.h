@@ -31,6 +31,9 @@ public:
     // broke, was stopped, or no packet came before `deadline_us` (on
     // libavformat's relative clock, av_gettime_relative).
     bool read(AVPacket* packet, int64_t deadline_us);
+    // Whether the last read had to wait for its packet: nothing newer was
+    // waiting to be read, so the stream is as fresh as the server sends it.
+    bool last_read_waited() const { return waited; }
     // Ends the session (TEARDOWN within a short grace) and frees it.
     void close();
 
@@ -51,6 +54,7 @@ private:
     const AVStream* audio_stream = nullptr;
     std::atomic<bool> closing{false};
     std::atomic<int64_t> deadline_us{0};  // on libavformat's relative clock
+    bool waited = false;
 };
 
 // The library's state for an open that failed with `error`.

@@ -41,10 +41,6 @@ const int64_t catch_up_after_ms = 500;
 // A picture whose packet came further behind than this is decoded but not
 // painted: painting it would only keep the pane later than it need be.
 const int64_t paint_late_limit_ms = 400;
-// A recording begins with the key frame nearest its start: the last one if
-// it came at most this long before, else the next.  Its file's duration is
-// then within this of the time it was recording.
-const DWORD recent_key_frame_ms = 500;
 
 int64_t now_ms()
 {
@@ -225,7 +221,12 @@ bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPa
     av_packet_unref(held);
     if (av_packet_ref(held, &packet) < 0)
         av_packet_unref(held);  // without memory for the reference this packet goes unrecorded
-    const int64_t behind = lag.behind_ms(packet.pts, source.video()->time_base, now_ms());
+    // Two packets in a row that had to be waited for mean the stream is not
+    // behind at all, whatever their times say: the server's times moved.
+    // (One alone may be a read the system held up.)
+    const bool awaited = source.last_read_waited() && last_read_waited;
+    last_read_waited = source.last_read_waited();
+    const int64_t behind = lag.behind_ms(packet.pts, source.video()->time_base, now_ms(), awaited);
     if (behind > catch_up_after_ms)
         catching_up = true;
     if (catching_up && !(packet.flags & AV_PKT_FLAG_KEY))
@@ -379,7 +380,9 @@ Mp4_Recording* Stream::start_capture(Mp4_Recording* new_recording)
     recording = new_recording;
     if (recording && audio_track.known())
         recording->expect_audio(audio_track);
-    if (recording && group.key_frame_age_ms(GetTickCount()) <= recent_key_frame_ms)
+    // The file covers the whole time asked for: it begins with the last key
+    // frame received (or, when the group was too long to keep, the next).
+    if (recording)
         replay_group(*recording);
     return replaced;
 }

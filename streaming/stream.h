@@ -74,7 +74,7 @@ public:
     int state() const;
     uint16_t channel() const { return target.channel; }
     // Makes `recording` the stream's recording, starting it with the last
-    // key frame when that came within half a second, else with the next;
+    // key frame received (the next when the group was too long to keep);
     // returns the one it replaces (null when none), for the caller to close
     // outside every lock.
     Mp4_Recording* start_capture(Mp4_Recording* recording);
@@ -130,6 +130,7 @@ private:
     Picture_Painter painter;
     Lag_Watch lag;
     bool catching_up = false;   // packets are skipped up to the next key frame
+    bool last_read_waited = false;  // the packet before had to be waited for
     unsigned timely_pictures = 0;  // whole pictures on time, painted or not
 
     boost::mutex painting;      // held while a picture is painted

@@ -30,16 +30,21 @@ bool Video_Decoder::open(const AVStream& track)
     return avcodec_open2(codec, decoder, nullptr) == 0;
 }
 
-// A packet the decoder refuses is lost with what depends on it: pictures
-// wait for the next key frame.
+// Everything from the last key packet on goes in, so that a decoder that
+// holds its key picture back gets the packets it waits for.  A packet the
+// decoder refuses is lost with what depends on it: nothing but a key frame
+// goes in after it.
 bool Video_Decoder::send(const AVPacket& packet)
 {
-    if (awaiting_key && !(packet.flags & AV_PKT_FLAG_KEY))
+    const bool key = (packet.flags & AV_PKT_FLAG_KEY) != 0;
+    if (!key_packet_in && !key)
         return false;
     const int sent = avcodec_send_packet(codec, &packet);
-    if (sent == 0)
+    if (sent == 0) {
+        key_packet_in = true;
         return true;
-    awaiting_key = true;
+    }
+    start_afresh();
     if (sent != AVERROR_INVALIDDATA && sent != AVERROR(EAGAIN)) {
         // Anything else (no memory, a decoder gone wrong) is for good.
         avcodec_free_context(&codec);
@@ -47,19 +52,26 @@ bool Video_Decoder::send(const AVPacket& packet)
     return false;
 }
 
-// A picture the decoder had to conceal errors in is never shown; the
-// next key frame that decodes cleanly ends the wait.
+void Video_Decoder::start_afresh()
+{
+    key_packet_in = false;
+    key_picture_out = false;
+}
+
+// A picture the decoder had to conceal errors in is never shown, nor any
+// after it until a key picture comes out whole: the pictures in between
+// may refer to the damaged one.
 bool Video_Decoder::whole(const AVFrame& decoded)
 {
     const bool damaged = decoded.decode_error_flags != 0 || (decoded.flags & AV_FRAME_FLAG_CORRUPT);
     if (damaged) {
-        awaiting_key = true;
+        start_afresh();
         return false;
     }
-    if (awaiting_key) {
+    if (!key_picture_out) {
         if (!decoded.key_frame)
             return false;
-        awaiting_key = false;
+        key_picture_out = true;
     }
     return true;
 }

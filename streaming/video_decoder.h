@@ -1,7 +1,14 @@
 // Video_Decoder: libavcodec's decoder for a stream's video track, handing
 // out whole pictures only.  After a packet it could not decode, or a
-// picture it had to patch up, it hands out nothing until a key frame has
-// decoded cleanly: the pane keeps its last whole picture meanwhile.
+// picture it had to patch up, it takes nothing but a key frame, and hands
+// out nothing until a key picture has come out cleanly: the pane keeps its
+// last whole picture meanwhile.
+//
+// The two waits are apart because a decoder may hold pictures back: with
+// B-frames it hands out the key picture only after the packets that
+// follow it have gone in, and parameter sets sent in a packet of their own
+// (as most cameras send them before each key frame) come out as no picture
+// at all.
 #pragma once
 
 extern "C" {
@@ -27,9 +34,12 @@ private:
     bool send(const AVPacket& packet);
     bool whole(const AVFrame& picture);
 
+    void start_afresh();
+
     AVCodecContext* codec = nullptr;
     AVFrame* picture = nullptr;
-    bool awaiting_key = true;  // nothing can be shown before the first key frame
+    bool key_packet_in = false;   // a key packet has gone in since the decoder last failed
+    bool key_picture_out = false; // a key picture has come out whole since then
 };
 
 template <class Show>
@@ -42,7 +52,7 @@ bool Video_Decoder::decode(const AVPacket& packet, Show show)
         if (received == AVERROR(EAGAIN))
             return true;
         if (received < 0) {
-            awaiting_key = true;
+            start_afresh();
             return received != AVERROR_EOF;
         }
         if (whole(*picture))

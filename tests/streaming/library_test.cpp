@@ -173,30 +173,37 @@ TEST_F(Library_Test, ACameraThatChangesItsSizeGoesOnPlayingAndRecordsIntoANewFil
     ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
     char folder[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
-    const std::string path = std::string(folder) + "kelm-size-change.mp4";
-    const std::string next = std::string(folder) + "kelm-size-change-2.mp4";
-    DeleteFileA(path.c_str());  // left by an earlier run
-    DeleteFileA(next.c_str());
-    ASSERT_TRUE(MP4_ClientStartCaptureFile(handle, const_cast<char*>(path.c_str())));
-    Sleep(1500);
-    ASSERT_TRUE(sim.ok("stream width 320"));
-    ASSERT_TRUE(sim.ok("stream height 240"));
-    Sleep(2500);
+    // Each size change starts a file named after the first: -2, then -3.
+    const struct {
+        std::string path;
+        int width, height;
+    } files[] = {
+        {std::string(folder) + "kelm-size-change.mp4", 160, 120},
+        {std::string(folder) + "kelm-size-change-2.mp4", 320, 240},
+        {std::string(folder) + "kelm-size-change-3.mp4", 176, 144},
+    };
+    for (const auto& file : files)
+        DeleteFileA(file.path.c_str());  // left by an earlier run
+    ASSERT_TRUE(MP4_ClientStartCaptureFile(handle, const_cast<char*>(files[0].path.c_str())));
+    for (const auto& file : files) {
+        ASSERT_TRUE(sim.ok("stream width " + std::to_string(file.width)));
+        ASSERT_TRUE(sim.ok("stream height " + std::to_string(file.height)));
+        Sleep(2000);
+    }
     DWORD painted_before = 0, painted_after = 0;
     HIK_SimGetStreamStats(handle, nullptr, &painted_before);
     Sleep(500);
     HIK_SimGetStreamStats(handle, nullptr, &painted_after);
     EXPECT_GT(painted_after, painted_before) << "pictures of the new size are painted";
     EXPECT_TRUE(MP4_ClientStopCapture(handle));
-    const Recording_Summary before = read_recording(path), after = read_recording(next);
-    EXPECT_TRUE(before.valid) << before.problem;
-    EXPECT_EQ(before.width, 160);
-    EXPECT_TRUE(after.valid) << after.problem;
-    EXPECT_EQ(after.width, 320);
-    EXPECT_EQ(after.height, 240);
-    EXPECT_TRUE(after.starts_with_key_frame);
-    DeleteFileA(path.c_str());
-    DeleteFileA(next.c_str());
+    for (const auto& file : files) {
+        const Recording_Summary recorded = read_recording(file.path);
+        EXPECT_TRUE(recorded.valid) << file.path << ": " << recorded.problem;
+        EXPECT_EQ(recorded.width, file.width) << file.path;
+        EXPECT_EQ(recorded.height, file.height) << file.path;
+        EXPECT_TRUE(recorded.starts_with_key_frame) << file.path;
+        DeleteFileA(file.path.c_str());
+    }
 }
 
 TEST_F(Library_Test, PictureValuesAreKeptAndChangeThePaintedPicture)
