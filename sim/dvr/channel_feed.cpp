@@ -37,10 +37,20 @@ Channel_Feed::Channel_Feed(Simulator &sim, const Feed_Settings &settings, GstEle
     callbacks.need_data = need_data;
     gst_app_src_set_callbacks(this->source, &callbacks, this, nullptr);
     follow_size(sim.stream.width.load(), sim.stream.height.load());
+    GstPad *encoded_in = gst_element_get_static_pad(payloader, "sink");
+    first_frame_probe =
+        gst_pad_add_probe(encoded_in, GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
+                          note_first_frame, this, nullptr);
+    gst_object_unref(encoded_in);
 }
 
 Channel_Feed::~Channel_Feed()
 {
+    if (!encoded.load()) { /* else the probe went with the first frame */
+        GstPad *encoded_in = gst_element_get_static_pad(payloader, "sink");
+        gst_pad_remove_probe(encoded_in, first_frame_probe);
+        gst_object_unref(encoded_in);
+    }
     if (before_i420)
         gst_buffer_unref(before_i420);
     gst_object_unref(source_pad);
@@ -69,6 +79,14 @@ void Channel_Feed::need_data(GstAppSrc *, guint, gpointer feed)
         pushed = self.push_picture();
 }
 
+/* The first frame out of the encoder (or of the loop): from now on a
+   stall holds the pictures back. */
+GstPadProbeReturn Channel_Feed::note_first_frame(GstPad *, GstPadProbeInfo *, gpointer feed)
+{
+    static_cast<Channel_Feed *>(feed)->encoded.store(true);
+    return GST_PAD_PROBE_REMOVE;
+}
+
 bool Channel_Feed::stalled()
 {
     return sim.stream.stall.load()
@@ -83,10 +101,12 @@ bool Channel_Feed::stopping()
 
 bool Channel_Feed::wait_for_turn()
 {
-    /* The first picture goes out even in a stall: the stream cannot be
-       described to its first client without one. */
+    /* Pictures go out even in a stall until the first frame comes out of
+       the encoder: the stream cannot be described to its first client
+       without one.  That is the first picture, but for an encoder that
+       holds pictures back to put B pictures before them. */
     bool held = false;
-    for (Clock::time_point now = Clock::now(); now < due || (pictures.load() > 0 && stalled()); now = Clock::now()) {
+    for (Clock::time_point now = Clock::now(); now < due || (encoded.load() && stalled()); now = Clock::now()) {
         if (stopping())
             return false;
         held = held || now >= due;
@@ -108,7 +128,7 @@ void Channel_Feed::follow_size(int new_width, int new_height)
     if (settings.loop_seconds) {
         auto resized = encode_loop(sim.state, Loop_Request{settings.channel, new_width, new_height,
                                                            settings.frames_per_second, settings.loop_seconds,
-                                                           settings.codec});
+                                                           settings.video});
         if (!resized)
             return;
         loop = std::move(resized);
@@ -144,20 +164,27 @@ GstBuffer *Channel_Feed::convert_picture()
     return buffer;
 }
 
-/* Frame `frame`: the looped stream's next one, or the channel drawn now. */
-GstBuffer *Channel_Feed::next_picture(unsigned frame)
+/* Frame `frame`, stamped with the running time `at` it is due at: the
+   looped stream's next one, decoded then, or the channel drawn now.  A
+   looped stream begins again where no B picture is left to send. */
+GstBuffer *Channel_Feed::next_picture(unsigned frame, GstClockTime at)
 {
     if (settings.loop_seconds) {
         if (!loop)
             return nullptr;
-        if (loop_restarts.exchange(false))
+        if (loop_restarts.load() && loop->ends_group_before(loop_at)) {
+            loop_restarts.store(false);
             loop_at = 0;
-        return loop->frame(loop_at++);
+        }
+        return loop->frame(loop_at++, at);
     }
     picture.width = width;
     picture.height = height;
     draw_live_picture(sim.state, settings.channel, std::time(nullptr), frame, picture);
-    return convert_picture();
+    GstBuffer *buffer = convert_picture();
+    if (buffer)
+        GST_BUFFER_PTS(buffer) = at;
+    return buffer;
 }
 
 /* True when the picture went to the source (or was dropped by a stream
@@ -174,10 +201,9 @@ bool Channel_Feed::push_picture()
     const Clock::time_point moment = now - due < interval ? due : now;
     due = moment + interval;
     follow_size(sim.stream.width.load(), sim.stream.height.load());
-    GstBuffer *buffer = next_picture(frame);
+    GstBuffer *buffer = next_picture(frame, running_time_of(moment));
     if (!buffer)
         return false;
-    GST_BUFFER_PTS(buffer) = running_time_of(moment);
     GST_BUFFER_DURATION(buffer) = std::chrono::duration_cast<std::chrono::nanoseconds>(interval).count();
     if (gst_app_src_push_buffer(source, buffer) == GST_FLOW_OK) {
         pictures.store(frame + 1);
@@ -201,8 +227,9 @@ GstClockTime Channel_Feed::running_time_of(Clock::time_point moment)
 }
 
 /* Asks the encoder, upstream through the payloader, to make the next
-   frame a key frame with its parameter sets; a looped stream starts its
-   loop again. */
+   frame a key frame, with its parameter sets unless they go in the SDP
+   alone (the payloader would send them before it); a looped stream starts
+   its loop again. */
 void Channel_Feed::request_key_frame()
 {
     if (!settings.key_frames)
@@ -211,6 +238,7 @@ void Channel_Feed::request_key_frame()
         loop_restarts.store(true);
         return;
     }
-    GstEvent *event = gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, TRUE, 0);
+    const gboolean with_parameter_sets = settings.video.parameter_sets != Stream_Parameter_Sets::sdp;
+    GstEvent *event = gst_video_event_new_upstream_force_key_unit(GST_CLOCK_TIME_NONE, with_parameter_sets, 0);
     (void)gst_element_send_event(payloader, event); /* false for an encoder that makes nothing but key frames */
 }

@@ -3,9 +3,10 @@
  * stream's appsrc asks for each picture from its streaming thread; the feed
  * waits for the picture's moment on the steady clock, draws the channel as
  * it is then (live_picture.h) and hands it over as I420, stamped with that
- * moment.  A stall holds the pictures back; a change of the stream's size
- * reaches the running encoder.  A looped stream sends frames encoded once
- * (encoded_loop.h) instead, the same way.
+ * moment.  A stall holds the pictures back (once the stream has a frame
+ * to be described with); a change of the stream's size reaches the running
+ * encoder.  A looped stream sends frames encoded once (encoded_loop.h)
+ * instead, the same way.
  */
 #ifndef KELM_SIM_CHANNEL_FEED_H
 #define KELM_SIM_CHANNEL_FEED_H
@@ -28,7 +29,7 @@ struct Feed_Settings
     int frames_per_second;
     bool key_frames;  /* false: none is asked for, for a new client or after a stall */
     int loop_seconds; /* 0: pictures drawn and encoded live */
-    Stream_Codec codec;
+    Video_Encoding video;
 };
 
 class Channel_Feed
@@ -62,6 +63,7 @@ private:
     using Clock = std::chrono::steady_clock;
 
     static void need_data(GstAppSrc *source, guint length, gpointer feed);
+    static GstPadProbeReturn note_first_frame(GstPad *pad, GstPadProbeInfo *info, gpointer feed);
 
     /* Waits until the next picture is due and no stall holds it back;
        false when the stream stops meanwhile. */
@@ -69,7 +71,7 @@ private:
     bool stopping();
     void follow_size(int new_width, int new_height);
     GstBuffer *convert_picture();
-    GstBuffer *next_picture(unsigned frame);
+    GstBuffer *next_picture(unsigned frame, GstClockTime at);
     bool push_picture();
     GstClockTime running_time_of(Clock::time_point moment);
     void request_key_frame();
@@ -83,6 +85,8 @@ private:
     Channel_Viewers viewers;
     std::atomic<unsigned> pictures{0}; /* pushed so far: the moving bar's frame number */
     std::atomic<bool> loop_restarts{false}; /* the looped stream's next frame is its first, a key frame */
+    std::atomic<bool> encoded{false};       /* a frame has reached the payloader: the stream can be described */
+    gulong first_frame_probe = 0;           /* on the payloader's sink pad until then */
 
     /* Touched only by the streaming thread. */
     Clock::time_point due;             /* the next picture's moment */

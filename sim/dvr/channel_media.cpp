@@ -4,7 +4,9 @@
  * looped stream's appsrc gives encoded frames to the payloader), and beside
  * them, when the stream has audio, the channel's tone with its encoder and
  * payloader.  The channel's feed and its tone are kept on the bin so that
- * they live as long as the stream.
+ * they live as long as the stream.  A stream whose parameter sets go
+ * in-band alone has them taken out of its payloader's caps, whence the
+ * SDP would describe them.
  */
 
 #include "channel_media.h"
@@ -111,14 +113,24 @@ void configure_channel_media(GstRTSPMediaFactory *factory, GstRTSPMedia *media)
         follow_channel_stream(feed->channel_number(), media);
 }
 
+/* The encoding of the channel's stream as the `stream` fields say now. */
+Video_Encoding video_encoding(const Stream_Behaviour &stream, int frames_per_second, bool key_frames)
+{
+    const int key_interval = stream.key_interval.load();
+    return Video_Encoding{static_cast<Stream_Codec>(stream.codec.load()),
+                          static_cast<Stream_Profile>(stream.profile.load()), stream.b_frames.load(),
+                          static_cast<Stream_Parameter_Sets>(stream.parameter_sets.load()),
+                          key_frames ? (key_interval ? key_interval : frames_per_second) : 0};
+}
+
 /* The pictures of the channel's stream as the `stream` fields say now. */
 Feed_Settings feed_settings(Simulator &sim, int channel)
 {
     const bool key_frames = sim.stream.key_frames.load();
+    const int frames_per_second = sim.stream.frames_per_second.load();
     /* A loop would send its key frames again: a stream without them is live. */
-    return Feed_Settings{channel, sim.stream.frames_per_second.load(), key_frames,
-                         key_frames ? sim.stream.loop_seconds.load() : 0,
-                         static_cast<Stream_Codec>(sim.stream.codec.load())};
+    return Feed_Settings{channel, frames_per_second, key_frames, key_frames ? sim.stream.loop_seconds.load() : 0,
+                         video_encoding(sim.stream, frames_per_second, key_frames)};
 }
 
 /* The stream as a gst-launch description: the pictures' source, the
@@ -127,11 +139,8 @@ Feed_Settings feed_settings(Simulator &sim, int channel)
    pay1. */
 std::string stream_description(const Feed_Settings &settings, Stream_Audio audio)
 {
-    const std::string encoder =
-        settings.loop_seconds
-            ? ""
-            : encoder_description(settings.codec, settings.frames_per_second, settings.key_frames) + " ! ";
-    std::string description = "appsrc name=pictures ! " + encoder + payloader_description(settings.codec);
+    const std::string encoder = settings.loop_seconds ? "" : encoder_description(settings.video) + " ! ";
+    std::string description = "appsrc name=pictures ! " + encoder + payloader_description(settings.video);
     if (audio != Stream_Audio::none)
         description += "  " + tone_source_description(audio) + " ! " + audio_encoder_description(audio) + " ! "
                        + audio_payloader_description(audio);
@@ -192,6 +201,41 @@ void attach_tone(Simulator &sim, int channel, GstElement *bin)
                            delete_tone);
 }
 
+/* The payloader describes the parameter sets in its caps, whence the
+   server writes them into the SDP (sprop-parameter-sets for H.264,
+   sprop-vps, -sps and -pps for H.265): they are taken out of the caps it
+   sends on, so that they come only in the stream. */
+GstPadProbeReturn leave_out_parameter_sets(GstPad *, GstPadProbeInfo *info, gpointer)
+{
+    GstEvent *event = GST_PAD_PROBE_INFO_EVENT(info);
+    if (GST_EVENT_TYPE(event) != GST_EVENT_CAPS)
+        return GST_PAD_PROBE_OK;
+    GstCaps *caps = nullptr;
+    gst_event_parse_caps(event, &caps);
+    GstCaps *without = gst_caps_copy(caps);
+    for (guint i = 0; i < gst_caps_get_size(without); ++i)
+        gst_structure_remove_fields(gst_caps_get_structure(without, i), "sprop-parameter-sets", "sprop-vps",
+                                    "sprop-sps", "sprop-pps", nullptr);
+    GST_PAD_PROBE_INFO_DATA(info) = gst_event_new_caps(without);
+    gst_caps_unref(without);
+    gst_event_unref(event);
+    return GST_PAD_PROBE_OK;
+}
+
+/* Keeps the parameter sets of a stream that sends them in-band alone out
+   of its SDP, for as long as the bin lives. */
+void keep_parameter_sets_in_band(const Feed_Settings &settings, GstElement *bin)
+{
+    if (settings.video.parameter_sets != Stream_Parameter_Sets::in_band)
+        return;
+    const auto payloader = take(gst_bin_get_by_name(GST_BIN(bin), "pay0"));
+    const auto pad = take(payloader ? gst_element_get_static_pad(payloader.get(), "src") : nullptr);
+    if (!pad)
+        return; /* attach_feed found the payloader */
+    (void)gst_pad_add_probe(pad.get(), GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM, leave_out_parameter_sets, nullptr,
+                            nullptr); /* for the payloader's life: its id is not needed */
+}
+
 GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUrl *url)
 {
     Simulator &sim = *reinterpret_cast<DvrChannelFactory *>(factory)->sim;
@@ -208,6 +252,7 @@ GstElement *create_channel_element(GstRTSPMediaFactory *factory, const GstRTSPUr
         return nullptr;
     }
     attach_tone(sim, channel, bin);
+    keep_parameter_sets_in_band(settings, bin);
     return bin;
 }
 

@@ -2,8 +2,9 @@
  * channel_media.h: the streams of the channels.  One media factory serves
  * every channel's path; it builds a channel's stream when its first client
  * arrives and shares it with the clients that follow, until the last one
- * leaves.  A stream is encoded as `stream codec` says at the time it is
- * built, at the `fps` of that time, with the audio `stream audio` says then.
+ * leaves.  A stream is encoded as `stream codec`, `profile`, `b-frames`,
+ * `parameter-sets` and `key-interval` say at the time it is built, at the
+ * `fps` of that time, with the audio `stream audio` says then.
  */
 #ifndef KELM_SIM_CHANNEL_MEDIA_H
 #define KELM_SIM_CHANNEL_MEDIA_H

@@ -1,7 +1,9 @@
 /*
  * encoded_loop.cpp: the pictures go through a pipeline of their own,
  * appsrc, encoder and appsink, as fast as the encoder takes them; the
- * caller waits for its end of stream.
+ * caller waits for its end of stream.  The frames are kept in the order the
+ * encoder gives them, their decoding order, with the encoder's stamps, so
+ * that B pictures keep their place when the frames are sent again.
  */
 
 #include "encoded_loop.h"
@@ -13,6 +15,7 @@
 #include <gst/app/gstappsink.h>
 #include <gst/app/gstappsrc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <string>
@@ -78,11 +81,18 @@ bool ran_to_its_end(GstElement *pipeline)
     return ended;
 }
 
+/* How long after its decoding the encoder had a frame shown: 0 but for a
+   reference picture that B pictures come before. */
+GstClockTime shown_after_decoding(const GstBuffer *frame)
+{
+    const GstClockTime shown = GST_BUFFER_PTS(frame), decoded = GST_BUFFER_DTS(frame);
+    return GST_CLOCK_TIME_IS_VALID(shown) && GST_CLOCK_TIME_IS_VALID(decoded) && shown > decoded ? shown - decoded : 0;
+}
+
 GstElement *encoding_pipeline(const Loop_Request &request)
 {
     const std::string description = "appsrc name=pictures block=true format=time ! "
-                                    + encoder_description(request.codec, request.frames_per_second, true)
-                                    + " ! appsink name=frames sync=false";
+                                    + encoder_description(request.video) + " ! appsink name=frames sync=false";
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.c_str(), &error);
     if (error) {
@@ -102,12 +112,26 @@ Encoded_Loop::~Encoded_Loop()
         gst_caps_unref(caps_);
 }
 
-GstBuffer *Encoded_Loop::frame(size_t index) const
+GstBuffer *Encoded_Loop::frame(size_t index, GstClockTime decoded_at) const
 {
+    GstBuffer *kept = frames[index % frames.size()];
     /* A copy shares the frame's memory; only its stamps are its own. */
-    GstBuffer *copy = gst_buffer_copy(frames[index % frames.size()]);
-    GST_BUFFER_DTS(copy) = GST_CLOCK_TIME_NONE;
+    GstBuffer *copy = gst_buffer_copy(kept);
+    GST_BUFFER_DTS(copy) = decoded_at;
+    GST_BUFFER_PTS(copy) = GST_CLOCK_TIME_IS_VALID(decoded_at) ? decoded_at + shown_after_decoding(kept) : decoded_at;
     return copy;
+}
+
+bool Encoded_Loop::ends_group_before(size_t index) const
+{
+    const size_t end = index % frames.size();
+    GstClockTime shown_last = 0;
+    for (size_t i = 0; i < end; ++i)
+        shown_last = std::max(shown_last, GST_BUFFER_PTS(frames[i]));
+    for (size_t i = end; i < frames.size(); ++i)
+        if (GST_BUFFER_PTS(frames[i]) < shown_last)
+            return false;
+    return true;
 }
 
 void Encoded_Loop::keep(GstBuffer *frame, GstCaps *frame_caps)

@@ -7,7 +7,7 @@
 #ifndef KELM_SIM_ENCODED_LOOP_H
 #define KELM_SIM_ENCODED_LOOP_H
 
-#include "stream_behaviour.h"
+#include "stream_encoding.h"
 
 #include <gst/gst.h>
 
@@ -27,9 +27,16 @@ public:
     /* The caps of the encoded stream, for the source that sends it. */
     GstCaps *caps() const { return caps_; }
 
-    /* A new reference to frame `index` modulo the loop's length, its time
-       stamps free to be set; frame 0 is a key frame. */
-    GstBuffer *frame(size_t index) const;
+    /* A new reference to frame `index` modulo the loop's length, decoded
+       at `decoded_at` and shown as long after as the encoder had it shown
+       after its decoding (later than that for a reference picture that B
+       pictures come before); frame 0 is a key frame. */
+    GstBuffer *frame(size_t index, GstClockTime decoded_at) const;
+
+    /* Whether every frame before `index` is shown before every frame from
+       it on, so that the loop can begin again there and leave no picture
+       unsent in between (in a loop without B pictures, every frame). */
+    bool ends_group_before(size_t index) const;
 
     size_t length() const { return frames.size(); }
 
@@ -47,11 +54,12 @@ struct Loop_Request
     int width, height;
     int frames_per_second;
     int seconds;
-    Stream_Codec codec;
+    Video_Encoding video;
 };
 
 /* The channel's pictures from now for `seconds`, drawn as they are now and
-   encoded with key frames; null when they could not be encoded. */
+   encoded as `video` says (a looped stream has key frames); null when they
+   could not be encoded. */
 std::unique_ptr<Encoded_Loop> encode_loop(Dvr_State &state, const Loop_Request &request);
 
 #endif

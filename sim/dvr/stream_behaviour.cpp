@@ -1,6 +1,7 @@
 /*
  * stream_behaviour.cpp: the fields of "stream" by name, each a number in a
- * range, a flag, or one of a few words.
+ * range, a flag, or one of a few words.  A value is checked whole before it
+ * is stored, also against the fields it cannot go with.
  */
 
 #include "stream_behaviour.h"
@@ -12,6 +13,8 @@ namespace {
 const std::vector<std::string> codec_words = {"h264", "h265", "mjpeg"};
 const std::vector<std::string> audio_words = {"none", "pcmu", "pcma", "aac"};
 const std::vector<std::string> auth_words = {"both", "basic", "digest"};
+const std::vector<std::string> profile_words = {"baseline", "main", "high"};
+const std::vector<std::string> parameter_sets_words = {"both", "sdp", "in-band"};
 
 struct Field
 {
@@ -30,30 +33,66 @@ std::string value_text(const Field &f)
     return f.words ? (*f.words)[static_cast<size_t>(value)] : std::to_string(value);
 }
 
-std::string set_word(const Field &f, const std::string &text)
+/* The index of the word `text` in value; false when it is none of them. */
+bool parse_word(const Field &f, const std::string &text, int &value)
 {
     for (size_t i = 0; i < f.words->size(); ++i)
         if ((*f.words)[i] == text) {
-            f.number->store(static_cast<int>(i));
-            return "ok\n";
+            value = static_cast<int>(i);
+            return true;
         }
-    std::string known;
-    for (const std::string &word : *f.words)
-        known += " " + word;
-    return std::string("error: ") + f.name + " is one of" + known + "\n";
+    return false;
 }
 
-std::string set_number(const Field &f, const std::string &text)
+/* The number `text` in value; false when it is none, or out of range. */
+bool parse_number(const Field &f, const std::string &text, int &value)
 {
     char *end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (text.empty() || *end || value < f.least || value > f.most || value % f.step != 0)
-        return std::string("error: ") + f.name + " is " + (f.step > 1 ? "an even number" : "a number") + " from "
-               + std::to_string(f.least) + " to " + std::to_string(f.most) + "\n";
+    const long number = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end || number < f.least || number > f.most || number % f.step != 0)
+        return false;
+    value = static_cast<int>(number);
+    return true;
+}
+
+/* What the field takes, for the answer to a value it does not. */
+std::string values_error(const Field &f)
+{
+    if (f.words) {
+        std::string known;
+        for (const std::string &word : *f.words)
+            known += " " + word;
+        return std::string("error: ") + f.name + " is one of" + known + "\n";
+    }
+    return std::string("error: ") + f.name + " is " + (f.step > 1 ? "an even number" : "a number") + " from "
+           + std::to_string(f.least) + " to " + std::to_string(f.most) + "\n";
+}
+
+void store(const Field &f, int value)
+{
     if (f.flag)
         f.flag->store(value != 0);
     else
-        f.number->store(static_cast<int>(value));
+        f.number->store(value);
+}
+
+/* Whether setting the field to value would leave B-frames asked for in
+   the baseline profile, which has no B pictures. */
+bool b_frames_in_baseline(Stream_Behaviour &b, const Field &f, int value)
+{
+    const int profile = f.number == &b.profile ? value : b.profile.load();
+    const int b_frames = f.number == &b.b_frames ? value : b.b_frames.load();
+    return profile == int(Stream_Profile::baseline) && b_frames > 0;
+}
+
+std::string set_field(Stream_Behaviour &b, const Field &f, const std::string &text)
+{
+    int value = 0;
+    if (!(f.words ? parse_word(f, text, value) : parse_number(f, text, value)))
+        return values_error(f);
+    if (b_frames_in_baseline(b, f, value))
+        return "error: profile baseline has no B-frames: b-frames 0, or profile main or high\n";
+    store(f, value);
     return "ok\n";
 }
 
@@ -76,6 +115,10 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         {"auth", &b.auth, nullptr, &auth_words, 0, 0, 1},
         {"key-frames", nullptr, &b.key_frames, nullptr, 0, 1, 1},
         {"loop", &b.loop_seconds, nullptr, nullptr, 0, 60, 1},
+        {"profile", &b.profile, nullptr, &profile_words, 0, 0, 1},
+        {"b-frames", &b.b_frames, nullptr, nullptr, 0, 3, 1},
+        {"parameter-sets", &b.parameter_sets, nullptr, &parameter_sets_words, 0, 0, 1},
+        {"key-interval", &b.key_interval, nullptr, nullptr, 0, 600, 1},
     };
     if (words.size() == 1) {
         std::string reply;
@@ -88,6 +131,6 @@ std::string stream_command(Stream_Behaviour &b, const std::vector<std::string> &
         return "error: stream [FIELD VALUE]\n";
     for (const Field &f : fields)
         if (words[1] == f.name)
-            return f.words ? set_word(f, words[2]) : set_number(f, words[2]);
+            return set_field(b, f, words[2]);
     return "error: unknown field\n";
 }

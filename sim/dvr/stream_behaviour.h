@@ -19,6 +19,14 @@ enum class Stream_Codec { h264, h265, mjpeg };
    their control words (none, pcmu, pcma, aac). */
 enum class Stream_Audio { none, pcmu, pcma, aac };
 
+/* The H.264 profiles a stream can be encoded in, in the order of their
+   control words (baseline, main, high). */
+enum class Stream_Profile { baseline, main, high };
+
+/* Where a stream's parameter sets go, in the order of their control words
+   (both: the SDP and before every key frame; sdp; in-band). */
+enum class Stream_Parameter_Sets { both, sdp, in_band };
+
 /* The authentication methods a client is offered, in the order of their
    control words (both, basic, digest). */
 enum class Stream_Auth { both, basic, digest };
@@ -38,6 +46,10 @@ struct Stream_Behaviour
     std::atomic<int> auth{int(Stream_Auth::both)};
     std::atomic<bool> key_frames{true};        /* 0: a stream built afterwards has one key frame, its first */
     std::atomic<int> loop_seconds{0};          /* N > 0: streams built afterwards loop N seconds encoded once */
+    std::atomic<int> profile{int(Stream_Profile::baseline)}; /* H.264's, for streams built afterwards */
+    std::atomic<int> b_frames{0};              /* B pictures in a row, for streams built afterwards */
+    std::atomic<int> parameter_sets{int(Stream_Parameter_Sets::both)}; /* for streams built afterwards */
+    std::atomic<int> key_interval{0};          /* frames from key frame to key frame; 0: fps, one a second */
     std::atomic<unsigned> frames_sent{0};      /* over all channels */
     std::atomic<unsigned> logins{0};           /* logins answered, over all connections */
 };
