@@ -29,6 +29,10 @@ public:
     // The state of the channel's stream; none while the channel is closed
     // or its stream paused.
     virtual Stream_State stream_state() = 0;
+    // The host and port the stream plays from (the URL's own, which need
+    // not be the server's address and stream port); false while no stream
+    // runs or the library cannot tell.
+    virtual bool stream_endpoint(std::string* host, unsigned short* port) = 0;
     virtual int close_channel() = 0;
     virtual int start_recorde(const std::wstring& directory) = 0;
     virtual int stop_recorde() = 0;
@@ -69,6 +73,7 @@ public:
     virtual void pause_stream();
     virtual Stream_State resume_stream(const Channel_Param& latest);
     virtual Stream_State stream_state();
+    virtual bool stream_endpoint(std::string* host, unsigned short* port);
     virtual int close_channel();
     virtual int start_recorde(const wchar_t* directory);
     virtual int stop_recorde();

@@ -148,7 +148,7 @@ int Hik_Channel_Impl::open_channel()
 {
     KELM_TRACE("Hik_Channel_Impl::open_channel");
     long handle = -1;
-    if (start_stream(param, &handle) != 0)
+    if (start_stream(param, true, &handle) != 0)
         return -1;
     Logger::instance().write(log_status, "open channel:%d failure result is %d \n", param.channel_index,
                              static_cast<int>(handle));
@@ -171,7 +171,7 @@ int Hik_Channel_Impl::open_channel()
 // Starts a stream of the channel's server and channel with the login of
 // `source`.  Texts that do not fit the library's 40-byte fields are refused
 // rather than cut.
-int Hik_Channel_Impl::start_stream(const Channel_Param& source, long* handle)
+int Hik_Channel_Impl::start_stream(const Channel_Param& source, bool wait, long* handle)
 {
     char address[login_text_bytes], user[login_text_bytes], password[login_text_bytes];
     if (!wide_to_ansi(param.server_ip.c_str(), address, sizeof address) ||
@@ -190,7 +190,7 @@ int Hik_Channel_Impl::start_stream(const Channel_Param& source, long* handle)
     info.reserved = 0;
     info.display_window = param.display_window;
     try {
-        *handle = streaming::MP4_ClientStart(&info, nullptr);
+        *handle = wait ? streaming::MP4_ClientStart(&info, nullptr) : streaming::HIK_ClientStartNoWait(&info);
     } catch (...) {
         Logger::instance().write(log_status, "open channel:%d raise exception \n", param.channel_index);
         set_last_error(10);
@@ -244,7 +244,7 @@ Stream_State Hik_Channel_Impl::resume_stream(const Channel_Param& latest)
                                           static_cast<WORD>(latest.client_port));
     (void)streaming::MP4_ClientSetTTL(static_cast<BYTE>(latest.ttl));
     long handle = -1;
-    if (start_stream(latest, &handle) != 0 || handle == -1)
+    if (start_stream(latest, false, &handle) != 0 || handle == -1)
         return Stream_State::none;
     int code = HIK_STATE_UNKNOWN_HANDLE;
     const Stream_State state = read_state(handle, &code) ? library_state(code) : Stream_State::none;
@@ -263,6 +263,17 @@ Stream_State Hik_Channel_Impl::stream_state()
     if (!connected || !stream_on || !read_state(stream_handle, &code))
         return Stream_State::none;
     return library_state(code);
+}
+
+bool Hik_Channel_Impl::stream_endpoint(std::string* host, unsigned short* port)
+{
+    char named[256];
+    WORD played = 0;
+    if (!connected || !stream_on || !streaming::HIK_ClientStreamEndpoint(stream_handle, named, sizeof named, &played))
+        return false;
+    *host = named;
+    *port = played;
+    return true;
 }
 
 int Hik_Channel_Impl::refuse_connection(const char* message)

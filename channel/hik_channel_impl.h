@@ -15,6 +15,7 @@ public:
     void pause_stream() override;
     Stream_State resume_stream(const Channel_Param& latest) override;
     Stream_State stream_state() override;
+    bool stream_endpoint(std::string* host, unsigned short* port) override;
     int close_channel() override;
     int start_recorde(const std::wstring& directory) override;
     int stop_recorde() override;
@@ -39,7 +40,9 @@ public:
 
 private:
     void log_sound_refused() const;
-    int start_stream(const Channel_Param& source, long* handle);
+    // `wait`: up to the library's bound for the first picture, as an open
+    // does; a stream started again after a loss is followed instead.
+    int start_stream(const Channel_Param& source, bool wait, long* handle);
     int check_connect_state(long handle);
     int refuse_connection(const char* message);  // code 10, the state's line, -1
     void report_video_signal();

@@ -1,7 +1,7 @@
 // Server_Probe: finds out, on a thread of its own, whether a server's stream
 // port takes connections, so that the host's thread never waits on a server
-// that is down.  Each address and port is probed at most once every two
-// seconds however many panes wait on it; the thread ends when nobody has
+// that is down.  Each address and port is probed at most once a
+// second however many panes wait on it; the thread ends when nobody has
 // asked for a while, and keeps kelm.dll loaded while it runs.
 #pragma once
 
@@ -22,7 +22,7 @@ struct Probe_Verdict {
 
 class Server_Probe {
 public:
-    static const DWORD interval_ms = 2000;
+    static const DWORD interval_ms = 1000;
 
     static Server_Probe& instance();
 

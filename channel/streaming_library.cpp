@@ -94,6 +94,18 @@ LONG MP4_ClientStart(Client_Info* info, MP4_Data_Callback callback)
     return function ? function(info, callback) : -1;
 }
 
+LONG HIK_ClientStartNoWait(Client_Info* info)
+{
+    STREAMING_FUNCTION(HIK_ClientStartNoWait);
+    return function ? function(info) : streaming::MP4_ClientStart(info, nullptr);
+}
+
+BOOL HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port)
+{
+    STREAMING_FUNCTION(HIK_ClientStreamEndpoint);
+    return function ? function(handle, host, size, port) : FALSE;
+}
+
 BOOL MP4_ClientStop(LONG handle)
 {
     STREAMING_FUNCTION(MP4_ClientStop);

@@ -22,6 +22,9 @@ BOOL MP4_ClientCleanup();
 BOOL MP4_ClientSetNetPort(WORD server_port, WORD client_port);
 BOOL MP4_ClientSetTTL(BYTE ttl);
 LONG MP4_ClientStart(Client_Info* info, MP4_Data_Callback callback);
+// MP4_ClientStart itself with a library that has no HIK_ClientStartNoWait.
+LONG HIK_ClientStartNoWait(Client_Info* info);
+BOOL HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port);
 BOOL MP4_ClientStop(LONG handle);
 int MP4_ClientGetState(LONG handle);
 BOOL MP4_ClientStartCaptureFile(LONG handle, char* path);

@@ -88,6 +88,7 @@ void Screen::lose(DWORD now, Stream_State state)
     Logger::instance().write(log_status, "channel %d stream lost: %s\n", params.channel_index,
                              stream_state_name(state));
     sound_wanted = sound_wanted || channel->audio_playing();
+    note_stream_endpoint();
     channel->pause_stream();
     status = Pane_Stream::lost;
     waiting_since = now;
@@ -106,17 +107,27 @@ void Screen::note_refusal(DWORD now, bool refused)
     retry_after = now + pause_after(refusals);
 }
 
+// The probe asks where the stream came from: a URL template that names a
+// camera's own port (rtsp://{address}:554/...) or another host is not
+// served at the server's address and stream port.
+void Screen::note_stream_endpoint()
+{
+    if (channel->stream_endpoint(&probe_host, &probe_port))
+        return;
+    char address[address_bytes];
+    probe_host = wide_to_ansi(params.server_ip.c_str(), address, sizeof address) ? address : "";
+    probe_port = static_cast<unsigned short>(params.server_port & 0xFFFF);
+}
+
 void Screen::try_reconnect(DWORD now)
 {
     if (!later_than(now, retry_after)) {
         next_try = retry_after;
         return;
     }
-    char address[address_bytes];
-    if (!wide_to_ansi(params.server_ip.c_str(), address, sizeof address))
+    if (probe_host.empty())
         return;
-    const Probe_Verdict verdict =
-        Server_Probe::instance().ask(address, static_cast<unsigned short>(params.server_port & 0xFFFF));
+    const Probe_Verdict verdict = Server_Probe::instance().ask(probe_host, probe_port);
     next_try = verdict.probed ? verdict.started + Server_Probe::interval_ms : now;
     // Only a probe begun after the loss, or after the last failed attempt,
     // says anything about the server as it is now.

@@ -126,6 +126,7 @@ private:
     // Watching and reconnection (pane_watch.cpp).
     void end_reconnection();
     void lose(DWORD now, Stream_State state);
+    void note_stream_endpoint();
     void try_reconnect(DWORD now);
     void follow_reconnection(DWORD now);
     void attempt_failed(DWORD now, Stream_State state);
@@ -141,6 +142,8 @@ private:
     long sound_volume = 0xFFFF;      // what the pane's sound was started at
     std::wstring notice;            // shown in the pane instead of video
     std::wstring lost_clock;        // local time of the loss, "hh:mm:ss"
+    std::string probe_host;         // where the lost stream came from, asked before
+    unsigned short probe_port = 0;  // each attempt; empty host: the server's own
     DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's end
     DWORD next_try = 0;             // tick of the next attempt, as the notice tells it
     DWORD live_since = 0;           // tick the stream last became live

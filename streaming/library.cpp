@@ -228,9 +228,9 @@ LONG adopt(Library& lib, Stream* stream)
     return -1;
 }
 
-} // namespace
-
-LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
+// A stream of `info` started and entered into the table after up to
+// `wait_ms` for its first picture; -1 when it cannot be.
+LONG start_stream(const Client_Info* info, DWORD wait_ms)
 {
     if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
         !usable_text(info->password))
@@ -247,8 +247,34 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
     }
     // Waited for outside the lock and before the stream is in the table:
     // other callers go on meanwhile, and no stop can reach the stream.
-    stream->wait_settled(first_picture_wait_ms);
+    if (wait_ms > 0)
+        stream->wait_settled(wait_ms);
     return adopt(library(), stream);
+}
+
+} // namespace
+
+LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
+{
+    return start_stream(info, first_picture_wait_ms);
+}
+
+LONG __stdcall HIK_ClientStartNoWait(Client_Info* info)
+{
+    return start_stream(info, 0);
+}
+
+BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port)
+{
+    if (!host || size == 0 || !port)
+        return FALSE;
+    Url_Endpoint endpoint;
+    if (!with_stream(handle, false, [&endpoint](Stream& stream, Library&) { return stream.endpoint(&endpoint); }))
+        return FALSE;
+    if (snprintf(host, size, "%s", endpoint.host.c_str()) >= static_cast<int>(size))
+        return FALSE;
+    *port = endpoint.port;
+    return TRUE;
 }
 
 BOOL __stdcall MP4_ClientStop(LONG handle)

@@ -2,15 +2,11 @@
 
 #include "port_check.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include "name_resolver.h"
+#include "stream_url.h"
 
 namespace {
 
-const int rtsp_default_port = 554;
 // How often a wait for the connect looks at the stop flag.
 const DWORD stop_check_ms = 50;
 
@@ -38,13 +34,11 @@ bool connect_completes(SOCKET socket, DWORD bound_ms, const std::atomic<bool>& s
 
 bool url_port_answers(const std::string& url, DWORD bound_ms, const std::atomic<bool>& stopping)
 {
-    char host[256] = {};
-    int port = -1;
-    av_url_split(nullptr, 0, nullptr, 0, host, sizeof host, &port, nullptr, 0, url.c_str());
+    const Url_Endpoint endpoint = url_endpoint(url);
     sockaddr_in where = {};
     where.sin_family = AF_INET;
-    where.sin_port = htons(static_cast<u_short>(port > 0 && port < 65536 ? port : rtsp_default_port));
-    if (!resolve_within(host, where.sin_addr, bound_ms))
+    where.sin_port = htons(endpoint.port);
+    if (!resolve_within(endpoint.host.c_str(), where.sin_addr, bound_ms))
         return false;
     SOCKET probe = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (probe == INVALID_SOCKET)

@@ -87,6 +87,15 @@ int Stream::state() const
     return state;
 }
 
+bool Stream::endpoint(Url_Endpoint* where) const
+{
+    boost::mutex::scoped_lock guard(lock);
+    if (played.host.empty())
+        return false;
+    *where = played;
+    return true;
+}
+
 // Waits for a paint under way (painting needs nothing of the window's
 // thread, so a host thread that stops a stream never waits on itself).
 void Stream::request_stop()
@@ -154,6 +163,10 @@ void Stream::run()
     }
     const Stream_Address address =
         stream_address(target.server_ip, server, target.port, target.channel, target.user_name, target.password);
+    {
+        boost::mutex::scoped_lock guard(lock);
+        played = url_endpoint(address.url);
+    }
     if (!address.url.empty() && !url_port_answers(address.url, port_check_ms, stopping)) {
         end_with(HIK_STATE_UNREACHABLE);
         return;

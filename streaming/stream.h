@@ -23,6 +23,7 @@
 #include "picture.h"
 #include "picture_group.h"
 #include "media_track.h"
+#include "stream_url.h"
 
 struct AVFrame;
 struct AVPacket;
@@ -72,6 +73,9 @@ public:
     bool thread_ended() const { return thread == nullptr; }
 
     int state() const;
+    // The host and port of the URL the stream plays; false until its
+    // thread has made the URL from the template.
+    bool endpoint(Url_Endpoint* played) const;
     uint16_t channel() const { return target.channel; }
     // Makes `recording` the stream's recording, starting it with the last
     // key frame received (the next when the group was too long to keep);
@@ -142,4 +146,5 @@ private:
     Audio_Backlog recent_audio; // the last second, likewise
     Mp4_Recording* recording = nullptr;
     Picture_Values values;
+    Url_Endpoint played;        // empty host until the URL is made
 };

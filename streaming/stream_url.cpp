@@ -4,6 +4,10 @@
 
 #include <cstdio>
 
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
 const char default_stream_url[] = "rtsp://{address}:{port}/live/{channel}";
 
 namespace {
@@ -85,4 +89,16 @@ Stream_Address stream_address(const std::string& server, const std::string& addr
     result.url = fill_stream_url(url_template, address, port, channel, user, password);
     result.udp = lstrcmpiA(setting_for(server, "StreamTransport").c_str(), "udp") == 0;
     return result;
+}
+
+Url_Endpoint url_endpoint(const std::string& url)
+{
+    char host[256] = {};
+    int port = -1;
+    av_url_split(nullptr, 0, nullptr, 0, host, sizeof host, &port, nullptr, 0, url.c_str());
+    Url_Endpoint endpoint;
+    endpoint.host = host;
+    if (port > 0 && port < 65536)
+        endpoint.port = static_cast<uint16_t>(port);
+    return endpoint;
 }

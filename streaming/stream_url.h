@@ -9,6 +9,13 @@
 // The template used when the registry names none; it fits dvr-sim.
 extern const char default_stream_url[];
 
+// The host and port a stream's URL names (554 when it names none).
+struct Url_Endpoint {
+    std::string host;
+    uint16_t port = 554;
+};
+Url_Endpoint url_endpoint(const std::string& url);
+
 struct Stream_Address {
     std::string url;        // with the login, for the demuxer
     bool udp = false;       // RTP over UDP rather than interleaved in the RTSP connection

@@ -53,7 +53,15 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientSetTTL(BYTE ttl);
 /* A stream handle at once (the connection is made in the background), or -1
    when the library is not started up or the record is unusable. */
 HIKCLIENT_API LONG __stdcall MP4_ClientStart(Client_Info *info, MP4_Data_Callback callback);
+/* As MP4_ClientStart, but returns without waiting for the first picture:
+   for a caller that starts many streams at once and follows their states. */
+HIKCLIENT_API LONG __stdcall HIK_ClientStartNoWait(Client_Info *info);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStop(LONG handle);
+/* The host (as the URL names it: a dotted address or a name) and the port
+   of the URL the stream plays, once it is made from the template; FALSE
+   for an unknown handle, before that, or when `host` of `size` bytes is
+   too small.  Where to ask whether the stream's server is back. */
+HIKCLIENT_API BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char *host, DWORD size, WORD *port);
 HIKCLIENT_API int __stdcall MP4_ClientGetState(LONG handle);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char *path);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStopCapture(LONG handle);

@@ -204,6 +204,22 @@ TEST_F(Live_Truth, SixteenPanesOfAServerThatGoesAwayAreBackWhenItReturns)
         EXPECT_NE(screen_state(i), L"") << "pane " << i;
 }
 
+// A camera's URL names its own port; the stream port of set_net is one
+// nothing listens on.  The pane comes back where its stream came from.
+TEST_F(Live_Truth, AStreamWhoseUrlNamesItsOwnPortIsAwaitedThere)
+{
+    const std::wstring key = L"Software\\kelm\\Servers\\" + address();
+    const wchar_t url[] = L"rtsp://{address}:12000/live/{channel}";
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"StreamUrl", REG_SZ, url, sizeof url), ERROR_SUCCESS);
+    ASSERT_EQ(control().set_net(0, 12999, 0, 0), S_OK);
+    open_panes(1);
+    ASSERT_TRUE(sim.ok("stream break-after 30"));
+    ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 9000));
+    ASSERT_TRUE(sim.ok("stream break-after 0"));
+    EXPECT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 6000));
+    (void)RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());  // this test's alone
+}
+
 TEST_F(Live_Truth, AServerThatTakesConnectionsButNeverAnswersTheLoginStaysLost)
 {
     open_panes(1);

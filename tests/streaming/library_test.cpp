@@ -292,3 +292,58 @@ TEST_F(Library_Test, OverlongTextsAndMissingRecordsAreRefused)
     const std::string long_name(40, 'u');
     EXPECT_EQ(start(1, long_name.c_str()), -1);
 }
+
+// The forms cameras send, each on a channel of its own (a form holds for
+// streams built afterwards): every one plays from its first viewer and from
+// one that joins between two key frames, and records from a key frame.
+TEST_F(Library_Test, EveryFormOfCameraStreamPlaysForEachViewerAndRecords)
+{
+    const struct Form {
+        const char* codec;
+        const char* profile;
+        int b_frames;
+        const char* parameter_sets;
+    } forms[] = {
+        {"h264", "baseline", 0, "sdp"},
+        {"h264", "main", 2, "both"},
+        {"h264", "high", 2, "in-band"},
+        {"h264", "main", 0, "in-band"},
+        {"h265", "main", 2, "in-band"},
+    };
+    ASSERT_TRUE(sim.ok("stream fps 25"));
+    ASSERT_TRUE(sim.ok("stream key-interval 25"));
+    BYTE channel = 1;
+    for (const Form& form : forms) {
+        const std::string name = std::string(form.codec) + " " + form.profile + " b-frames " +
+                                 std::to_string(form.b_frames) + " parameter sets " + form.parameter_sets;
+        ASSERT_TRUE(sim.ok(std::string("stream codec ") + form.codec)) << name;
+        ASSERT_TRUE(sim.ok(std::string("stream profile ") + form.profile)) << name;
+        ASSERT_TRUE(sim.ok("stream b-frames " + std::to_string(form.b_frames))) << name;
+        ASSERT_TRUE(sim.ok(std::string("stream parameter-sets ") + form.parameter_sets)) << name;
+        const LONG first = start(channel);
+        EXPECT_EQ(wait_for_state(first, HIK_STATE_RUNNING), HIK_STATE_RUNNING) << name;
+        char path[MAX_PATH];
+        GetTempPathA(sizeof path, path);
+        const std::string file = std::string(path) + "kelm-form-" + std::to_string(channel) + ".mp4";
+        DeleteFileA(file.c_str());  // left by an earlier run
+        EXPECT_TRUE(MP4_ClientStartCaptureFile(first, const_cast<char*>(file.c_str()))) << name;
+        Sleep(500);
+        const LONG joining = start(channel);
+        EXPECT_EQ(wait_for_state(joining, HIK_STATE_RUNNING), HIK_STATE_RUNNING) << name << ", joined";
+        Sleep(1500);
+        EXPECT_TRUE(MP4_ClientStopCapture(first)) << name;
+        DWORD painted_first = 0, painted_joining = 0;
+        EXPECT_TRUE(HIK_SimGetStreamStats(first, nullptr, &painted_first));
+        EXPECT_TRUE(HIK_SimGetStreamStats(joining, nullptr, &painted_joining));
+        EXPECT_GT(painted_first, 30u) << name;
+        EXPECT_GT(painted_joining, 20u) << name << ", joined";
+        EXPECT_TRUE(MP4_ClientStop(joining));
+        EXPECT_TRUE(MP4_ClientStop(first));
+        const Recording_Summary recorded = read_recording(file);
+        EXPECT_TRUE(recorded.valid) << name << ": " << recorded.problem;
+        EXPECT_TRUE(recorded.starts_with_key_frame) << name;
+        EXPECT_EQ(recorded.codec, form.codec[3] == '5' ? "hevc" : "h264") << name;
+        DeleteFileA(file.c_str());
+        ++channel;
+    }
+}
