@@ -84,11 +84,15 @@ Server_Probe& Server_Probe::instance()
     return probe;
 }
 
-Probe_Verdict Server_Probe::ask(const std::string& address, unsigned short port)
+Probe_Verdict Server_Probe::ask(const std::string& address, unsigned short port, DWORD news_since)
 {
     boost::mutex::scoped_lock guard(lock);
     Target& target = targets[Key(address, port)];
     target.last_asked = GetTickCount();
+    if (!target.news_asked || later_than(news_since, target.news_since)) {
+        target.news_since = news_since;
+        target.news_asked = true;
+    }
     // The thread holds the module until it ends, so kelm.dll is never
     // unloaded under it.
     if (!thread_running)
@@ -143,7 +147,8 @@ bool Server_Probe::take_due(std::vector<Key>* due)
             it = targets.erase(it);
             continue;
         }
-        const bool due_now = !target.verdict.probed || elapsed(now, target.verdict.started, interval_ms);
+        const bool due_now = !target.verdict.probed || elapsed(now, target.verdict.started, interval_ms) ||
+                             (target.news_asked && !later_than(target.verdict.started, target.news_since));
         if (!target.probing && due_now && due->size() < FD_SETSIZE) {
             target.probing = true;
             due->push_back(it->first);

@@ -27,7 +27,10 @@ public:
     static Server_Probe& instance();
 
     // The latest verdict on the address and port; asking keeps them probed.
-    Probe_Verdict ask(const std::string& address, unsigned short port);
+    // A verdict from a probe begun before `news_since` (a tick count: the
+    // asker's loss, say) is of no use to the asker: the next probe starts
+    // at once instead of after the interval.
+    Probe_Verdict ask(const std::string& address, unsigned short port, DWORD news_since);
 
     Server_Probe(const Server_Probe&) = delete;
     Server_Probe& operator=(const Server_Probe&) = delete;
@@ -37,6 +40,8 @@ private:
     struct Target {
         DWORD last_asked = 0;
         bool probing = false;
+        DWORD news_since = 0;   // the newest start an asker waits for
+        bool news_asked = false;
         Probe_Verdict verdict;
     };
 

@@ -127,7 +127,7 @@ void Screen::try_reconnect(DWORD now)
     }
     if (probe_host.empty())
         return;
-    const Probe_Verdict verdict = Server_Probe::instance().ask(probe_host, probe_port);
+    const Probe_Verdict verdict = Server_Probe::instance().ask(probe_host, probe_port, waiting_since);
     next_try = verdict.probed ? verdict.started + Server_Probe::interval_ms : now;
     // Only a probe begun after the loss, or after the last failed attempt,
     // says anything about the server as it is now.
