@@ -38,6 +38,7 @@ void Channel::pause_stream() { impl->pause_stream(); }
 Stream_State Channel::resume_stream(const Channel_Param& latest) { return impl->resume_stream(latest); }
 Stream_State Channel::stream_state() { return impl->stream_state(); }
 bool Channel::stream_endpoint(std::string* host, unsigned short* port) { return impl->stream_endpoint(host, port); }
+Stream_Reason Channel::stream_reason() { return impl->stream_reason(); }
 int Channel::close_channel() { return impl->close_channel(); }
 
 int Channel::start_recorde(const wchar_t* directory)

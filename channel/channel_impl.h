@@ -33,6 +33,9 @@ public:
     // not be the server's address and stream port); false while no stream
     // runs or the library cannot tell.
     virtual bool stream_endpoint(std::string* host, unsigned short* port) = 0;
+    // Why the stream failed or ended; kind none while it runs or when no
+    // stream was started.  Read before pause_stream, which forgets it.
+    virtual Stream_Reason stream_reason() = 0;
     virtual int close_channel() = 0;
     virtual int start_recorde(const std::wstring& directory) = 0;
     virtual int stop_recorde() = 0;
@@ -74,6 +77,7 @@ public:
     virtual Stream_State resume_stream(const Channel_Param& latest);
     virtual Stream_State stream_state();
     virtual bool stream_endpoint(std::string* host, unsigned short* port);
+    virtual Stream_Reason stream_reason();
     virtual int close_channel();
     virtual int start_recorde(const wchar_t* directory);
     virtual int stop_recorde();

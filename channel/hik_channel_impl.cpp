@@ -5,6 +5,8 @@
 // code page the log is read in.
 #include "hik_channel_impl.h"
 
+#include "stream_reason.h"
+
 #include <cstring>
 
 #include "logger.h"
@@ -154,6 +156,7 @@ int Hik_Channel_Impl::open_channel()
                              static_cast<int>(handle));
     if (check_connect_state(handle) != 0) {
         Logger::instance().write(log_status, "open channel:%d failure \n", param.channel_index);
+        log_reason(handle);
         set_last_error(10);
         // The library would otherwise keep connecting and painting into the
         // pane for a channel nobody holds.
@@ -263,6 +266,27 @@ Stream_State Hik_Channel_Impl::stream_state()
     if (!connected || !stream_on || !read_state(stream_handle, &code))
         return Stream_State::none;
     return library_state(code);
+}
+
+Stream_Reason Hik_Channel_Impl::stream_reason()
+{
+    return connected && stream_on ? reason_of(stream_handle) : Stream_Reason();
+}
+
+Stream_Reason Hik_Channel_Impl::reason_of(long handle) const
+{
+    HIK_STREAM_END end = {};
+    end.size = sizeof end;
+    if (!streaming::HIK_ClientStreamEnd(handle, &end))
+        return Stream_Reason();
+    return stream_reason_of(end);
+}
+
+void Hik_Channel_Impl::log_reason(long handle) const
+{
+    const Stream_Reason why = reason_of(handle);
+    if (why.kind != Stream_End_Kind::none)
+        Logger::instance().write(log_status, "channel %d: %s\n", param.channel_index, why.text.c_str());
 }
 
 bool Hik_Channel_Impl::stream_endpoint(std::string* host, unsigned short* port)

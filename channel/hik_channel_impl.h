@@ -16,6 +16,7 @@ public:
     Stream_State resume_stream(const Channel_Param& latest) override;
     Stream_State stream_state() override;
     bool stream_endpoint(std::string* host, unsigned short* port) override;
+    Stream_Reason stream_reason() override;
     int close_channel() override;
     int start_recorde(const std::wstring& directory) override;
     int stop_recorde() override;
@@ -44,6 +45,8 @@ private:
     // does; a stream started again after a loss is followed instead.
     int start_stream(const Channel_Param& source, bool wait, long* handle);
     int check_connect_state(long handle);
+    Stream_Reason reason_of(long handle) const;
+    void log_reason(long handle) const;  // why an open failed, in English
     int refuse_connection(const char* message);  // code 10, the state's line, -1
     void report_video_signal();
     void set_last_error(int code) { last_error = code; }

@@ -106,6 +106,12 @@ BOOL HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port)
     return function ? function(handle, host, size, port) : FALSE;
 }
 
+BOOL HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END* end)
+{
+    STREAMING_FUNCTION(HIK_ClientStreamEnd);
+    return function ? function(handle, end) : FALSE;
+}
+
 BOOL MP4_ClientStop(LONG handle)
 {
     STREAMING_FUNCTION(MP4_ClientStop);

@@ -25,6 +25,7 @@ LONG MP4_ClientStart(Client_Info* info, MP4_Data_Callback callback);
 // MP4_ClientStart itself with a library that has no HIK_ClientStartNoWait.
 LONG HIK_ClientStartNoWait(Client_Info* info);
 BOOL HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port);
+BOOL HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END* end);
 BOOL MP4_ClientStop(LONG handle);
 int MP4_ClientGetState(LONG handle);
 BOOL MP4_ClientStartCaptureFile(LONG handle, char* path);

@@ -137,6 +137,7 @@ public:
     HRESULT put_captions(VARIANT_BOOL shown);
     HRESULT label_server(BSTR address, BSTR label);
     HRESULT get_pane_health(LONG pane, LONG* state, LONG* lost_seconds);
+    HRESULT get_pane_reason(LONG pane, LONG* kind, BSTR* text);
     HRESULT get_frame_rate(LONG* value);
     HRESULT put_frame_rate(LONG value);
     HRESULT get_ptz_protocol(LONG* value);

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "screen.h"
+#include "text_convert.h"
 
 namespace {
 
@@ -26,6 +27,10 @@ size_t text_length(BSTR text)
 {
     return text ? SysStringLen(text) : 0;
 }
+
+// Room for a reason: the library's URL and detail fields and the words
+// around them.
+const size_t reason_units = 640;
 
 // What get_pane_health answers for each state of a pane.
 LONG health_code(Pane_Stream status)
@@ -95,6 +100,23 @@ HRESULT kelm_ctrl::get_pane_health(LONG pane, LONG* state, LONG* lost_seconds)
     *state = health_code(screen->stream_status());
     *lost_seconds = static_cast<LONG>(screen->lost_for(GetTickCount()) / 1000);
     return S_OK;
+}
+
+HRESULT kelm_ctrl::get_pane_reason(LONG pane, LONG* kind, BSTR* text)
+{
+    if (!kind || !text)
+        return E_POINTER;
+    *kind = 0;
+    *text = nullptr;
+    if (pane < 0 || pane >= pane_count)
+        return E_INVALIDARG;
+    Stream_Reason why;
+    if (pane < static_cast<LONG>(screens.size()))
+        why = screens[pane]->loss_why();
+    *kind = static_cast<LONG>(why.kind);
+    wchar_t wide[reason_units];
+    *text = SysAllocString(ansi_to_wide(why.text.c_str(), wide, reason_units) ? wide : L"");
+    return *text ? S_OK : E_OUTOFMEMORY;
 }
 
 std::wstring kelm_ctrl::server_name(const std::wstring& address) const

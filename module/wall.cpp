@@ -28,4 +28,5 @@ const Ikelm_wallVtbl kelm_wall_vtbl = {
     Wall_Entry<VARIANT_BOOL>::call<&kelm_ctrl::put_captions>,
     Wall_Entry<BSTR, BSTR>::call<&kelm_ctrl::label_server>,
     Wall_Entry<LONG, LONG*, LONG*>::call<&kelm_ctrl::get_pane_health>,
+    Wall_Entry<LONG, LONG*, BSTR*>::call<&kelm_ctrl::get_pane_reason>,
 };

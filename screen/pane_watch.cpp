@@ -44,6 +44,32 @@ DWORD pause_after(int refusals)
     return std::min(first_pause_ms << doublings, longest_pause_ms);
 }
 
+// Why the stream was lost, in the few words a pane has room for.
+const wchar_t* loss_words(Stream_End_Kind kind)
+{
+    switch (kind) {
+    case Stream_End_Kind::login_refused:
+        return L"Wrong user name or password";
+    case Stream_End_Kind::not_found:
+        return L"No such stream";
+    case Stream_End_Kind::unreachable:
+        return L"Cannot be reached";
+    case Stream_End_Kind::unsupported:
+        return L"A format that cannot be played";
+    case Stream_End_Kind::server_error:
+        return L"Server error";
+    case Stream_End_Kind::ended:
+        return L"Ended by the server";
+    case Stream_End_Kind::silent:
+        return L"Nothing received for 5 s";
+    case Stream_End_Kind::failed:
+        return L"Refused by the server";
+    case Stream_End_Kind::none:
+        break;
+    }
+    return nullptr;
+}
+
 std::wstring clock_now()
 {
     SYSTEMTIME now;
@@ -85,8 +111,9 @@ void Screen::watch(DWORD now, bool reconnect, bool may_start)
 // the loss is on disk and readable; the pane records again once it is back.
 void Screen::lose(DWORD now, Stream_State state)
 {
+    loss_reason = channel->stream_reason();
     Logger::instance().write(log_status, "channel %d stream lost: %s\n", params.channel_index,
-                             stream_state_name(state));
+                             loss_reason.text.empty() ? stream_state_name(state) : loss_reason.text.c_str());
     sound_wanted = sound_wanted || channel->audio_playing();
     note_stream_endpoint();
     channel->pause_stream();
@@ -96,7 +123,10 @@ void Screen::lose(DWORD now, Stream_State state)
     lost_at = now;
     lost_clock = clock_now();
     keep_error(error_server_login, true);
-    note_refusal(now, server_said_no(state) || !later_than(now, live_since + short_life_ms));
+    // A stream that fell silent has already waited out its silence: it is
+    // tried again at once however short its life was.
+    const bool short_life = !later_than(now, live_since + short_life_ms) && loss_reason.kind != Stream_End_Kind::silent;
+    note_refusal(now, server_said_no(state) || short_life);
 }
 
 // Counts an answer of the server's that was a no, or starts the count
@@ -136,7 +166,7 @@ void Screen::try_reconnect(DWORD now)
     const Stream_State state = channel->resume_stream(params);
     (void)channel->take_last_error(0, 0);  // an attempt's failure is the loss already reported
     if (state != Stream_State::connecting && state != Stream_State::running) {
-        attempt_failed(now, state);
+        attempt_failed(now, state, std::string());
         return;
     }
     waiting_since = now;
@@ -154,15 +184,18 @@ void Screen::follow_reconnection(DWORD now)
     }
     if (state == Stream_State::connecting && !later_than(now, waiting_since + reconnect_bound_ms))
         return;
+    const Stream_Reason why = channel->stream_reason();
+    if (why.kind != Stream_End_Kind::none)
+        loss_reason = why;  // the newest news of the server
     channel->pause_stream();
     status = Pane_Stream::lost;
-    attempt_failed(now, state);
+    attempt_failed(now, state, why.text);
 }
 
 // A server that answered no is asked again later each time; one that did
 // not answer at all is probed at the usual pace.  The log hears of failed
 // attempts at most once a minute.
-void Screen::attempt_failed(DWORD now, Stream_State state)
+void Screen::attempt_failed(DWORD now, Stream_State state, const std::string& why)
 {
     waiting_since = now;
     note_refusal(now, server_said_no(state));
@@ -173,7 +206,7 @@ void Screen::attempt_failed(DWORD now, Stream_State state)
     any_attempt_logged = true;
     attempt_logged = now;
     Logger::instance().write(log_status, "channel %d reconnection failed: %s, next try in %u s\n",
-                             params.channel_index, stream_state_name(state),
+                             params.channel_index, why.empty() ? stream_state_name(state) : why.c_str(),
                              static_cast<unsigned>(std::max(pause_after(refusals), Server_Probe::interval_ms) / 1000));
 }
 
@@ -227,10 +260,19 @@ DWORD Screen::lost_for(DWORD now) const
     return now - lost_at;
 }
 
+Stream_Reason Screen::loss_why() const
+{
+    if (status != Pane_Stream::lost && status != Pane_Stream::reconnecting)
+        return Stream_Reason();
+    return loss_reason;
+}
+
 void Screen::show_lost_notice(DWORD now, bool reconnect)
 {
     std::wstring text = params.server_ip + L" channel " + std::to_wstring(params.channel_index) +
                         L"\nSignal lost at " + lost_clock;
+    if (const wchar_t* why = loss_words(loss_reason.kind))
+        text += std::wstring(L": ") + why;
     if (!reconnect) {
         text += L"\nAutomatic reconnection is off";
     } else {

@@ -80,6 +80,8 @@ public:
     // Milliseconds since the stream was lost, for a lost or reconnecting
     // pane; 0 otherwise.
     DWORD lost_for(DWORD now) const;
+    // Why the stream was lost, while the pane is lost or reconnecting.
+    Stream_Reason loss_why() const;
 
     // View side (screen.cpp).
 
@@ -129,7 +131,8 @@ private:
     void note_stream_endpoint();
     void try_reconnect(DWORD now);
     void follow_reconnection(DWORD now);
-    void attempt_failed(DWORD now, Stream_State state);
+    // `why`: the attempt's own reason, in English; empty when none is known.
+    void attempt_failed(DWORD now, Stream_State state, const std::string& why);
     void note_refusal(DWORD now, bool refused);
     void become_live(DWORD now);
     void resume_sound();
@@ -142,6 +145,7 @@ private:
     long sound_volume = 0xFFFF;      // what the pane's sound was started at
     std::wstring notice;            // shown in the pane instead of video
     std::wstring lost_clock;        // local time of the loss, "hh:mm:ss"
+    Stream_Reason loss_reason;      // why the stream was lost, while it is not back
     std::string probe_host;         // where the lost stream came from, asked before
     unsigned short probe_port = 0;  // each attempt; empty host: the server's own
     DWORD waiting_since = 0;        // tick of the loss, or of the last attempt's end

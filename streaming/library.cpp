@@ -13,6 +13,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "ffmpeg_messages.h"
 #include "mp4_recording.h"
 #include "sound_player.h"
 #include "stream.h"
@@ -132,8 +133,9 @@ BOOL __stdcall MP4_ClientStartup(UINT, HWND)
     Library& lib = library();
     boost::mutex::scoped_lock guard(lib.lock);
     if (lib.startups == 0) {
-        // The host hears nothing from FFmpeg: the states tell what happened.
-        av_log_set_level(AV_LOG_QUIET);
+        // The host hears nothing from FFmpeg: its error lines about a
+        // session are kept with the stream, to tell why it ended.
+        take_ffmpeg_messages();
     }
     if (avformat_network_init() != 0)
         return FALSE;
@@ -262,6 +264,26 @@ LONG __stdcall MP4_ClientStart(Client_Info* info, MP4_Data_Callback)
 LONG __stdcall HIK_ClientStartNoWait(Client_Info* info)
 {
     return start_stream(info, 0);
+}
+
+BOOL __stdcall HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END* end)
+{
+    if (!end || end->size != sizeof(HIK_STREAM_END))
+        return FALSE;
+    Stream_End why;
+    std::string url;
+    if (!with_stream(handle, false, [&](Stream& stream, Library&) {
+            why = stream.end(&url);
+            return true;
+        }))
+        return FALSE;
+    end->kind = why.kind;
+    end->step = why.step;
+    end->status = why.status;
+    // Cut to fit: a reason is read by people, and a cut one still says most.
+    (void)snprintf(end->url, sizeof end->url, "%s", url.c_str());
+    (void)snprintf(end->detail, sizeof end->detail, "%s", why.detail.c_str());
+    return TRUE;
 }
 
 BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port)

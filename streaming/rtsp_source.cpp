@@ -18,6 +18,7 @@ const int64_t network_wait_us = 10000;
 // libavformat's own socket timeout, below the silence limit, so that a
 // connect that is never answered ends as a timeout of the socket.
 const char socket_timeout_us[] = "4000000";
+const int64_t socket_timeout_ms = 4000;
 
 } // namespace
 
@@ -55,6 +56,42 @@ Rtsp_Source::~Rtsp_Source()
     close();
 }
 
+void Rtsp_Source::take_error(const std::string& line)
+{
+    boost::mutex::scoped_lock guard(said_lock);
+    Rtsp_Refusal answer;
+    if (parse_refusal(line, &answer))
+        refusal = answer;
+    last_error_line = line;
+}
+
+std::string Rtsp_Source::last_line() const
+{
+    boost::mutex::scoped_lock guard(said_lock);
+    return last_error_line;
+}
+
+Stream_End Rtsp_Source::open_end() const
+{
+    if (stopping.load())
+        return Stream_End();
+    if (!context && open_error == 0)
+        return end_with_kind(HIK_END_FAILED, HIK_STEP_CONNECT, "the URL names no scheme (rtsp://)");
+    if (open_error == 0)  // the session plays, but has no video track
+        return end_with_kind(HIK_END_UNSUPPORTED, HIK_STEP_DESCRIBE, "the session has no video track");
+    Rtsp_Refusal answer;
+    {
+        boost::mutex::scoped_lock guard(said_lock);
+        answer = refusal;
+    }
+    return end_of_open(open_error, open_ms >= socket_timeout_ms, answer, last_line());
+}
+
+Stream_End Rtsp_Source::reading_end() const
+{
+    return stopping.load() ? Stream_End() : end_of_reading(read_error, last_line());
+}
+
 int Rtsp_Source::interrupted(void* opaque)
 {
     Rtsp_Source* source = static_cast<Rtsp_Source*>(opaque);
@@ -75,6 +112,7 @@ int Rtsp_Source::open(const Stream_Address& address)
     context = avformat_alloc_context();
     if (!context)
         return HIK_STATE_BROKEN_OFF;
+    watch_messages(context, this);
     context->interrupt_callback.callback = &Rtsp_Source::interrupted;
     context->interrupt_callback.opaque = this;
     context->flags |= AVFMT_FLAG_NOBUFFER;
@@ -88,10 +126,16 @@ int Rtsp_Source::open(const Stream_Address& address)
     (void)av_dict_set(&options, "allowed_media_types", "video+audio", 0);
     wait_at_most(silence_limit_ms);
     const AVInputFormat* rtsp = av_find_input_format("rtsp");
+    const void* watched = context;
+    const int64_t began = av_gettime_relative();
     const int opened = avformat_open_input(&context, address.url.c_str(), rtsp, &options);
+    open_ms = (av_gettime_relative() - began) / 1000;
     av_dict_free(&options);
-    if (opened < 0)  // the context is freed by the failed open
+    if (opened < 0) {  // the context is freed by the failed open
+        forget_messages(watched);
+        open_error = opened;
         return stopping.load() ? HIK_STATE_BROKEN_OFF : state_for_open_error(opened);
+    }
     for (unsigned i = 0; i < context->nb_streams; ++i) {
         const AVStream* track = context->streams[i];
         if (track->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !video_stream)
@@ -107,8 +151,11 @@ bool Rtsp_Source::read(AVPacket* packet, int64_t deadline)
     deadline_us.store(deadline);
     const int64_t began = av_gettime_relative();
     for (;;) {
-        if (av_read_frame(context, packet) < 0)
+        const int read = av_read_frame(context, packet);
+        if (read < 0) {
+            read_error = read;
             return false;
+        }
         waited = av_gettime_relative() - began >= network_wait_us;
         if (packet->stream_index == video_stream->index ||
             (audio_stream && packet->stream_index == audio_stream->index))
@@ -123,6 +170,7 @@ void Rtsp_Source::close()
         return;
     closing.store(true);
     wait_at_most(close_grace_ms);
+    forget_messages(context);
     avformat_close_input(&context);
     video_stream = nullptr;
     audio_stream = nullptr;

@@ -12,9 +12,13 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include <boost/thread/mutex.hpp>
+
+#include "ffmpeg_messages.h"
+#include "stream_end.h"
 #include "stream_url.h"
 
-class Rtsp_Source {
+class Rtsp_Source : private Message_Sink {
 public:
     // `stopping` ends every wait at once, except the TEARDOWN of close().
     explicit Rtsp_Source(const std::atomic<bool>& stopping);
@@ -36,6 +40,10 @@ public:
     bool last_read_waited() const { return waited; }
     // Ends the session (TEARDOWN within a short grace) and frees it.
     void close();
+    // Why the open failed, once open() answered anything but "connecting".
+    Stream_End open_end() const;
+    // Why the packets ended, once read() answered false.
+    Stream_End reading_end() const;
 
     const AVStream* video() const { return video_stream; }
     // Null when the session has no audio track.
@@ -46,6 +54,8 @@ public:
 
 private:
     static int interrupted(void* source);
+    void take_error(const std::string& line) override;
+    std::string last_line() const;
     void wait_at_most(int64_t ms);
 
     const std::atomic<bool>& stopping;
@@ -55,6 +65,12 @@ private:
     std::atomic<bool> closing{false};
     std::atomic<int64_t> deadline_us{0};  // on libavformat's relative clock
     bool waited = false;
+    int open_error = 0;
+    int64_t open_ms = 0;  // what the open took
+    int read_error = 0;
+    mutable boost::mutex said_lock;  // guards what libavformat said, below
+    Rtsp_Refusal refusal;            // the server's refusal of a request
+    std::string last_error_line;     // libavformat's last error line
 };
 
 // The library's state for an open that failed with `error`.

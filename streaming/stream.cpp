@@ -158,7 +158,8 @@ void Stream::run()
     cpu.start();
     const std::string server = server_address();
     if (server.empty()) {
-        end_with(HIK_STATE_UNREACHABLE);
+        end_with(HIK_STATE_UNREACHABLE,
+                 end_with_kind(HIK_END_UNREACHABLE, HIK_STEP_CONNECT, "the name " + target.server_ip + " does not resolve"));
         return;
     }
     const Stream_Address address =
@@ -166,43 +167,77 @@ void Stream::run()
     {
         boost::mutex::scoped_lock guard(lock);
         played = url_endpoint(address.url);
+        played_url = url_without_login(address.url);
     }
     if (!address.url.empty() && !url_port_answers(address.url, port_check_ms, stopping)) {
-        end_with(HIK_STATE_UNREACHABLE);
+        const Url_Endpoint endpoint = url_endpoint(address.url);
+        end_with(HIK_STATE_UNREACHABLE,
+                 end_with_kind(HIK_END_UNREACHABLE, HIK_STEP_CONNECT,
+                               "nothing answers at " + endpoint.host + ":" + std::to_string(endpoint.port)));
         return;
     }
     Rtsp_Source source(stopping);
     const int opened = source.open(address);
     if (opened != HIK_STATE_CONNECTING) {
-        end_with(opened);
+        end_with(opened, source.open_end());
         return;
     }
     Video_Decoder decoder;
-    if (know_tracks(*source.video(), source.audio()) && decoder.open(*source.video()))
-        receive(source, decoder);
-    end_with(HIK_STATE_BROKEN_OFF);
+    if (!know_tracks(*source.video(), source.audio()) || !decoder.open(*source.video())) {
+        end_with(HIK_STATE_BROKEN_OFF,
+                 end_with_kind(HIK_END_UNSUPPORTED, HIK_STEP_DECODE,
+                               std::string("no decoder here for ") + avcodec_get_name(source.video()->codecpar->codec_id)));
+    } else {
+        end_with(HIK_STATE_BROKEN_OFF, receive(source, decoder));
+    }
     source.close();  // TEARDOWN, within a short grace
 }
 
-// A stop request keeps the state the stream had; a failure sets its own.
-void Stream::end_with(int state)
+Stream_End Stream::end(std::string* url) const
 {
-    if (!stopping.load())
+    boost::mutex::scoped_lock guard(lock);
+    *url = played_url;
+    return ending;
+}
+
+// A stop request keeps the state the stream had; a failure sets its own,
+// and why.
+void Stream::end_with(int state, const Stream_End& why)
+{
+    if (!stopping.load()) {
+        {
+            boost::mutex::scoped_lock guard(lock);
+            ending = why;
+        }
         current_state.store(state);
+    }
     (void)SetEvent(settled);  // a valid event
 }
 
 // Ends when the session does, or when nothing decodable came for the
 // limit: packets that make no picture (a stall that lets a stray packet
 // through, a server without key frames) do not keep a stream alive.
-void Stream::receive(Rtsp_Source& source, Video_Decoder& decoder)
+// Answers why it ended.
+Stream_End Stream::receive(Rtsp_Source& source, Video_Decoder& decoder)
 {
     AVPacket* packet = av_packet_alloc();
     AVPacket* held = av_packet_alloc();
     std::unique_ptr<Audio_Decoder> sound;  // while the sound is on
+    Stream_End why = end_with_kind(HIK_END_FAILED, HIK_STEP_RECEIVE, "no memory for packets");
     if (packet && held) {
         int64_t last_picture = now_ms();
-        while (!stopping.load() && source.read(packet, (last_picture + undecodable_limit_ms) * 1000)) {
+        bool packets_since_picture = false;
+        for (;;) {
+            if (stopping.load()) {
+                why = Stream_End();
+                break;
+            }
+            if (!source.read(packet, (last_picture + undecodable_limit_ms) * 1000)) {
+                why = source.reading_end();
+                if (why.kind == HIK_END_SILENT && packets_since_picture)
+                    why.detail = "nothing decodable came for 5 s";
+                break;
+            }
             if (source.audio() && packet->stream_index == source.audio()->index) {
                 take_audio(*packet, source.audio()->time_base, sound);
                 av_packet_unref(packet);
@@ -211,14 +246,18 @@ void Stream::receive(Rtsp_Source& source, Video_Decoder& decoder)
             const unsigned pictures_before = timely_pictures;
             const bool decodable = take_packet(source, decoder, *packet, held);
             av_packet_unref(packet);
-            if (!decodable)
+            if (!decodable) {
+                why = end_with_kind(HIK_END_FAILED, HIK_STEP_DECODE, "the decoder failed");
                 break;
+            }
+            packets_since_picture = timely_pictures == pictures_before;
             if (timely_pictures != pictures_before)
                 last_picture = now_ms();
         }
     }
     av_packet_free(&held);  // a packet the session ended after may be cut short: never recorded
     av_packet_free(&packet);
+    return why;
 }
 
 // Records the packet before this one (`held`), then decodes this one
@@ -256,7 +295,7 @@ bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPa
         }
         note_size(picture);
         if (current_state.load() == HIK_STATE_CONNECTING)
-            end_with(HIK_STATE_RUNNING);
+            end_with(HIK_STATE_RUNNING, Stream_End());
         if (behind <= paint_late_limit_ms)
             show(picture, source.wall_time_of_zero(), source.video()->time_base);
     });

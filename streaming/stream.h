@@ -23,6 +23,7 @@
 #include "picture.h"
 #include "picture_group.h"
 #include "media_track.h"
+#include "stream_end.h"
 #include "stream_url.h"
 
 struct AVFrame;
@@ -76,6 +77,9 @@ public:
     // The host and port of the URL the stream plays; false until its
     // thread has made the URL from the template.
     bool endpoint(Url_Endpoint* played) const;
+    // Why the stream failed or ended (kind HIK_END_NONE while it runs), and
+    // the URL it played, without its login.
+    Stream_End end(std::string* url) const;
     uint16_t channel() const { return target.channel; }
     // Makes `recording` the stream's recording, starting it with the last
     // key frame received (the next when the group was too long to keep);
@@ -106,7 +110,7 @@ private:
     static DWORD WINAPI thread_main(void* stream);
     std::string server_address() const;
     void run();
-    void receive(Rtsp_Source& source, Video_Decoder& decoder);
+    Stream_End receive(Rtsp_Source& source, Video_Decoder& decoder);
     bool take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPacket& packet, AVPacket* held);
     bool know_tracks(const AVStream& video, const AVStream* audio);
     void take_audio(const AVPacket& packet, AVRational time_base, std::unique_ptr<Audio_Decoder>& decoder);
@@ -116,7 +120,7 @@ private:
     void record(const AVPacket& packet);
     void show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational time_base);
     void note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base);
-    void end_with(int state);
+    void end_with(int state, const Stream_End& why);
 
     const Stream_Target target;
     HANDLE thread = nullptr;    // set once the thread has finished with the stream
@@ -147,4 +151,6 @@ private:
     Mp4_Recording* recording = nullptr;
     Picture_Values values;
     Url_Endpoint played;        // empty host until the URL is made
+    std::string played_url;     // without its login, once made
+    Stream_End ending;          // why it failed or ended
 };

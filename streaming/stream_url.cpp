@@ -102,3 +102,16 @@ Url_Endpoint url_endpoint(const std::string& url)
         endpoint.port = static_cast<uint16_t>(port);
     return endpoint;
 }
+
+std::string url_without_login(const std::string& url)
+{
+    const size_t scheme_end = url.find("://");
+    if (scheme_end == std::string::npos)
+        return url;
+    const size_t host_start = scheme_end + 3;
+    const size_t at = url.find('@', host_start);
+    const size_t path = url.find('/', host_start);
+    if (at == std::string::npos || (path != std::string::npos && at > path))
+        return url;
+    return url.substr(0, host_start) + url.substr(at + 1);
+}

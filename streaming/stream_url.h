@@ -15,6 +15,8 @@ struct Url_Endpoint {
     uint16_t port = 554;
 };
 Url_Endpoint url_endpoint(const std::string& url);
+// `url` without the "user:password@" before its host, for logs.
+std::string url_without_login(const std::string& url);
 
 struct Stream_Address {
     std::string url;        // with the login, for the demuxer

@@ -32,6 +32,37 @@ typedef struct Client_Info {
     HWND display_window;   /* the picture is painted into this window */
 } Client_Info;
 
+/* Why a stream failed or ended (HIK_ClientStreamEnd). */
+enum {
+    HIK_END_NONE = 0,           /* still running, or stopped by its caller */
+    HIK_END_LOGIN_REFUSED = 1,  /* 401 or 403: wrong user name or password */
+    HIK_END_NOT_FOUND = 2,      /* 404 or 454: no such stream at that address */
+    HIK_END_UNREACHABLE = 3,    /* name not resolved, connection refused or unanswered, no route */
+    HIK_END_UNSUPPORTED = 4,    /* no video track, or a codec or profile not decoded here */
+    HIK_END_SERVER_ERROR = 5,   /* a 5xx answer */
+    HIK_END_ENDED = 6,          /* the server ended the session or closed the connection */
+    HIK_END_SILENT = 7,         /* nothing, or nothing decodable, came for 5 s */
+    HIK_END_FAILED = 8          /* another refusal or an answer that could not be used */
+};
+/* Where in the session it happened. */
+enum {
+    HIK_STEP_NONE = 0,
+    HIK_STEP_CONNECT = 1,
+    HIK_STEP_DESCRIBE = 2,
+    HIK_STEP_SETUP = 3,
+    HIK_STEP_PLAY = 4,
+    HIK_STEP_RECEIVE = 5,
+    HIK_STEP_DECODE = 6
+};
+typedef struct HIK_STREAM_END {
+    DWORD size;         /* set by the caller: sizeof(HIK_STREAM_END) */
+    int kind;           /* HIK_END_* */
+    int step;           /* HIK_STEP_* */
+    int status;         /* the RTSP status of the refusal, 0 when none */
+    char url[256];      /* the URL played, without its login; may be empty */
+    char detail[256];   /* the server's or FFmpeg's own words, in English */
+} HIK_STREAM_END;
+
 /* Raw stream data callback; this library never calls it. */
 typedef void(CALLBACK *MP4_Data_Callback)(LONG handle, char *data, DWORD size, DWORD user);
 
@@ -62,6 +93,10 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientStop(LONG handle);
    for an unknown handle, before that, or when `host` of `size` bytes is
    too small.  Where to ask whether the stream's server is back. */
 HIKCLIENT_API BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char *host, DWORD size, WORD *port);
+/* Why the stream of `handle` failed or ended; kind HIK_END_NONE while it
+   connects or runs.  FALSE for an unknown handle or a record whose size is
+   not sizeof(HIK_STREAM_END). */
+HIKCLIENT_API BOOL __stdcall HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END *end);
 HIKCLIENT_API int __stdcall MP4_ClientGetState(LONG handle);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char *path);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStopCapture(LONG handle);

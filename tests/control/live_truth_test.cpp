@@ -136,6 +136,21 @@ protected:
         EXPECT_EQ(control().get_error_msg(text.put()), S_OK);
         return text.str();
     }
+    // Why pane 0 was lost, as Ikelm_wall tells it: the kind, a sentence
+    // with the stream's URL and `words` (none for a pane that is back).
+    void expect_reason(LONG kind, const std::wstring& words)
+    {
+        LONG read = -1;
+        Bstr text;
+        ASSERT_EQ(control().get_pane_reason(0, &read, text.put()), S_OK);
+        EXPECT_EQ(read, kind) << text.str();
+        if (kind == 0) {
+            EXPECT_EQ(text.str(), L"");
+            return;
+        }
+        EXPECT_NE(text.str().find(L"rtsp://" + address() + L":12000/live/1"), std::wstring::npos) << text.str();
+        EXPECT_NE(text.str().find(words), std::wstring::npos) << text.str();
+    }
     // What a lost pane 0 reports and shows.
     void expect_lost_reported()
     {
@@ -151,13 +166,15 @@ struct Fault {
     const char* name;
     const char* make;
     const char* mend;
+    LONG reason;             // get_pane_reason's kind
+    const wchar_t* words;    // what the pane and the reason say of it
 };
 
 TEST_F(Live_Truth, ALostStreamIsReportedShownAndBackWithItsRecordingInANewFile)
 {
     const Fault faults[] = {
-        {"cut", "stream break-after 30", "stream break-after 0"},
-        {"stall", "stream stall 1", "stream stall 0"},
+        {"cut", "stream break-after 30", "stream break-after 0", 6, L"ended the session"},
+        {"stall", "stream stall 1", "stream stall 0", 7, L"for 5 s"},
     };
     ASSERT_TRUE(sim.ok("stream audio pcmu"));
     for (const Fault& fault : faults) {
@@ -175,10 +192,12 @@ TEST_F(Live_Truth, ALostStreamIsReportedShownAndBackWithItsRecordingInANewFile)
         ASSERT_TRUE(sim.ok(fault.make));
         ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::lost; }, 9000));
         expect_lost_reported();
+        expect_reason(fault.reason, fault.words);
         ASSERT_TRUE(sim.ok(fault.mend));
         ASSERT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 9000));
         EXPECT_EQ(screen_state(0), address() + L"," + std::wstring(1, L'\x0001'));
         EXPECT_EQ(pane_text(host.pane(0)), L"");
+        expect_reason(0, L"");
         LONG heard = -1;
         EXPECT_EQ(control().get_enable_audio(&heard), S_OK);
         EXPECT_EQ(heard, sound_on);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 #include <windows.h>
 
 #include "dvr_sim.h"
@@ -117,34 +118,68 @@ TEST_F(Library_Test, StatesTellTheTruth)
     EXPECT_EQ(wait_for_state(unreachable, HIK_STATE_UNREACHABLE), HIK_STATE_UNREACHABLE);
 }
 
-TEST_F(Library_Test, EachFaultOfTheServerEndsInItsState)
+// Each fault ends in its state, and the library keeps why: the kind, the
+// step of the session and the server's status.
+TEST_F(Library_Test, EachFaultOfTheServerEndsInItsStateAndItsReason)
 {
     const struct {
         const char* fault;
         BYTE channel;
         int state;
         DWORD within_ms;
+        int kind, step, status;
     } faults[] = {
-        {"set-channel 3 signal 0", 3, HIK_STATE_NO_SIGNAL, 1000},
-        {"stream refuse 1", 4, HIK_STATE_REFUSED, 1000},
-        {"set-channel 5 stall 1", 5, HIK_STATE_BROKEN_OFF, 7000},    // accepted, then nothing decodable
-        {"stream accept-delay 1000000", 6, HIK_STATE_BROKEN_OFF, 7000},  // connected, never answered
+        {"set-channel 3 signal 0", 3, HIK_STATE_NO_SIGNAL, 1000, HIK_END_SERVER_ERROR, HIK_STEP_DESCRIBE, 503},
+        {"stream refuse 1", 4, HIK_STATE_REFUSED, 1000, HIK_END_LOGIN_REFUSED, HIK_STEP_DESCRIBE, 403},
+        {"stream anonymous 0", 4, HIK_STATE_REFUSED, 1000, HIK_END_LOGIN_REFUSED, HIK_STEP_DESCRIBE, 401},
+        {"stream refuse 0", 99, HIK_STATE_REFUSED, 1000, HIK_END_NOT_FOUND, HIK_STEP_DESCRIBE, 404},
+        {"stream break-after 5", 7, HIK_STATE_BROKEN_OFF, 3000, HIK_END_ENDED, HIK_STEP_RECEIVE, 0},
+        {"set-channel 5 stall 1", 5, HIK_STATE_BROKEN_OFF, 7000, HIK_END_SILENT, HIK_STEP_RECEIVE, 0},
+        {"stream accept-delay 1000000", 6, HIK_STATE_BROKEN_OFF, 7000, HIK_END_SILENT, HIK_STEP_CONNECT, 0},
     };
     for (const auto& fault : faults) {
         ASSERT_TRUE(sim.ok(fault.fault)) << fault.fault;
         const LONG handle = start(fault.channel);
         const DWORD started = GetTickCount();
         int state = MP4_ClientGetState(handle);
-        while (state == HIK_STATE_CONNECTING && GetTickCount() - started < fault.within_ms) {
+        while ((state == HIK_STATE_CONNECTING || state == HIK_STATE_RUNNING) && GetTickCount() - started < fault.within_ms) {
             Sleep(20);
             state = MP4_ClientGetState(handle);
         }
         EXPECT_EQ(state, fault.state) << fault.fault;
+        HIK_STREAM_END end = {};
+        end.size = sizeof end;
+        EXPECT_TRUE(HIK_ClientStreamEnd(handle, &end)) << fault.fault;
+        EXPECT_EQ(end.kind, fault.kind) << fault.fault << ": " << end.detail;
+        EXPECT_EQ(end.step, fault.step) << fault.fault << ": " << end.detail;
+        EXPECT_EQ(end.status, fault.status) << fault.fault << ": " << end.detail;
+        EXPECT_EQ(std::string(end.url), "rtsp://" + sim.address() + ":12000/live/" + std::to_string(fault.channel))
+            << "without the login";
         EXPECT_TRUE(MP4_ClientStop(handle));
         ASSERT_TRUE(sim.ok("reset"));
-        ASSERT_TRUE(sim.ok("stream refuse 0"));
-        ASSERT_TRUE(sim.ok("stream accept-delay 0"));
+        for (const char* undo : {"stream refuse 0", "stream accept-delay 0", "stream anonymous 1", "stream break-after 0"})
+            ASSERT_TRUE(sim.ok(undo));
     }
+    HIK_STREAM_END wrong_size = {};
+    EXPECT_FALSE(HIK_ClientStreamEnd(1, &wrong_size)) << "a record whose size is not set";
+}
+
+// Nothing answers at the URL's port.
+TEST_F(Library_Test, AStreamNobodyServesIsUnreachableWithItsAddress)
+{
+    MP4_ClientSetNetPort(12001, 6050);
+    const LONG handle = start(1);
+    EXPECT_EQ(wait_for_state(handle, HIK_STATE_UNREACHABLE), HIK_STATE_UNREACHABLE);
+    HIK_STREAM_END end = {};
+    end.size = sizeof end;
+    ASSERT_TRUE(HIK_ClientStreamEnd(handle, &end));
+    EXPECT_EQ(end.kind, HIK_END_UNREACHABLE);
+    EXPECT_EQ(end.step, HIK_STEP_CONNECT);
+    EXPECT_STREQ(end.detail, ("nothing answers at " + sim.address() + ":12001").c_str());
+    char host[64];
+    WORD port = 0;
+    ASSERT_TRUE(HIK_ClientStreamEndpoint(handle, host, sizeof host, &port));
+    EXPECT_EQ(std::string(host) + ":" + std::to_string(port), sim.address() + ":12001");
 }
 
 TEST_F(Library_Test, AViewerThatNeverGetsAKeyFrameStaysConnectingThenIsBrokenOff)
