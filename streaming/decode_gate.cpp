@@ -2,23 +2,26 @@
 
 #include <algorithm>
 
-Decode_Gate::Decode_Gate(unsigned turns) : free_turns(std::max(1u, turns)) {}
+Decode_Gate::Decode_Gate(unsigned turns) : admitted(std::max(1u, turns)) {}
 
+// A caller draws a ticket and goes in once every earlier ticket has: the
+// turns go round in the order they were asked for.
 void Decode_Gate::enter()
 {
     AcquireSRWLockExclusive(&lock);
-    while (free_turns == 0)
+    const unsigned long long ticket = next_ticket++;
+    while (ticket >= admitted)
         (void)SleepConditionVariableSRW(&freed, &lock, INFINITE, 0);  // false only on a time-out, which INFINITE never has
-    --free_turns;
     ReleaseSRWLockExclusive(&lock);
 }
 
+// Every waiter is woken: only the one whose ticket is now admitted goes on.
 void Decode_Gate::leave()
 {
     AcquireSRWLockExclusive(&lock);
-    ++free_turns;
+    ++admitted;
     ReleaseSRWLockExclusive(&lock);
-    WakeConditionVariable(&freed);
+    WakeAllConditionVariable(&freed);
 }
 
 Decode_Gate& decode_gate()

@@ -5,7 +5,9 @@
 // host's window stopped answering.  A stream that waits for its turn falls
 // behind and skips to its next key frame, as any stream the machine cannot
 // keep up with does.  Waiting threads sleep on a condition variable: no
-// system call while turns are free.
+// system call while turns are free.  Turns are given in the order they were
+// asked for, so that on a machine short of processors every stream gets
+// its share instead of the ones the scheduler favours.
 #ifndef KELM_STREAMING_DECODE_GATE_H
 #define KELM_STREAMING_DECODE_GATE_H
 
@@ -23,7 +25,8 @@ public:
 private:
     SRWLOCK lock = SRWLOCK_INIT;
     CONDITION_VARIABLE freed = CONDITION_VARIABLE_INIT;
-    unsigned free_turns;
+    unsigned long long next_ticket = 0;  // the number the next caller draws
+    unsigned long long admitted;         // tickets below this may go in
 };
 
 // The library's gate, with a turn for each processor.

@@ -21,6 +21,17 @@ bool Control_Wall::label_server(const std::wstring& address, const std::wstring&
     return wall->label_server(server.ref().bstrVal, name.ref().bstrVal) == S_OK;
 }
 
+std::wstring Control_Wall::reason(int pane) const
+{
+    LONG kind = 0;
+    BSTR text = nullptr;
+    if (!wall || wall->get_pane_reason(pane, &kind, &text) != S_OK)
+        return std::wstring();
+    const std::wstring sentence = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+    SysFreeString(text);
+    return sentence;
+}
+
 Pane_Health Control_Wall::health(int pane) const
 {
     Pane_Health health;

@@ -29,6 +29,9 @@ public:
     // The name the panes of `address` are captioned with.
     bool label_server(const std::wstring& address, const std::wstring& label);
     Pane_Health health(int pane) const;
+    // Why a lost pane lost its stream, one English sentence; empty for a
+    // live or empty pane, or from a control that cannot tell.
+    std::wstring reason(int pane) const;
 
 private:
     Com_Ptr<Ikelm_wall> wall;

@@ -349,6 +349,11 @@ void Main_Window::on_timer()
     else
         state = format_text(status.state == Pane_State::live ? IDS_STATE_LIVE : IDS_STATE_LOST,
                             status.server.c_str(), status.channel);
+    if (status.state == Pane_State::lost) {
+        const std::wstring why = wall->reason(pane);
+        if (!why.empty())
+            state += L" (" + why + L")";
+    }
     std::wstring elapsed;
     if (recording[pane]) {
         const DWORD seconds = (GetTickCount() - recording_since[pane]) / 1000;

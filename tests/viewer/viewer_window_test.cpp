@@ -1066,4 +1066,7 @@ TEST_F(Viewer_Window, the_health_line_counts_the_wall_and_a_click_on_it_activate
     ASSERT_TRUE(GetClientRect(status_bar, &bar));
     click(status_bar, bar.right - 80, bar.bottom / 2);
     EXPECT_TRUE(wait_until([&] { return pane_status().rfind("Pane 1: ", 0) == 0; })) << pane_status();
+    // The lost pane's status tells why, naming its stream.
+    EXPECT_TRUE(wait_until([&] { return pane_status().find("/live/2: nothing") != std::string::npos; }))
+        << pane_status();
 }
