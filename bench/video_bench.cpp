@@ -12,9 +12,14 @@
 //     paint latency, the client's and the simulator's CPU, memory a stream
 //     (the simulator sends a second encoded once, over and over);
 //  4. overload: four controls of sixteen 704x576 streams: how old pictures
-//     get, the host's longest block, and how long closing them all takes.
+//     get, the host's longest block, and how long closing them all takes;
+//  5. four 1920x1080 panes on this machine: each pane's pictures a second
+//     against the best one's, panes lost, the oldest picture painted and
+//     the host's longest block.
+// The CPU and first-picture figures are taken for the forms cameras send
+// too: H.264 high with B-frames, and parameter sets in the stream only.
 // KELM_BENCH_MINUTES (default 1) sets how long the memory is watched;
-// KELM_VIDEO_BENCH_PARTS (default all: "cpu first walls overload memory")
+// KELM_VIDEO_BENCH_PARTS (default all: "cpu first walls overload fullhd memory")
 // picks the measurements to take.
 #include <winsock2.h>
 #include <windows.h>
@@ -45,10 +50,31 @@ namespace {
 const double cpu_seconds = 20.0;  // 500 pictures: thread times come in 10 ms steps
 const int first_picture_rounds = 15;
 const double wall_seconds = 10.0;
+const double full_hd_seconds = 8.0;
 
 struct Size {
     int width, height;
 };
+
+// How dvr-sim encodes the streams built from now on.
+struct Form {
+    const char* name;
+    const char* profile;
+    int b_frames;
+    const char* parameter_sets;
+};
+const Form baseline_form = {"baseline", "baseline", 0, "both"};
+const Form high_with_b_frames = {"high with B-frames", "high", 2, "both"};
+const Form in_band_only = {"parameter sets in band only", "baseline", 0, "in-band"};
+
+// B-frames go first: a baseline profile refuses them.
+void set_form(const Dvr_Sim& sim, const Form& form)
+{
+    sim.ok("stream b-frames 0");
+    sim.ok(std::string("stream profile ") + form.profile);
+    sim.ok("stream b-frames " + std::to_string(form.b_frames));
+    sim.ok(std::string("stream parameter-sets ") + form.parameter_sets);
+}
 
 std::string stream_url(const Dvr_Sim& sim, int channel)
 {
@@ -156,11 +182,13 @@ void configure(const Dvr_Sim& sim, Size size, bool looped = false)
     sim.ok("stream height " + std::to_string(size.height));
 }
 
-void measure_cpu_per_picture(const Dvr_Sim& sim, Size size)
+// On a channel of its own, whose stream is built in the form set now.
+void measure_cpu_per_picture(const Dvr_Sim& sim, Size size, const Form& form, int channel)
 {
+    set_form(sim, form);
     configure(sim, size);
     HWND window = make_window(size.width + 4, size.height + 4);  // the picture's own size inside the frame margin
-    const LONG handle = start_stream(sim, 1, window);
+    const LONG handle = start_stream(sim, channel, window);
     pump_messages_for(1.0);
     const DWORD painted0 = painted(handle), cpu0 = stream_cpu_ms(handle);
     pump_messages_for(cpu_seconds);
@@ -168,12 +196,12 @@ void measure_cpu_per_picture(const Dvr_Sim& sim, Size size)
     const DWORD library_pictures = painted(handle) - painted0;
     MP4_ClientStop(handle);
     DestroyWindow(window);
-    const Bare_Run bare = bare_decode(stream_url(sim, 1), cpu_seconds, false);
+    const Bare_Run bare = bare_decode(stream_url(sim, channel), cpu_seconds, false);
     const double library_each = library_cpu / std::max<DWORD>(1, library_pictures);
     const double bare_each = bare.cpu / std::max(1, bare.pictures);
-    printf("CPU a picture at %dx%d: library (decode, scale, paint) %.2f ms over %lu pictures; bare decoder "
+    printf("CPU a picture at %dx%d, %s: library (decode, scale, paint) %.2f ms over %lu pictures; bare decoder "
            "%.2f ms over %d; ratio %.2f\n",
-           size.width, size.height, library_each * 1e3, static_cast<unsigned long>(library_pictures),
+           size.width, size.height, form.name, library_each * 1e3, static_cast<unsigned long>(library_pictures),
            bare_each * 1e3, bare.pictures, library_each / bare_each);
 }
 
@@ -183,13 +211,16 @@ double median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-void measure_first_picture(const Dvr_Sim& sim)
+void measure_first_picture(const Dvr_Sim& sim, const Form& form, int first_channel)
 {
+    set_form(sim, form);
     configure(sim, {352, 288});
     HWND window = make_window(356, 292);
     std::vector<double> library, bare;
     for (int round = 0; round < first_picture_rounds; ++round) {
-        const int channel = 1 + round % 16;  // a channel nobody watches: its media starts afresh, as for the bare one
+        // A channel nobody watches: its media starts afresh, as for the bare
+        // one, and in the form set now.
+        const int channel = first_channel + round;
         const double start = seconds_now();
         const LONG handle = start_stream(sim, channel, window);
         while (painted(handle) == 0 && seconds_now() - start < 5)
@@ -201,9 +232,10 @@ void measure_first_picture(const Dvr_Sim& sim)
         pump_messages_for(0.2);
     }
     DestroyWindow(window);
-    printf("open to first picture (median of %d): library, painted %.1f ms; bare decoder, decoded %.1f ms; "
+    printf("open to first picture, %s (median of %d): library, painted %.1f ms; bare decoder, decoded %.1f ms; "
            "ratio %.2f\n",
-           first_picture_rounds, median(library) * 1e3, median(bare) * 1e3, median(library) / median(bare));
+           form.name, first_picture_rounds, median(library) * 1e3, median(bare) * 1e3,
+           median(library) / median(bare));
 }
 
 // Times WM_NULL sent to the host's window from a second thread: how long
@@ -418,6 +450,53 @@ void watch_memory(const Dvr_Sim& sim)
     close_wall(wall);
 }
 
+// Four panes of 1920x1080 at 25 a second, more than two cores decode:
+// every pane must go on painting its share, none be called lost, and no
+// picture painted be old.
+void measure_full_hd(const Dvr_Sim& sim)
+{
+    set_form(sim, baseline_form);
+    configure(sim, {1920, 1080}, true);
+    const int panes = 4;
+    std::vector<HWND> windows;
+    std::vector<LONG> handles;
+    for (int pane = 0; pane < panes; ++pane) {
+        windows.push_back(make_window(644, 364));
+        handles.push_back(start_stream(sim, 40 + pane, windows.back()));
+    }
+    pump_messages_for(3.0);
+    std::vector<DWORD> before;
+    for (LONG handle : handles)
+        before.push_back(painted(handle));
+    double blocked;
+    {
+        Block_Watch watch(windows[0]);
+        pump_messages_for(full_hd_seconds);
+        blocked = watch.longest_ms();
+    }
+    std::vector<double> rates;
+    int lost = 0;
+    LONG oldest = 0;
+    for (size_t pane = 0; pane < handles.size(); ++pane) {
+        rates.push_back((painted(handles[pane]) - before[pane]) / full_hd_seconds);
+        lost += MP4_ClientGetState(handles[pane]) == HIK_STATE_RUNNING ? 0 : 1;
+        LONG median_ms = 0, p99_ms = 0;
+        if (HIK_SimGetStreamLatency(handles[pane], &median_ms, &p99_ms))
+            oldest = std::max(oldest, p99_ms);
+    }
+    const double best = *std::max_element(rates.begin(), rates.end());
+    const double least = *std::min_element(rates.begin(), rates.end());
+    printf("four 1920x1080 panes: painted a second %.1f, %.1f, %.1f, %.1f; least against best %.2f; %d lost; "
+           "capture to painted at most %ld ms (99th percentile); host thread blocked at most %.0f ms\n",
+           rates[0], rates[1], rates[2], rates[3], best > 0 ? least / best : 0.0, lost, static_cast<long>(oldest),
+           blocked);
+    for (size_t pane = 0; pane < handles.size(); ++pane) {
+        MP4_ClientStop(handles[pane]);
+        DestroyWindow(windows[pane]);
+    }
+    configure(sim, {352, 288});
+}
+
 bool wanted(const char* part)
 {
     const char* parts = std::getenv("KELM_VIDEO_BENCH_PARTS");
@@ -434,21 +513,30 @@ int main()
         fprintf(stderr, "dvr-sim did not start (KELM_DVR_SIM)\n");
         return 1;
     }
+    // Every measurement of a new form takes channels of its own.
+    sim.ok("set-server channel-cnt 48");
     HWND library_window = make_window(8, 8);
     MP4_ClientStartup(3000, library_window);
     MP4_ClientSetNetPort(12000, 0);
     if (wanted("cpu")) {
-        for (Size size : {Size{352, 288}, Size{704, 576}})
-            measure_cpu_per_picture(sim, size);
+        measure_cpu_per_picture(sim, {352, 288}, baseline_form, 1);
+        measure_cpu_per_picture(sim, {704, 576}, baseline_form, 2);
+        measure_cpu_per_picture(sim, {704, 576}, high_with_b_frames, 3);
+        set_form(sim, baseline_form);
     }
-    if (wanted("first"))
-        measure_first_picture(sim);
+    if (wanted("first")) {
+        measure_first_picture(sim, baseline_form, 1);
+        measure_first_picture(sim, in_band_only, 1 + first_picture_rounds);
+        set_form(sim, baseline_form);
+    }
     if (wanted("walls")) {
         measure_wall(sim, "sixteen 704x576 panes, one control", 1, {704, 576}, false);
         measure_wall(sim, "four controls of sixteen 352x288 panes", 4, {352, 288}, false);
     }
     if (wanted("overload"))
         measure_wall(sim, "overload, four controls of sixteen 704x576 panes", 4, {704, 576}, true);
+    if (wanted("fullhd"))
+        measure_full_hd(sim);
     if (wanted("memory"))
         watch_memory(sim);
     MP4_ClientCleanup();
