@@ -9,21 +9,8 @@ set -u
 sim=$1
 address=127.0.77.3
 
-"$sim" --address "$address" --lifetime 120 --idle 30 >/dev/null &
-sim_pid=$!
-
-# One control command; prints the reply.
-control() {
-  exec 3<>"/dev/tcp/$address/8001" || return 1
-  printf '%s\n' "$*" >&3
-  cat <&3
-  exec 3<&-
-}
-
-for _ in $(seq 50); do
-  control ping 2>/dev/null | grep -q '^ok' && break
-  sleep 0.1
-done
+. "$(dirname "$0")/sim_control.sh"
+start_sim "$sim" "$address" 120 30 || { echo "dvr-sim did not start"; exit 1; }
 
 # codec,width,height of channel $2 with credentials $1, or what ffprobe
 # reports instead; one line.  A stream without pictures probes as size 0.

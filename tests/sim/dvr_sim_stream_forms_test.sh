@@ -4,27 +4,14 @@
 # as FFmpeg receives them: the profile named, B pictures sent out of order,
 # the distance between key frames, live and looped, and where the parameter
 # sets go (the SDP of a raw DESCRIBE, and the NAL units of the stream).
-#   stream_forms_test.sh path/to/dvr-sim
+#   dvr_sim_stream_forms_test.sh path/to/dvr-sim
 set -u
 sim=$1
 address=127.0.77.4
 url=rtsp://admin:12345@$address:12000/live
 
-"$sim" --address "$address" --lifetime 240 --idle 60 >/dev/null &
-sim_pid=$!
-
-# One control command; prints the reply.
-control() {
-  exec 3<>"/dev/tcp/$address/8001" || return 1
-  printf '%s\n' "$*" >&3
-  cat <&3
-  exec 3<&-
-}
-
-for _ in $(seq 50); do
-  control ping 2>/dev/null | grep -q '^ok' && break
-  sleep 0.1
-done
+. "$(dirname "$0")/sim_control.sh"
+start_sim "$sim" "$address" 240 60 || { echo "dvr-sim did not start"; exit 1; }
 # Every case builds a stream of its own on a channel of its own.
 control set-server channel-cnt 32 >/dev/null
 
