@@ -9,10 +9,15 @@ extern "C" {
 
 namespace {
 
-// Packets held before the first of them is settled: reordering up to two
-// pictures deep (B-frames, also in a pyramid of two) is taken exactly.
-const size_t held_packets = 3;
+// Packets held before the first of them is settled: reordering up to four
+// pictures deep (B-frames, also in pyramids; x265 sends the third picture
+// after a key frame shown first) is seen whole.
+const size_t held_packets = 5;
 const int reorder_pictures = static_cast<int>(held_packets) - 1;
+// The file's first picture is shown this many pictures after time 0, so
+// that decoding times can start at 0 below it; a file's sound starts with
+// its first picture, so this lead stays short.
+const int lead_pictures = 2;
 // A time further back than this many pictures is no reordering: the
 // server's clock started again (some servers do so when another viewer
 // joins), and the file's times go on from the picture before.
@@ -31,11 +36,9 @@ Decode_Times::~Decode_Times()
         av_packet_free(&packet);
 }
 
-// Presentation times start at the reordering depth, so that decoding times
-// start at 0.
 int64_t Decode_Times::first_presentation() const
 {
-    return reorder_pictures * picture_ticks;
+    return lead_pictures * picture_ticks;
 }
 
 bool Decode_Times::start_known(int64_t* stream_time) const
@@ -61,11 +64,17 @@ void Decode_Times::flush(std::vector<AVPacket*>& ready)
         settle_first(ready);
 }
 
-// The stream time shown first in the file: the earliest time held, less a
-// picture for each packet without a time before it (the session's first
-// packet often has none: a key frame, shown before the pictures after it).
+// The stream time shown first in the file: the file's first packet's, a
+// key frame; when it has none (the session's first packet often has none),
+// the earliest time held, less a picture for each packet without a time
+// before it.
 void Decode_Times::anchor()
 {
+    if (!settled_any && !held.empty() && time_of(*held.front()) != AV_NOPTS_VALUE) {
+        first_known = true;
+        first_time = time_of(*held.front());
+        return;
+    }
     int64_t earliest = AV_NOPTS_VALUE;
     size_t untimed_before = 0;
     for (size_t i = 0; i < held.size(); ++i) {
@@ -123,6 +132,12 @@ void Decode_Times::settle_first(std::vector<AVPacket*>& ready)
     }
     AVPacket* packet = held.front();
     held.pop_front();
+    if (settled_any && times[0] < first_presentation()) {
+        // Shown before the file's first picture: a leading picture of an
+        // open group (H.265's CRA), which needs the group before it.
+        av_packet_free(&packet);
+        return;
+    }
     packet->pts = times[0];
     int64_t decoding = std::max(earliest - reorder_pictures * picture_ticks, last_decoding + 1);
     // Deeper reordering than allowed: the picture is shown no earlier than

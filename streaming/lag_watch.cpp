@@ -12,9 +12,10 @@ namespace {
 // Far more than any real lag: the server's clock jumped; its times are
 // measured afresh from there.
 const int64_t clock_jump_ms = 10000;
-// How far the time between two packets may differ from the time between
-// their arrivals for them to have come as the server sent them.
-const int64_t arrival_jitter_ms = 25;
+// How far the distances of two awaited packets may differ for them to have
+// come as the server sent them: the newest time moves in steps of a group
+// of B-frames (up to four pictures at 25 a second) and arrivals jitter.
+const int64_t arrival_jitter_ms = 200;
 
 } // namespace
 
@@ -30,12 +31,14 @@ int64_t Lag_Watch::behind_ms(int64_t pts, AVRational time_base, int64_t now_ms, 
     const int64_t distance = now_ms - newest_ms;
     // A packet let go after a silence (the last picture before a stall,
     // released when something else arrives) was waited for too, but came
-    // long after the packet before it was sent: only one that arrived as
-    // the server spaced it counts as on time.
+    // far later than the awaited packet before it: only one as far behind
+    // as that one counts as on time.
     const bool live =
-        awaited && started && std::llabs((pts_ms - last_pts_ms) - (now_ms - last_arrival_ms)) <= arrival_jitter_ms;
-    last_pts_ms = pts_ms;
-    last_arrival_ms = now_ms;
+        awaited && awaited_before && std::llabs(distance - last_awaited_distance_ms) <= arrival_jitter_ms;
+    if (awaited) {
+        awaited_before = true;
+        last_awaited_distance_ms = distance;
+    }
     if (!started || live || distance < least_distance_ms || distance - least_distance_ms > clock_jump_ms) {
         started = true;
         least_distance_ms = distance;

@@ -281,8 +281,10 @@ bool Stream::take_packet(Rtsp_Source& source, Video_Decoder& decoder, const AVPa
     const int64_t behind = lag.behind_ms(packet.pts, source.video()->time_base, now_ms(), awaited);
     if (behind > catch_up_after_ms)
         catching_up = true;
-    if (catching_up && !(packet.flags & AV_PKT_FLAG_KEY))
+    if (catching_up && !(packet.flags & AV_PKT_FLAG_KEY)) {
+        decoder.note_skipped();
         return true;
+    }
     catching_up = false;
     Decode_Turn turn;
     return decoder.decode(packet, [&](const AVFrame& picture) {

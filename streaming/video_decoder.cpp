@@ -39,6 +39,12 @@ bool Video_Decoder::send(const AVPacket& packet)
     const bool key = (packet.flags & AV_PKT_FLAG_KEY) != 0;
     if (!key_packet_in && !key)
         return false;
+    // A key frame after a gap starts the decoder afresh: an H.265 decoder
+    // then leaves out the pictures of an open group that refer to what was
+    // missed (RASL), instead of decoding them damaged, and the next key
+    // frame would go the same way.
+    if (!key_packet_in)
+        avcodec_flush_buffers(codec);
     const int sent = avcodec_send_packet(codec, &packet);
     if (sent == 0) {
         key_packet_in = true;

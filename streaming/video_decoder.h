@@ -29,6 +29,9 @@ public:
     // completes.  False when the decoder has failed for good.
     template <class Show>
     bool decode(const AVPacket& packet, Show show);
+    // The caller left a packet out (it catches up with the server): what
+    // follows needs a key frame.
+    void note_skipped() { start_afresh(); }
 
 private:
     bool send(const AVPacket& packet);

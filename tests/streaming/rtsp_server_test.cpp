@@ -162,6 +162,10 @@ TEST_F(Rtsp_Server_Test, CodecsProfilesAndSizesPlayAndRecordAsPlayableMp4)
         {"/parameter-sets-before-key-frames",
          camera(352, 288, "x264enc speed-preset=superfast key-int-max=25" + std::string(h264_pay)),
          "h264", 352, 288},
+        {"/hevc-with-b-frames",
+         camera(352, 288, "x265enc speed-preset=ultrafast key-int-max=25 option-string=bframes=2 ! "
+                          "rtph265pay name=pay0 pt=96 config-interval=-1"),
+         "hevc", 352, 288},
         {"/full-hd", camera(1920, 1080, x264 + h264_pay), "h264", 1920, 1080},
         {"/hevc", camera(352, 288, "x265enc tune=zerolatency speed-preset=ultrafast key-int-max=25 ! "
                                    "rtph265pay name=pay0 pt=96 config-interval=-1"),
