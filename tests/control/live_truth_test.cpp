@@ -15,6 +15,7 @@
 #include "error_codes.h"
 #include "logger.h"
 #include "recording_reader.h"
+#include "rtsp_launch.h"
 
 namespace {
 
@@ -477,4 +478,41 @@ TEST_F(Live_Truth, CaptionsFollowEachPaneAndHealthTellsTheLoss)
     EXPECT_EQ(control().label_server(Bstr(address()), Bstr(std::wstring(65, L'x'))), E_INVALIDARG);
     ASSERT_EQ(control().put_captions(VARIANT_FALSE), S_OK);
     EXPECT_EQ(FindWindowExW(host.pane(0), nullptr, L"kelm_pane_caption", nullptr), nullptr);
+}
+
+// Streams as cameras encode them, served by GStreamer's own elements and
+// played through the control: each pane goes live and stays live.
+TEST_F(Live_Truth, PanesPlayTheStreamsCamerasEncode)
+{
+    const auto camera = [](int width, int height, const std::string& encoder) {
+        return "( videotestsrc is-live=true ! video/x-raw,format=I420,width=" + std::to_string(width) +
+               ",height=" + std::to_string(height) + ",framerate=25/1 ! " + encoder + " )";
+    };
+    const std::string pay = " ! rtph264pay name=pay0 pt=96 config-interval=-1";
+    const std::vector<std::string> mounts = {
+        "/main-with-b-frames", camera(704, 576, "x264enc speed-preset=superfast bframes=2 key-int-max=25 ! video/x-h264,profile=main" + pay),
+        "/high-with-b-frames", camera(704, 576, "x264enc speed-preset=superfast bframes=2 key-int-max=25 ! video/x-h264,profile=high" + pay),
+        "/parameter-sets-before-key-frames", camera(352, 288, "x264enc speed-preset=superfast key-int-max=25" + pay),
+        "/hevc-with-b-frames", camera(352, 288, "x265enc speed-preset=ultrafast key-int-max=25 option-string=bframes=2 ! rtph265pay name=pay0 pt=96 config-interval=-1"),
+        "/mjpeg", camera(320, 240, "jpegenc ! rtpjpegpay name=pay0"),
+    };
+    // (1920x1080 is played by the library's own table and the benchmark:
+    // its encoder's start under a loaded machine passes the open's 3 s.)
+    // The server's web service is dvr-sim's; its streams come from
+    // GStreamer's server on the same address.
+    Rtsp_Launch server(sim.address(), mounts);
+    ASSERT_TRUE(server.running());
+    const std::wstring key = L"Software\\kelm\\Servers\\" + address();
+    for (size_t row = 0; row < mounts.size(); row += 2) {
+        const std::wstring path(mounts[row].begin(), mounts[row].end());
+        const std::wstring url = L"rtsp://{address}:8554" + path;
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"StreamUrl", REG_SZ, url.c_str(),
+                                  static_cast<DWORD>((url.size() + 1) * sizeof(wchar_t))),
+                  ERROR_SUCCESS);
+        open_panes(1);
+        EXPECT_TRUE(pump_until([&] { return status(0) == Pane_Stream::live; }, 5000)) << mounts[row];
+        EXPECT_FALSE(pump_until([&] { return status(0) != Pane_Stream::live; }, 2000)) << mounts[row] << " lost";
+        ASSERT_EQ(control().close_channel(0), S_OK);
+    }
+    (void)RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());  // this test's alone
 }
