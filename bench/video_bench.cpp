@@ -59,18 +59,22 @@ struct Size {
 // How dvr-sim encodes the streams built from now on.
 struct Form {
     const char* name;
+    const char* codec;
     const char* profile;
     int b_frames;
     const char* parameter_sets;
 };
-const Form baseline_form = {"baseline", "baseline", 0, "both"};
-const Form high_with_b_frames = {"high with B-frames", "high", 2, "both"};
-const Form in_band_only = {"parameter sets in band only", "baseline", 0, "in-band"};
+const Form baseline_form = {"baseline", "h264", "baseline", 0, "both"};
+const Form high_with_b_frames = {"high with B-frames", "h264", "high", 2, "both"};
+const Form in_band_only = {"parameter sets in band only", "h264", "baseline", 0, "in-band"};
+const Form hevc_with_b_frames = {"H.265 with B-frames", "h265", "main", 2, "both"};
+const Form mjpeg_form = {"JPEG", "mjpeg", "baseline", 0, "both"};
 
 // B-frames go first: a baseline profile refuses them.
 void set_form(const Dvr_Sim& sim, const Form& form)
 {
     sim.ok("stream b-frames 0");
+    sim.ok(std::string("stream codec ") + form.codec);
     sim.ok(std::string("stream profile ") + form.profile);
     sim.ok("stream b-frames " + std::to_string(form.b_frames));
     sim.ok(std::string("stream parameter-sets ") + form.parameter_sets);
@@ -522,6 +526,9 @@ int main()
         measure_cpu_per_picture(sim, {352, 288}, baseline_form, 1);
         measure_cpu_per_picture(sim, {704, 576}, baseline_form, 2);
         measure_cpu_per_picture(sim, {704, 576}, high_with_b_frames, 3);
+        measure_cpu_per_picture(sim, {704, 576}, hevc_with_b_frames, 4);
+        measure_cpu_per_picture(sim, {704, 576}, mjpeg_form, 5);
+        measure_cpu_per_picture(sim, {1920, 1080}, baseline_form, 6);
         set_form(sim, baseline_form);
     }
     if (wanted("first")) {
