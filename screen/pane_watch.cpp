@@ -70,6 +70,13 @@ const wchar_t* loss_words(Stream_End_Kind kind)
     return nullptr;
 }
 
+// ": " and those words, or nothing when the reason is not known.
+std::wstring loss_words_after(Stream_End_Kind kind)
+{
+    const wchar_t* words = loss_words(kind);
+    return words ? std::wstring(L": ") + words : std::wstring();
+}
+
 std::wstring clock_now()
 {
     SYSTEMTIME now;
@@ -171,8 +178,8 @@ void Screen::try_reconnect(DWORD now)
     }
     waiting_since = now;
     status = Pane_Stream::reconnecting;
-    show_notice(params.server_ip + L" channel " + std::to_wstring(params.channel_index) +
-                L"\nSignal lost at " + lost_clock + L"\nReconnecting...");
+    show_notice(params.server_ip + L" channel " + std::to_wstring(params.channel_index) + L"\nSignal lost at " +
+                lost_clock + loss_words_after(loss_reason.kind) + L"\nReconnecting...");
 }
 
 void Screen::follow_reconnection(DWORD now)
@@ -271,8 +278,7 @@ void Screen::show_lost_notice(DWORD now, bool reconnect)
 {
     std::wstring text = params.server_ip + L" channel " + std::to_wstring(params.channel_index) +
                         L"\nSignal lost at " + lost_clock;
-    if (const wchar_t* why = loss_words(loss_reason.kind))
-        text += std::wstring(L": ") + why;
+    text += loss_words_after(loss_reason.kind);
     if (!reconnect) {
         text += L"\nAutomatic reconnection is off";
     } else {
