@@ -90,10 +90,10 @@ int Stream::state() const
 bool Stream::endpoint(Url_Endpoint* where) const
 {
     boost::mutex::scoped_lock guard(lock);
-    if (played.host.empty())
+    if (played_url.empty())
         return false;
-    *where = played;
-    return true;
+    *where = url_endpoint(played_url);
+    return !where->host.empty();
 }
 
 // Waits for a paint under way (painting needs nothing of the window's
@@ -166,7 +166,6 @@ void Stream::run()
         stream_address(target.server_ip, server, target.port, target.channel, target.user_name, target.password);
     {
         boost::mutex::scoped_lock guard(lock);
-        played = url_endpoint(address.url);
         played_url = url_without_login(address.url);
     }
     if (!address.url.empty() && !url_port_answers(address.url, port_check_ms, stopping)) {

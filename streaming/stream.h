@@ -150,7 +150,6 @@ private:
     Audio_Backlog recent_audio; // the last second, likewise
     Mp4_Recording* recording = nullptr;
     Picture_Values values;
-    Url_Endpoint played;        // empty host until the URL is made
-    std::string played_url;     // without its login, once made
+    std::string played_url;     // without its login; empty until made
     Stream_End ending;          // why it failed or ended
 };
