@@ -30,8 +30,6 @@ struct Library {
     boost::mutex lock;
     int startups = 0;
     WORD server_port = 12000;
-    WORD client_port = 6050;
-    BYTE ttl = 128;
     LONG next_handle = 1;
     std::map<LONG, Stream*> streams;
     // Stopped streams whose thread was still finishing a paint or a read;
@@ -174,20 +172,18 @@ BOOL __stdcall MP4_ClientCleanup(void)
     return TRUE;
 }
 
-BOOL __stdcall MP4_ClientSetNetPort(WORD server_port, WORD client_port)
+// The client port and the time-to-live are for RTP over UDP multicast,
+// which this library does not receive: they are taken and not kept.
+BOOL __stdcall MP4_ClientSetNetPort(WORD server_port, WORD)
 {
     Library& lib = library();
     boost::mutex::scoped_lock guard(lib.lock);
     lib.server_port = server_port;
-    lib.client_port = client_port;
     return TRUE;
 }
 
-BOOL __stdcall MP4_ClientSetTTL(BYTE ttl)
+BOOL __stdcall MP4_ClientSetTTL(BYTE)
 {
-    Library& lib = library();
-    boost::mutex::scoped_lock guard(lib.lock);
-    lib.ttl = ttl;
     return TRUE;
 }
 

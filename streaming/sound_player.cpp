@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "time_left.h"
 #include "wave_out.h"
 
 namespace {
@@ -25,11 +26,6 @@ void scale(std::vector<int16_t>& samples, WORD gain)
         return;
     for (int16_t& sample : samples)
         sample = static_cast<int16_t>(static_cast<int32_t>(sample) * gain / 0xFFFF);
-}
-
-bool later_than(DWORD now, DWORD then)
-{
-    return static_cast<LONG>(now - then) > 0;
 }
 
 } // namespace
@@ -185,7 +181,7 @@ void Sound_Player::run(unsigned mine)
             const DWORD now = GetTickCount();
             if (!blocks.empty())
                 last_block = now;
-            if (!playing || (device.queued_ms() == 0 && later_than(now, last_block + idle_close_ms))) {
+            if (!playing || (device.queued_ms() == 0 && elapsed(now, last_block, idle_close_ms))) {
                 device.close();
                 continue;
             }

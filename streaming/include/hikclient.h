@@ -22,15 +22,15 @@ extern "C" {
 /* What MP4_ClientStart needs to reach one channel of one server (24 bytes). */
 typedef struct Client_Info {
     BYTE channel;          /* server-side channel number (low byte) */
-    BYTE link_mode;        /* 1: TCP, the only mode this library speaks */
-    BYTE multicast;        /* 0: unicast */
+    BYTE link_mode;        /* ignored: the transport is StreamTransport's */
+    BYTE multicast;        /* ignored: unicast only */
     BYTE padding;
     char *server_ip;       /* the server's address ("HOST" or "HOST:PORT"), or a
                               stream URL ("rtsp://..."), narrow text, at most
                               1023 bytes */
     char *user_name;       /* stream login, narrow text, at most 39 bytes */
     char *password;        /* stream login, narrow text, at most 39 bytes */
-    LONG reserved;         /* 0 */
+    LONG reserved;         /* ignored */
     HWND display_window;   /* the picture is painted into this window */
 } Client_Info;
 
@@ -79,12 +79,16 @@ enum {
     HIK_STATE_REFUSED = 6
 };
 
+/* `message` and `window` are ignored: the library posts no messages. */
 HIKCLIENT_API BOOL __stdcall MP4_ClientStartup(UINT message, HWND window);
 HIKCLIENT_API BOOL __stdcall MP4_ClientCleanup(void);
+/* `server_port` fills {port} of the URL template; `client_port` and `ttl`
+   (RTP over UDP multicast, not received by this library) are ignored. */
 HIKCLIENT_API BOOL __stdcall MP4_ClientSetNetPort(WORD server_port, WORD client_port);
 HIKCLIENT_API BOOL __stdcall MP4_ClientSetTTL(BYTE ttl);
 /* A stream handle at once (the connection is made in the background), or -1
-   when the library is not started up or the record is unusable. */
+   when the library is not started up or the record is unusable.
+   `callback` is ignored: no packets are handed to the caller. */
 HIKCLIENT_API LONG __stdcall MP4_ClientStart(Client_Info *info, MP4_Data_Callback callback);
 /* As MP4_ClientStart, but returns without waiting for the first picture:
    for a caller that starts many streams at once and follows their states. */
@@ -116,6 +120,7 @@ HIKCLIENT_API BOOL __stdcall MP4_ClientAudioVolume(WORD volume);
    of `size` bytes; FALSE for an unknown handle, a stream not yet playing,
    or a name that does not fit.  Tells why MP4_ClientAudioStart failed. */
 HIKCLIENT_API BOOL __stdcall HIK_ClientAudioCodec(LONG handle, char *name, DWORD size);
+/* `reserved` is ignored. */
 HIKCLIENT_API BOOL __stdcall MP4_ClientSetVideoPara(LONG handle, DWORD reserved, int brightness,
                                                     int contrast, int saturation, int hue);
 HIKCLIENT_API BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD reserved, int *brightness,
