@@ -70,12 +70,20 @@ bool Session::activate(int pane)
 
 bool Session::open(int channel, Control_Error* error)
 {
+    return open_stream(address, user, password, channel, error);
+}
+
+bool Session::open_stream(const std::wstring& url, const std::wstring& stream_user,
+                          const std::wstring& stream_password, int channel, Control_Error* error)
+{
     // A pane that shows a stream would keep it under the new number.
     if (number_of(control, L"current_active_ch") != -1)
         close_active();
-    Variant user_arg(user.c_str()), password_arg(password.c_str()), server(address.c_str()), number(channel);
+    Variant user_arg(stream_user.c_str()), password_arg(stream_password.c_str()), server(url.c_str()),
+        number(channel);
     // With no channel open this only gives the pane the stream's
-    // credentials; the answer is S_FALSE for the server not asked.
+    // credentials, empty ones too, so that no earlier stream's login goes
+    // to this one; the answer is S_FALSE for the server not asked.
     (void)call_method(control, L"set_usr", {&user_arg, &user_arg, &password_arg});
     // The pane's record tells whether the channel opened.
     (void)call_method(control, L"open_channel", {&server, &number});
