@@ -7,12 +7,15 @@
 #include "logger.h"
 #include "method_trace.h"
 #include "ocx_log.h"
+#include "service_address.h"
 #include "service_link.h"
 #include "web_service.h"
 
 Channel_Impl::Channel_Impl(const Channel_Param& param) : param(param)
 {
     KELM_TRACE("Channel_Impl::Channel_Impl");
+    if (plays_stream_url())
+        return;  // a camera or other RTSP source: its URL is all there is
     web_service = make_web_service(param.server_ip);
     if (!web_service) {
         Logger::instance().write(log_status, "web service create failure!");
@@ -20,6 +23,11 @@ Channel_Impl::Channel_Impl(const Channel_Param& param) : param(param)
         // A trace pair as the status message: entry and exit at once.
         Method_Trace created(__FILE__, "web service create successful!", __LINE__);
     }
+}
+
+bool Channel_Impl::plays_stream_url() const
+{
+    return is_stream_url(param.server_ip.c_str());
 }
 
 Channel_Impl::~Channel_Impl()

@@ -63,6 +63,9 @@ public:
     Channel_Impl& operator=(const Channel_Impl&) = delete;
 
 protected:
+    // True when the address is a stream URL: no web service stands behind it.
+    bool plays_stream_url() const;
+
     const Channel_Param param;
     Web_Service* web_service = nullptr;  // owned; null when it could not be made
 };

@@ -11,6 +11,7 @@
 
 #include "logger.h"
 #include "method_trace.h"
+#include "service_address.h"
 #include "streaming_library.h"
 #include "text_convert.h"
 #include "unique_file.h"
@@ -31,6 +32,7 @@ const UINT library_message = 3000;
 const DWORD connect_wait_ms = 3000;
 const DWORD connect_poll_ms = 5;
 const size_t login_text_bytes = 40;
+const size_t address_bytes = 1024;  // a stream URL of 255 characters in any code page
 const size_t record_path_bytes = 512;
 const int state_connecting = HIK_STATE_CONNECTING;
 const int state_running = HIK_STATE_RUNNING;
@@ -176,7 +178,7 @@ int Hik_Channel_Impl::open_channel()
 // rather than cut.
 int Hik_Channel_Impl::start_stream(const Channel_Param& source, bool wait, long* handle)
 {
-    char address[login_text_bytes], user[login_text_bytes], password[login_text_bytes];
+    char address[address_bytes], user[login_text_bytes], password[login_text_bytes];
     if (!wide_to_ansi(param.server_ip.c_str(), address, sizeof address) ||
         !wide_to_ansi(source.user_name.c_str(), user, sizeof user) ||
         !wide_to_ansi(source.password.c_str(), password, sizeof password)) {
@@ -331,10 +333,11 @@ int Hik_Channel_Impl::get_channel_state(Channel_State* state)
     KELM_TRACE("Hik_Channel_Impl::get_channel_state");
     if (!connected || !state)
         return -1;
-    // The address fitted the library's 40 bytes when the stream opened; the
-    // record holds 19 of them and the terminating zero.
-    char whole[login_text_bytes];
-    (void)wide_to_ansi(param.server_ip.c_str(), whole, sizeof whole);
+    // The address fitted when the stream opened; the record holds 19 bytes
+    // of it and the terminating zero.  A stream URL is named by its host.
+    char whole[address_bytes];
+    const std::wstring named = plays_stream_url() ? stream_url_host(param.server_ip) : param.server_ip;
+    (void)wide_to_ansi(named.c_str(), whole, sizeof whole);
     memset(state->server_ip, 0, sizeof state->server_ip);
     memcpy(state->server_ip, whole, strnlen(whole, sizeof state->server_ip - 1));
     state->channel_index = param.channel_index;

@@ -58,6 +58,8 @@ private:
     template <class Call>
     int store(const char* status_format, Call call);
     bool saved_picture_in(const wchar_t* directory, const unsigned char* bytes, int count);
+    int save_shown_picture(const wchar_t* directory);
+    bool has_service();
 
     long stream_handle = -1;
     bool connected = false;

@@ -77,6 +77,19 @@ void log_status_line(const char* format, int status)
 
 } // namespace
 
+// Code 1 without a service: a pane playing a stream URL has none, and the
+// log says so at each call that needed one.
+bool Hik_Channel_Impl::has_service()
+{
+    if (web_service)
+        return true;
+    set_last_error(1);
+    if (plays_stream_url())
+        Logger::instance().write(log_status, "channel %d plays a stream URL and has no web service\n",
+                                 param.channel_index);
+    return false;
+}
+
 // One read of a record from the server into `copy`: code 1 without a
 // service or when the call fails, -1 without a code when the answer holds
 // no record.  The status line is logged for a failed call, and for every
@@ -85,10 +98,8 @@ template <class Record>
 int Hik_Channel_Impl::read_record(const char* status_format, int (Web_Service::*read)(int, Record*&),
                                   Record* copy, bool log_always)
 {
-    if (!web_service) {
-        set_last_error(1);
+    if (!has_service())
         return -1;
-    }
     Record* answer = nullptr;
     const int status = (web_service->*read)(param.channel_index, answer);
     if (status != 0 || log_always)
@@ -119,10 +130,8 @@ int Hik_Channel_Impl::store_call(const char* status_format, Call call, int* answ
 template <class Call>
 int Hik_Channel_Impl::store(const char* status_format, Call call)
 {
-    if (!web_service) {
-        set_last_error(1);
+    if (!has_service())
         return -1;
-    }
     Results_Scope results(web_service);
     int answer = -1;
     return store_call(status_format, call, &answer) == 0 ? answer : -1;
@@ -319,10 +328,8 @@ int Hik_Channel_Impl::set_caption(Osd_Logo logo, int selection)
 // Answers 1 when the record was filled.
 int Hik_Channel_Impl::get_osdlogo(Osd_Logo* logo, int)
 {
-    if (!web_service) {
-        set_last_error(1);
+    if (!has_service())
         return -1;
-    }
     Results_Scope results(web_service);
     OsdLogo_T* answer = nullptr;
     if (web_service->get_osdlogo(param.channel_index, answer) != 0) {
@@ -350,7 +357,7 @@ int Hik_Channel_Impl::get_osdlogo(Osd_Logo* logo, int)
 // failed or the server refused the change.
 int Hik_Channel_Impl::set_usr(const char* old_id, const char* new_id, const char* password)
 {
-    if (!web_service)
+    if (!has_service())
         return -1;
     Results_Scope results(web_service);
     int answer = -1;

@@ -112,6 +112,12 @@ BOOL HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END* end)
     return function ? function(handle, end) : FALSE;
 }
 
+BOOL HIK_ClientSnapshot(LONG handle, BYTE* jpeg, DWORD size, DWORD* written)
+{
+    STREAMING_FUNCTION(HIK_ClientSnapshot);
+    return function ? function(handle, jpeg, size, written) : FALSE;
+}
+
 BOOL MP4_ClientStop(LONG handle)
 {
     STREAMING_FUNCTION(MP4_ClientStop);

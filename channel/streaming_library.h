@@ -26,6 +26,7 @@ LONG MP4_ClientStart(Client_Info* info, MP4_Data_Callback callback);
 LONG HIK_ClientStartNoWait(Client_Info* info);
 BOOL HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WORD* port);
 BOOL HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END* end);
+BOOL HIK_ClientSnapshot(LONG handle, BYTE* jpeg, DWORD size, DWORD* written);
 BOOL MP4_ClientStop(LONG handle);
 int MP4_ClientGetState(LONG handle);
 BOOL MP4_ClientStartCaptureFile(LONG handle, char* path);

@@ -8,13 +8,22 @@
 
 #include "bstr_text.h"
 #include "error_codes.h"
+#include "logger.h"
 #include "screen.h"
 #include "service_address.h"
 
 void kelm_ctrl::reset_pane_record(int index)
 {
     pane_channel[index] = -1;
-    pane_address[index][0] = L'\0';
+    pane_address[index].clear();
+}
+
+// A server's address names a host (service_address.h) and fits the
+// server records (19 units and the zero); a stream URL is played as it
+// stands.
+bool kelm_ctrl::is_openable_address(const wchar_t* address)
+{
+    return is_stream_url(address) || (is_service_address(address) && wcslen(address) < server_address_units);
 }
 
 // The handle comes from the runtime's generator, seeded when the window was
@@ -24,9 +33,13 @@ HRESULT kelm_ctrl::open_channel(BSTR svr_ip, LONG channel_index)
     if (!allowed(Gated_Member::open_channel))
         return S_FALSE;
     const wchar_t* address = bstr_text(svr_ip);
-    // An address must name a host (service_address.h) and fit the per-pane
-    // record (19 units and the zero).
-    if (!is_service_address(address) || wcslen(address) >= pane_address_units || !active_screen)
+    if (is_secure_stream_url(address)) {
+        // Refused in words, as a failed open: this build has no TLS.
+        Logger::instance().write(log_status, "rtsps:// is not played: this build has no TLS\n");
+        error_code = error_server_login;
+        return S_FALSE;
+    }
+    if (!active_screen || !is_openable_address(address))
         return S_FALSE;
     const int handle = rand();
     const int result = active_screen->open_channel(address, channel_index);
@@ -39,7 +52,7 @@ HRESULT kelm_ctrl::open_channel(BSTR svr_ip, LONG channel_index)
     // An open pane (1) keeps its stream, and its record keeps naming it.
     if (result == 0) {
         pane_channel[active_index] = static_cast<short>(channel_index);
-        wcscpy(pane_address[active_index], address);
+        pane_address[active_index] = address;
     }
     return handle;
 }

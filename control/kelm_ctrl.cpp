@@ -28,7 +28,6 @@ kelm_ctrl::kelm_ctrl() : captions_shown(captions_setting())
 {
     for (short& channel : pane_channel)
         channel = -1;
-    memset(pane_address, 0, sizeof pane_address);
 }
 
 // Called on the window's thread, or on another after the window's thread

@@ -27,7 +27,7 @@ class Split_Layout;
 
 class kelm_ctrl {
 public:
-    enum { pane_count = 16, pane_address_units = 20 };
+    enum { pane_count = 16, server_address_units = 20 };
 
     kelm_ctrl();
     ~kelm_ctrl();
@@ -211,6 +211,8 @@ private:
     std::wstring server_name(const std::wstring& address) const;
     int pane_index_of_item(int item) const;
     bool allowed(Gated_Member member) const;
+    static bool is_openable_address(const wchar_t* address);
+    HRESULT service_answer(HRESULT usual) const;
     void reset_pane_record(int index);
     time_t lockout_now() const;
     HRESULT local_login(const wchar_t* username, const wchar_t* password);
@@ -241,7 +243,7 @@ private:
     Screen* active_screen = nullptr;
     unsigned short active_index = 0;
     short pane_channel[pane_count];
-    wchar_t pane_address[pane_count][pane_address_units];
+    std::wstring pane_address[pane_count];  // as the host gave it
 
     Clock lockout_clock = nullptr;  // null: time()
     long privilege = -1;  // -1: no login has succeeded; every bit allowed

@@ -128,6 +128,14 @@ void kelm_ctrl::refresh_picture()
 
 // Words 0 to 2 carry the key-frame interval, B and P frames; 0 keeps the
 // server's value.
+// A pane playing a stream URL has no web service: the members that ask one
+// answer S_FALSE there (the channel logged why and left code 1), where a
+// server's pane answers `usual`.
+HRESULT kelm_ctrl::service_answer(HRESULT usual) const
+{
+    return active_screen && active_screen->plays_stream_url() ? S_FALSE : usual;
+}
+
 HRESULT kelm_ctrl::set_video_effect()
 {
     if (!allowed(Gated_Member::set_video_effect) || !active_screen)
@@ -138,7 +146,7 @@ HRESULT kelm_ctrl::set_video_effect()
                             static_cast<int32_t>(bitrate), triple.b, triple.p, triple.i,
                             static_cast<int32_t>(video_standard), static_cast<int32_t>(format)}};
     (void)active_screen->set_video_effect(effect, effect_selection);  // failures stay in the channel's code
-    return S_OK;
+    return service_answer(S_OK);
 }
 
 HRESULT kelm_ctrl::get_video_effect()
@@ -166,7 +174,7 @@ HRESULT kelm_ctrl::set_ptz()
         return S_FALSE;
     const int type = ptz_protocol == 1 ? 1 : 0;
     (void)active_screen->set_ptz(type, ptz_address, ptz_port, ptz_selection);  // failures stay in the channel
-    return S_OK;
+    return service_answer(S_OK);
 }
 
 // A pane that cannot read the settings leaves the cache as it was.
@@ -180,7 +188,7 @@ HRESULT kelm_ctrl::get_ptz()
         ptz_address = para.values[1];
         ptz_port = para.values[2];
     }
-    return S_OK;
+    return service_answer(S_OK);
 }
 
 HRESULT kelm_ctrl::set_osdlogo()
@@ -200,7 +208,7 @@ HRESULT kelm_ctrl::set_osdlogo()
     memcpy(logo.logo_path, logo_filepath.data(),
            std::min(logo_filepath.size(), sizeof logo.logo_path / sizeof(wchar_t) - 1) * sizeof(wchar_t));
     (void)active_screen->set_osdlogo(logo, osd_selection);  // failures stay in the channel's code
-    return S_OK;
+    return service_answer(S_OK);
 }
 
 // A pane without a channel, or a failed read, leaves a zero record: the
@@ -219,7 +227,7 @@ HRESULT kelm_ctrl::get_osdlogo()
     enable_osd_date = logo.show_date;
     enable_osd_time = logo.show_time;
     osd_text = osd_text_from(logo.text, sizeof logo.text);
-    return S_OK;
+    return service_answer(S_OK);
 }
 
 // The corner is read back from the logo origin the server holds.

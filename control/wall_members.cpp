@@ -3,6 +3,8 @@
 // asks a server or needs a login.
 #include "kelm_ctrl.h"
 
+#include "service_address.h"
+
 #include <cwchar>
 
 #include "screen.h"
@@ -122,7 +124,7 @@ HRESULT kelm_ctrl::get_pane_reason(LONG pane, LONG* kind, BSTR* text)
 std::wstring kelm_ctrl::server_name(const std::wstring& address) const
 {
     const auto label = server_labels.find(address_key(address.c_str()));
-    return label == server_labels.end() ? address : label->second;
+    return label == server_labels.end() ? address_without_login(address) : label->second;
 }
 
 void kelm_ctrl::update_captions()

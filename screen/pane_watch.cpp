@@ -16,6 +16,7 @@
 #include "error_codes.h"
 #include "logger.h"
 #include "server_probe.h"
+#include "service_address.h"
 #include "text_convert.h"
 #include "time_left.h"
 
@@ -178,7 +179,7 @@ void Screen::try_reconnect(DWORD now)
     }
     waiting_since = now;
     status = Pane_Stream::reconnecting;
-    show_notice(params.server_ip + L" channel " + std::to_wstring(params.channel_index) + L"\nSignal lost at " +
+    show_notice(pane_source() + L"\nSignal lost at " +
                 lost_clock + loss_words_after(loss_reason.kind) + L"\nReconnecting...");
 }
 
@@ -267,6 +268,16 @@ DWORD Screen::lost_for(DWORD now) const
     return now - lost_at;
 }
 
+// What the pane shows, for its notices: the server and channel, or the
+// stream URL without its login.
+std::wstring Screen::pane_source() const
+{
+    const std::wstring source = address_without_login(params.server_ip);
+    if (is_stream_url(params.server_ip.c_str()) && params.server_ip.find(L"{channel}") == std::wstring::npos)
+        return source;  // the channel number only names the pane's record
+    return source + L" channel " + std::to_wstring(params.channel_index);
+}
+
 Stream_Reason Screen::loss_why() const
 {
     if (status != Pane_Stream::lost && status != Pane_Stream::reconnecting)
@@ -276,7 +287,7 @@ Stream_Reason Screen::loss_why() const
 
 void Screen::show_lost_notice(DWORD now, bool reconnect)
 {
-    std::wstring text = params.server_ip + L" channel " + std::to_wstring(params.channel_index) +
+    std::wstring text = pane_source() +
                         L"\nSignal lost at " + lost_clock;
     text += loss_words_after(loss_reason.kind);
     if (!reconnect) {

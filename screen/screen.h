@@ -63,6 +63,8 @@ public:
     bool audio_heard() const;
     Channel* channel_handle() const { return channel; }
     const Channel_Param& channel_params() const { return params; }
+    // True when the pane's channel plays a stream URL, which has no web service.
+    bool plays_stream_url() const;
     bool channel_open() const { return status == Pane_Stream::live; }
     Pane_Stream stream_status() const { return status; }
     // The newest error code of the pane, given once: the code a failed
@@ -82,6 +84,7 @@ public:
     DWORD lost_for(DWORD now) const;
     // Why the stream was lost, while the pane is lost or reconnecting.
     Stream_Reason loss_why() const;
+    std::wstring pane_source() const;
 
     // View side (screen.cpp).
 
@@ -109,6 +112,7 @@ private:
     enum { zoom_in_cell = 0, zoom_whole_view = 1 };
 
     Channel* channel = nullptr;  // owned
+    Channel_Param built_for;     // what `channel` was built from
     HWND pane;
     int x = 0;
     int y = 0;

@@ -3,6 +3,8 @@
 // code.
 #include "screen.h"
 
+#include "service_address.h"
+
 #include "channel_factory.h"
 #include "channel_impl.h"
 #include "error_codes.h"
@@ -16,15 +18,20 @@ const size_t credential_bytes = 128;
 } // namespace
 
 // A channel that failed to open is kept and opened again with the
-// parameters it was built from; close_channel lets the next open start
-// afresh from the current parameters.  An open ends any reconnection of the
-// pane's lost stream first.
+// parameters it was built from, when the open names the same address and
+// channel; close_channel lets the next open start afresh from the current
+// parameters.  An open of another address or channel builds its own: the
+// kept one would play what was asked before.  An open ends any
+// reconnection of the pane's lost stream first.
 int Screen::open_channel(const wchar_t* address, int channel_index)
 {
     if (status == Pane_Stream::live)
         return 1;
     end_reconnection();
-    params.server_ip = address ? address : L"";
+    const std::wstring asked = address ? address : L"";
+    if (channel && (asked != built_for.server_ip || channel_index != built_for.channel_index))
+        drop_channel();
+    params.server_ip = asked;
     params.channel_index = channel_index;
     params.display_window = pane;
     if (!channel && !build_channel())
@@ -38,8 +45,14 @@ int Screen::open_channel(const wchar_t* address, int channel_index)
     return result;
 }
 
+bool Screen::plays_stream_url() const
+{
+    return channel && is_stream_url(built_for.server_ip.c_str());
+}
+
 bool Screen::build_channel()
 {
+    built_for = params;
     channel = make_channel(params, GetParent(pane));
     return channel != nullptr;
 }

@@ -5,6 +5,8 @@
 
 #include "service_address.h"
 
+#include <cstddef>
+
 namespace {
 
 template <class Char> bool is_host_character(Char c)
@@ -50,15 +52,41 @@ template <class Char> bool is_host_and_ports(const Char *text, int max_ports)
     return p != nullptr;
 }
 
-bool starts_with_http(const char *text)
+/* Whether text starts with scheme (lower case), in any case. */
+template <class Char> bool starts_with_scheme(const Char *text, const char *scheme)
 {
-    static const char scheme[] = "http://";
     for (const char *s = scheme; *s; ++s, ++text) {
-        const char c = (*text >= 'A' && *text <= 'Z') ? static_cast<char>(*text - 'A' + 'a') : *text;
-        if (c != *s)
+        const Char c = (*text >= 'A' && *text <= 'Z') ? static_cast<Char>(*text - 'A' + 'a') : *text;
+        if (c != static_cast<Char>(*s))
             return false;
     }
     return true;
+}
+
+const char stream_scheme[] = "rtsp://";
+const size_t stream_scheme_units = sizeof stream_scheme - 1;
+
+/* Where the host of a URL's authority starts (after "user:password@"),
+   and where the authority ends (the path's '/', or the end). */
+size_t authority_end(const std::wstring &url, size_t start)
+{
+    const size_t slash = url.find(L'/', start);
+    return slash == std::wstring::npos ? url.size() : slash;
+}
+
+size_t host_start(const std::wstring &url, size_t start)
+{
+    const size_t at = url.rfind(L'@', authority_end(url, start));
+    return at == std::wstring::npos || at < start ? start : at + 1;
+}
+
+bool has_space_or_control(const std::wstring &text)
+{
+    for (wchar_t c : text) {
+        if (c <= L' ' || c == 0x7F)
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -75,5 +103,36 @@ bool is_service_address(const wchar_t *address)
 
 bool is_service_endpoint(const char *endpoint)
 {
-    return endpoint && starts_with_http(endpoint) && is_host_and_ports(endpoint + 7, -1);
+    return endpoint && starts_with_scheme(endpoint, "http://") && is_host_and_ports(endpoint + 7, -1);
+}
+
+bool is_stream_url(const wchar_t *address)
+{
+    if (!address || !starts_with_scheme(address, stream_scheme))
+        return false;
+    const std::wstring url(address);
+    if (url.size() > stream_url_most_units || has_space_or_control(url))
+        return false;
+    const size_t host = host_start(url, stream_scheme_units);
+    return is_host_and_ports(url.substr(host, authority_end(url, host) - host).c_str(), 1);
+}
+
+bool is_secure_stream_url(const wchar_t *address)
+{
+    return address && starts_with_scheme(address, "rtsps://");
+}
+
+std::wstring address_without_login(const std::wstring &address)
+{
+    if (!starts_with_scheme(address.c_str(), stream_scheme))
+        return address;
+    const size_t host = host_start(address, stream_scheme_units);
+    return address.substr(0, stream_scheme_units) + address.substr(host);
+}
+
+std::wstring stream_url_host(const std::wstring &url)
+{
+    const size_t host = host_start(url, stream_scheme_units);
+    const std::wstring authority = url.substr(host, authority_end(url, host) - host);
+    return authority.substr(0, authority.find(L':'));
 }

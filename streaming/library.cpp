@@ -3,7 +3,9 @@
 #define HIKCLIENT_BUILDING
 #include "hikclient_test.h"
 
+#include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -14,6 +16,7 @@ extern "C" {
 }
 
 #include "ffmpeg_messages.h"
+#include "jpeg_picture.h"
 #include "mp4_recording.h"
 #include "sound_player.h"
 #include "stream.h"
@@ -45,11 +48,12 @@ Library& library()
 
 // The longest text of Client_Info, with its terminating zero.
 const size_t client_text_bytes = 40;
+const size_t server_text_bytes = 1024;  // a stream URL, in the ANSI code page
 
 // Texts of Client_Info longer than 39 bytes are refused.
-bool usable_text(const char* text)
+bool usable_text(const char* text, size_t most_bytes = client_text_bytes)
 {
-    return text && strnlen(text, client_text_bytes) < client_text_bytes;
+    return text && strnlen(text, most_bytes) < most_bytes;
 }
 
 Stream* find_stream(Library& lib, LONG handle)
@@ -234,7 +238,7 @@ LONG adopt(Library& lib, Stream* stream)
 // `wait_ms` for its first picture; -1 when it cannot be.
 LONG start_stream(const Client_Info* info, DWORD wait_ms)
 {
-    if (!info || !usable_text(info->server_ip) || !usable_text(info->user_name) ||
+    if (!info || !usable_text(info->server_ip, server_text_bytes) || !usable_text(info->user_name) ||
         !usable_text(info->password))
         return -1;
     Stream_Target target;
@@ -296,6 +300,26 @@ BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char* host, DWORD size, WOR
     if (snprintf(host, size, "%s", endpoint.host.c_str()) >= static_cast<int>(size))
         return FALSE;
     *port = endpoint.port;
+    return TRUE;
+}
+
+// The picture is referenced under the library's lock and encoded outside
+// it, so other streams' calls do not wait for the encoder.
+BOOL __stdcall HIK_ClientSnapshot(LONG handle, BYTE* jpeg, DWORD size, DWORD* written)
+{
+    if (!written)
+        return FALSE;
+    *written = 0;
+    std::unique_ptr<AVFrame, void (*)(AVFrame*)> picture(av_frame_alloc(), [](AVFrame* frame) { av_frame_free(&frame); });
+    std::vector<uint8_t> encoded;
+    if (!picture ||
+        !with_stream(handle, false, [&picture](Stream& stream, Library&) { return stream.shown_picture(picture.get()); }) ||
+        !encode_jpeg(*picture, &encoded))
+        return FALSE;
+    *written = static_cast<DWORD>(encoded.size());
+    if (!jpeg || encoded.size() > size)
+        return FALSE;
+    memcpy(jpeg, encoded.data(), encoded.size());
     return TRUE;
 }
 

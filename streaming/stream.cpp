@@ -59,6 +59,7 @@ Stream::Stream(const Stream_Target& target)
 
 Stream::~Stream()
 {
+    av_frame_free(&last_shown);
     if (settled)
         (void)CloseHandle(settled);  // nothing waits on it any more
 }
@@ -145,7 +146,7 @@ DWORD WINAPI Stream::thread_main(void* stream)
 std::string Stream::server_address() const
 {
     in_addr address;
-    if (!resolve_within(target.server_ip.c_str(), address, name_lookup_ms))
+    if (!resolve_within(address_host(target.server_ip).c_str(), address, name_lookup_ms))
         return std::string();
     char dotted[INET_ADDRSTRLEN] = {};
     return inet_ntop(AF_INET, &address, dotted, sizeof dotted) ? dotted : std::string();
@@ -159,7 +160,7 @@ void Stream::run()
     const std::string server = server_address();
     if (server.empty()) {
         end_with(HIK_STATE_UNREACHABLE,
-                 end_with_kind(HIK_END_UNREACHABLE, HIK_STEP_CONNECT, "the name " + target.server_ip + " does not resolve"));
+                 end_with_kind(HIK_END_UNREACHABLE, HIK_STEP_CONNECT, "the name " + address_host(target.server_ip) + " does not resolve"));
         return;
     }
     const Stream_Address address =
@@ -190,6 +191,9 @@ void Stream::run()
         end_with(HIK_STATE_BROKEN_OFF, receive(source, decoder));
     }
     source.close();  // TEARDOWN, within a short grace
+    // The decoder is gone: its last picture goes with it.
+    boost::mutex::scoped_lock guard(shown_lock);
+    av_frame_free(&last_shown);
 }
 
 Stream_End Stream::end(std::string* url) const
@@ -405,10 +409,33 @@ void Stream::show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational 
         adjust = values;
     }
     if (painter.paint(target.window, picture, adjust)) {
+        keep_shown(picture);
         painted.fetch_add(1);
         library_frames_painted.fetch_add(1);
         note_latency(picture.best_effort_timestamp, wall_time_of_zero, time_base);
     }
+}
+
+// The decoder's buffer is shared, not copied; it goes back to the
+// decoder's pool when the next picture takes its place.
+void Stream::keep_shown(const AVFrame& picture)
+{
+    boost::mutex::scoped_lock guard(shown_lock);
+    if (!last_shown)
+        last_shown = av_frame_alloc();
+    if (!last_shown)
+        return;
+    av_frame_unref(last_shown);
+    if (av_frame_ref(last_shown, &picture) < 0)
+        av_frame_unref(last_shown);  // no picture kept rather than half of one
+}
+
+bool Stream::shown_picture(AVFrame* into) const
+{
+    if (state() != HIK_STATE_RUNNING)
+        return false;
+    boost::mutex::scoped_lock guard(shown_lock);
+    return last_shown && last_shown->buf[0] && av_frame_ref(into, last_shown) == 0;
 }
 
 void Stream::note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base)

@@ -96,6 +96,9 @@ public:
     bool start_sound();
     // Silences the stream, if it was the one sounding.
     void stop_sound();
+    // A reference to the last picture shown, in `into`; false unless the
+    // stream is running: the picture of a lost stream is not live.
+    bool shown_picture(AVFrame* into) const;
     void set_picture(const Picture_Values& values);
     Picture_Values picture() const;
     DWORD frames_received() const { return received.load(); }
@@ -119,6 +122,7 @@ private:
     void replay_group(Mp4_Recording& into);
     void record(const AVPacket& packet);
     void show(const AVFrame& picture, int64_t wall_time_of_zero, AVRational time_base);
+    void keep_shown(const AVFrame& picture);
     void note_latency(int64_t pts, int64_t wall_time_of_zero, AVRational time_base);
     void end_with(int state, const Stream_End& why);
 
@@ -142,6 +146,8 @@ private:
     unsigned timely_pictures = 0;  // whole pictures on time, painted or not
 
     boost::mutex painting;      // held while a picture is painted
+    mutable boost::mutex shown_lock;  // guards last_shown
+    AVFrame* last_shown = nullptr;    // a reference to the last picture painted
     mutable boost::mutex lock;  // guards what follows; never held for I/O
     Media_Track track;          // known once the session plays
     Media_Track audio_track;    // likewise, when the session has audio

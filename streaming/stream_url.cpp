@@ -82,13 +82,23 @@ std::string fill_stream_url(const std::string& url_template, const std::string& 
 Stream_Address stream_address(const std::string& server, const std::string& address, uint16_t port,
                               unsigned channel, const std::string& user, const std::string& password)
 {
-    std::string url_template = setting_for(server, "StreamUrl");
+    std::string url_template = is_url_address(server) ? server : setting_for(server, "StreamUrl");
     if (url_template.empty())
         url_template = default_stream_url;
     Stream_Address result;
     result.url = fill_stream_url(url_template, address, port, channel, user, password);
     result.udp = lstrcmpiA(setting_for(server, "StreamTransport").c_str(), "udp") == 0;
     return result;
+}
+
+bool is_url_address(const std::string& server)
+{
+    return server.find("://") != std::string::npos;
+}
+
+std::string address_host(const std::string& server)
+{
+    return is_url_address(server) ? url_endpoint(server).host : server.substr(0, server.find(':'));
 }
 
 Url_Endpoint url_endpoint(const std::string& url)

@@ -1,10 +1,12 @@
-// kelm-script.exe FILE.vbs|FILE.js [ARGUMENT ...]: runs a script with the
-// control in a window, so that everything a control can do only with a
-// window (channels, snapshots, PTZ) works from a script.  The script reaches
-// the control as the named object "kelm" and the Windows Script Host's
-// Echo, Quit, Sleep and Arguments as "WScript".  The exit status is the
-// script's (WScript.Quit), 0 when it ran to its end, 1 after a script error,
-// 2 for wrong arguments and 3 when the control could not be created.
+// kelm-script.exe [--verbose] FILE.vbs|FILE.js [ARGUMENT ...]: runs a
+// script with the control in a window, so that everything a control can do
+// only with a window (channels, snapshots, PTZ) works from a script.  The
+// script reaches the control as the named object "kelm" and the Windows
+// Script Host's Echo, Quit, Sleep and Arguments as "WScript".  The exit
+// status is the script's (WScript.Quit), 0 when it ran to its end, 1 after
+// a script error, 2 for wrong arguments and 3 when the control could not
+// be created.  The control's echo of its log on standard error is sent to
+// NUL unless --verbose is given (runner_errors.h).
 #include <windows.h>
 #include <ole2.h>
 
@@ -14,6 +16,7 @@
 
 #include "ax_container.h"
 #include "com_ptr.h"
+#include "runner_errors.h"
 #include "script_file.h"
 #include "script_host.h"
 #include "script_run.h"
@@ -61,10 +64,14 @@ void close_frame()
 
 int usage()
 {
-    fputws(L"usage: kelm-script FILE.vbs|FILE.js [ARGUMENT ...]\n"
+    fputws(L"usage: kelm-script [--verbose] FILE.vbs|FILE.js [ARGUMENT ...]\n"
            L"Runs the script with the kelm control in a window: the script reaches the\n"
-           L"control as \"kelm\" and WScript.Echo, Quit, Sleep and Arguments as in cscript.\n",
-           stderr);
+           L"control as \"kelm\" and WScript.Echo, Quit, Sleep and Arguments as in cscript.\n"
+           L"The arguments after FILE are the script's.\n"
+           L"  --verbose  also show the control's log on standard error (it is always\n"
+           L"             written to the log file c:\\kelm.log); without it only the\n"
+           L"             script's output and errors and kelm-script's messages are shown\n",
+           runner_errors());
     return 2;
 }
 
@@ -75,7 +82,7 @@ int run(const wchar_t* path, const std::vector<std::wstring>& arguments)
     if (!engine)
         return usage();
     if (!read_script(path, &text)) {
-        fwprintf(stderr, L"kelm-script: cannot read %ls\n", path);
+        fwprintf(runner_errors(), L"kelm-script: cannot read %ls\n", path);
         return 2;
     }
     Ax_Container container;
@@ -89,7 +96,7 @@ int run(const wchar_t* path, const std::vector<std::wstring>& arguments)
         *control.put() = container.control(host);
     if (!control) {
         fputws(L"kelm-script: the control could not be created: register kelm.dll (install.cmd), and keep "
-               L"hikclient.dll in the same folder\n", stderr);
+               L"hikclient.dll in the same folder\n", runner_errors());
         close_frame();
         return 3;
     }
@@ -110,13 +117,20 @@ int run(const wchar_t* path, const std::vector<std::wstring>& arguments)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 2 || wcscmp(argv[1], L"--help") == 0)
+    // --verbose counts only before the script's name: every argument after
+    // it is the script's own.
+    const bool verbose = argc > 1 && wcscmp(argv[1], L"--verbose") == 0;
+    const int script = verbose ? 2 : 1;
+    if (argc <= script || wcscmp(argv[script], L"--help") == 0)
         return usage();
+    // Before the control exists, so that none of its log reaches the console.
+    if (!verbose && !quiet_standard_error())
+        fputws(L"kelm-script: NUL could not be opened; the control's log is shown\n", runner_errors());
     if (FAILED(OleInitialize(nullptr))) {
-        fputws(L"kelm-script: OLE could not be started\n", stderr);
+        fputws(L"kelm-script: OLE could not be started\n", runner_errors());
         return 1;
     }
-    const int status = run(argv[1], std::vector<std::wstring>(argv + 2, argv + argc));
+    const int status = run(argv[script], std::vector<std::wstring>(argv + script + 1, argv + argc));
     OleUninitialize();
     return status;
 }

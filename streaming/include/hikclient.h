@@ -25,7 +25,9 @@ typedef struct Client_Info {
     BYTE link_mode;        /* 1: TCP, the only mode this library speaks */
     BYTE multicast;        /* 0: unicast */
     BYTE padding;
-    char *server_ip;       /* dotted address, narrow text */
+    char *server_ip;       /* the server's address ("HOST" or "HOST:PORT"), or a
+                              stream URL ("rtsp://..."), narrow text, at most
+                              1023 bytes */
     char *user_name;       /* stream login, narrow text, at most 39 bytes */
     char *password;        /* stream login, narrow text, at most 39 bytes */
     LONG reserved;         /* 0 */
@@ -97,6 +99,12 @@ HIKCLIENT_API BOOL __stdcall HIK_ClientStreamEndpoint(LONG handle, char *host, D
    connects or runs.  FALSE for an unknown handle or a record whose size is
    not sizeof(HIK_STREAM_END). */
 HIKCLIENT_API BOOL __stdcall HIK_ClientStreamEnd(LONG handle, HIK_STREAM_END *end);
+/* The last picture the stream of `handle` showed, as a JPEG of its own size,
+   into `jpeg` of `size` bytes, its length in `*written`.  FALSE for an
+   unknown handle, a stream not running (the picture of a lost stream is not
+   live), a picture that could not be encoded, or a buffer too small: then
+   `*written` is the size needed and 0 otherwise. */
+HIKCLIENT_API BOOL __stdcall HIK_ClientSnapshot(LONG handle, BYTE *jpeg, DWORD size, DWORD *written);
 HIKCLIENT_API int __stdcall MP4_ClientGetState(LONG handle);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStartCaptureFile(LONG handle, char *path);
 HIKCLIENT_API BOOL __stdcall MP4_ClientStopCapture(LONG handle);

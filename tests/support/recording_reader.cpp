@@ -78,6 +78,9 @@ Recording_Summary read_recording(const std::string& path)
         summary.problem = "no video track";
         return summary;
     }
+    const int audio = av_find_best_stream(reading.file, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    if (audio >= 0)
+        summary.audio_codec = avcodec_get_name(reading.file->streams[audio]->codecpar->codec_id);
     const AVStream& video = *reading.file->streams[index];
     summary.channel = channel_of(reading.file->metadata);
     summary.codec = avcodec_get_name(video.codecpar->codec_id);

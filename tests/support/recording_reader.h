@@ -10,6 +10,7 @@ struct Recording_Summary {
     bool valid = false;      // opened, a video track, every packet decoded
     uint32_t channel = 0;    // from the title "Channel N"
     std::string codec;       // libavcodec's name: "h264", "hevc", "mjpeg"
+    std::string audio_codec; // likewise for the sound track; empty without one
     int width = 0;
     int height = 0;
     size_t frames = 0;
