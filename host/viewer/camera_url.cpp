@@ -98,16 +98,6 @@ bool has_channel_field(const std::wstring& url)
     return url.find(channel_field) != std::wstring::npos;
 }
 
-std::wstring url_for_channel(const std::wstring& url, int channel)
-{
-    std::wstring filled = url;
-    const std::wstring number = std::to_wstring(channel);
-    for (size_t at = filled.find(channel_field); at != std::wstring::npos;
-         at = filled.find(channel_field, at + number.size()))
-        filled.replace(at, wcslen(channel_field), number);
-    return filled;
-}
-
 Url_Login split_url_login(const std::wstring& url)
 {
     Url_Login split;

@@ -1,7 +1,6 @@
 // A camera's stream URL as the operator gives it ("rtsp://[user:password@]
 // host[:port]/path"), checked before the control sees it, its login taken
-// out so that the URL shown and stored names none, and "{channel}" in it
-// filled with a channel number.
+// out so that the URL shown and stored names none.
 #pragma once
 
 #include <string>
@@ -18,8 +17,6 @@ bool is_stream_url(const std::wstring& address);
 // rtsp://, rtsps://, too long, a space in it, no host; 0 when it can.
 unsigned camera_url_problem(const std::wstring& url);
 bool has_channel_field(const std::wstring& url);
-// `url` with "{channel}" replaced by `channel`; `url` itself without it.
-std::wstring url_for_channel(const std::wstring& url, int channel);
 
 struct Url_Login {
     std::wstring url;    // without "user:password@"

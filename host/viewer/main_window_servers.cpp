@@ -42,15 +42,12 @@ void Main_Window::on_server_edit()
         label_panes_of(*server);
 }
 
-// A camera's panes may be known by its URL as given or as filled in with
-// each of its channels: each is labelled.
+// A camera's panes are known by its URL as the viewer gives it,
+// "{channel}" and all.
 void Main_Window::label_panes_of(const Server_Entry& server)
 {
     // Without the label the captions give the address: still right.
     (void)wall->label_server(server.address, server.name);
-    for (int channel = server.lowest_channel(); server.camera && channel <= server.highest_channel(); ++channel)
-        if (server.address_of_channel(channel) != server.address)
-            (void)wall->label_server(server.address_of_channel(channel), server.name);  // as above
 }
 
 bool Main_Window::connect_server(int id)

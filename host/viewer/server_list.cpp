@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
-#include "camera_url.h"
-
 std::wstring Server_Entry::label() const
 {
     return name == address ? name : name + L" (" + address + L")";
-}
-
-std::wstring Server_Entry::address_of_channel(int channel) const
-{
-    return camera ? url_for_channel(address, channel) : address;
 }
 
 int Server_List::add(Server_Entry entry)

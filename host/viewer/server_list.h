@@ -42,9 +42,6 @@ struct Server_Entry {
     // count, none for a DVR not connected.
     int lowest_channel() const { return camera ? first_channel : 1; }
     int highest_channel() const { return camera ? last_channel : connected ? static_cast<int>(channels) : 0; }
-    // The address its channel `channel` plays: a camera's URL filled in
-    // with the channel, a DVR's address.
-    std::wstring address_of_channel(int channel) const;
 
     // How the operator's texts name it: the name, with the address beside
     // it when they differ.

@@ -208,10 +208,10 @@ Server_Entry* Server_Panel::opened_in(int pane)
     return pane >= 0 && pane < max_panes ? servers.find(pane_servers[pane]) : nullptr;
 }
 
-Server_Entry* Server_Panel::server_of_pane(int pane, const std::wstring& address, int channel)
+Server_Entry* Server_Panel::server_of_pane(int pane, const std::wstring& address)
 {
     Server_Entry* opened = opened_in(pane);
-    if (opened && (opened->address == address || opened->address_of_channel(channel) == address))
+    if (opened && opened->address == address)
         return opened;
     return servers.find_by_address(address);
 }

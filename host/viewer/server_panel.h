@@ -51,10 +51,10 @@ public:
     void note_pane(int pane, int id);
     // The server or camera pane `pane` was opened from last; null for none.
     Server_Entry* opened_in(int pane);
-    // The server pane `pane` shows channel `channel` of, at `address` (for
-    // a camera, its URL as given or filled in with the channel): the one
-    // it was opened from, else the first at that address; null when none is.
-    Server_Entry* server_of_pane(int pane, const std::wstring& address, int channel);
+    // The server pane `pane` shows a channel of, at `address` (a camera's
+    // URL as given, "{channel}" and all): the one it was opened from, else
+    // the first at that address; null when none is.
+    Server_Entry* server_of_pane(int pane, const std::wstring& address);
     // The tree shows the list as it is now.
     void show() { tree.show(servers); }
 

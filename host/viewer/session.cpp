@@ -161,23 +161,26 @@ bool Session::set_sound(bool on)
     return number_of(control, L"enable_audio") == wanted;
 }
 
+// The address of the active pane is read as the viewer gave it: for a
+// camera the screen state names only the URL's host.
 Pane_Status Session::status(int pane) const
 {
     Pane_Status status;
     status.pane = pane;
     Variant index(pane), info, opened_address;
+    const bool active = pane == active_pane();
+    const bool opened = active && SUCCEEDED(get_property(control, L"current_active_ipaddr", &opened_address));
     if (SUCCEEDED(call_method(control, L"get_screen_state", {&index})) &&
         SUCCEEDED(get_property(control, L"screen_state_info", &info)) && !info.text().empty()) {
         // "<address>,<channel as one character>"
         const std::wstring text = info.text();
         status.state = Pane_State::live;
         status.channel = text.back();
-        status.server = text.substr(0, text.rfind(L','));
+        status.server = opened ? opened_address.text() : text.substr(0, text.rfind(L','));
         return status;
     }
     status.channel = number_of(control, L"current_active_ch");
-    if (pane == active_pane() && status.channel != -1 &&
-        SUCCEEDED(get_property(control, L"current_active_ipaddr", &opened_address))) {
+    if (opened && status.channel != -1) {
         status.state = Pane_State::lost;
         status.server = opened_address.text();
     }

@@ -58,10 +58,8 @@ Wall_View capture_wall(Main_Window& window)
         const Pane_Status status = session.status(pane);
         if (status.state == Pane_State::closed)
             continue;
-        const Server_Entry* server = window.server_panel().server_of_pane(pane, status.server, status.channel);
-        // A camera's view keeps its URL as the list has it, "{channel}" and all.
-        view.panes[pane] = Pane_View{server ? server->name : status.server, server ? server->address : status.server,
-                                     status.channel};
+        const Server_Entry* server = window.server_panel().server_of_pane(pane, status.server);
+        view.panes[pane] = Pane_View{server ? server->name : status.server, status.server, status.channel};
     }
     (void)session.activate(active);  // the pane stays where the last read left it otherwise
     return view;
