@@ -976,9 +976,9 @@ protected:
     // login in pane 0, the gate's channel 1 in pane 1, both live.
     void open_mixed_wall()
     {
-        Rtsp_Launch door(camera_host, {"/door", "( videotestsrc is-live=true ! video/x-raw,width=320,height=240,"
-                                                "framerate=10/1 ! x264enc tune=zerolatency speed-preset=ultrafast "
-                                                "key-int-max=10 ! rtph264pay name=pay0 pt=96 config-interval=-1 )"},
+        Rtsp_Launch door(camera_host, {"/door", "( videotestsrc is-live=true ! video/x-raw,width=352,height=288,"
+                                                "framerate=25/1 ! x264enc speed-preset=superfast tune=zerolatency "
+                                                "key-int-max=25 ! rtph264pay name=pay0 pt=96 )"},
                          "porter", camera_password);
         ASSERT_TRUE(door.running());
         open_viewer(L" --camera rtsp://porter:" + wide(camera_password) + L"@" + wide(camera_host) +
