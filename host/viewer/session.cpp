@@ -167,23 +167,28 @@ Pane_Status Session::status(int pane) const
 {
     Pane_Status status;
     status.pane = pane;
-    Variant index(pane), info, opened_address;
     const bool active = pane == active_pane();
-    const bool opened = active && SUCCEEDED(get_property(control, L"current_active_ipaddr", &opened_address));
+    const auto opened_address = [&](std::wstring* address) {
+        Variant text;
+        if (!active || FAILED(get_property(control, L"current_active_ipaddr", &text)))
+            return false;
+        *address = text.text();
+        return true;
+    };
+    Variant index(pane), info;
     if (SUCCEEDED(call_method(control, L"get_screen_state", {&index})) &&
         SUCCEEDED(get_property(control, L"screen_state_info", &info)) && !info.text().empty()) {
         // "<address>,<channel as one character>"
         const std::wstring text = info.text();
         status.state = Pane_State::live;
         status.channel = text.back();
-        status.server = opened ? opened_address.text() : text.substr(0, text.rfind(L','));
+        if (!opened_address(&status.server))
+            status.server = text.substr(0, text.rfind(L','));
         return status;
     }
     status.channel = number_of(control, L"current_active_ch");
-    if (opened && status.channel != -1) {
+    if (status.channel != -1 && opened_address(&status.server))
         status.state = Pane_State::lost;
-        status.server = opened_address.text();
-    }
     return status;
 }
 
