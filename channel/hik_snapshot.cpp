@@ -82,6 +82,12 @@ int Hik_Channel_Impl::save_shown_picture(const wchar_t* directory)
     } catch (const std::bad_alloc&) {
         encoded = false;
     }
+    if (!encoded && !web_service && !plays_stream_url()) {
+        // A server's pane whose service could not be made, as before.
+        Logger::instance().write(log_status, "server is not connect!!");
+        set_last_error(1);
+        return -1;
+    }
     if (!encoded) {
         Logger::instance().write(log_status, "channel %d has no live picture to save\n", param.channel_index);
         return -1;

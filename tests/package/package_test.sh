@@ -70,6 +70,11 @@ for example in snapshot.vbs snapshot.js; do
   output=$(run "$kelm\\tools\\kelm-script.exe" "$kelm\\examples\\$example" "$server" 1 'C:\shots') && status=0 || status=$?
   check "$example through kelm-script saves a snapshot (status $status): $output" contains "$output" "snapshot saved in"
 done
+# A camera is reached by its RTSP URL alone: dvr-sim's stream, no web service.
+output=$(run "$kelm\\tools\\kelm-script.exe" "$kelm\\examples\\camera.vbs" "rtsp://$server:12000/live/1" 'C:\camera') \
+  && status=0 || status=$?
+check "camera.vbs shows a camera by its URL, snapshots and records it (status $status): $output" \
+  contains "$output" "recording saved in"
 output=$(run "$kelm\\tools\\rqweb-call.exe" "$server" get-serverinfo) && status=0 || status=$?
 check "the shipped service probe asks the server (status $status): $output" contains "$output" "channel-cnt"
 check "the shipped viewer and the operator's guide are there" \
