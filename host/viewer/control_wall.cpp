@@ -39,6 +39,7 @@ Pane_Health Control_Wall::health(int pane) const
     if (!wall || wall->get_pane_health(pane, &state, &seconds) != S_OK)
         return health;
     health.state = state == 1 ? Pane_State::live : state == 0 ? Pane_State::closed : Pane_State::lost;
+    health.reconnecting = state == 3;
     health.lost_seconds = seconds > 0 ? static_cast<DWORD>(seconds) : 0;
     return health;
 }

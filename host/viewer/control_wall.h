@@ -15,6 +15,7 @@
 
 struct Pane_Health {
     Pane_State state = Pane_State::closed;  // a reconnecting pane is lost
+    bool reconnecting = false;              // lost, and trying again now
     DWORD lost_seconds = 0;                 // since the loss, while lost
 };
 

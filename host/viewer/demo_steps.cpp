@@ -6,6 +6,7 @@
 
 #include "dispatch_call.h"
 #include "main_window.h"
+#include "quiet_errors.h"
 #include "resource.h"
 
 namespace {
@@ -19,7 +20,7 @@ const int camera_pane = 1;
 void report(HRESULT result, const wchar_t* what)
 {
     if (result != S_OK)
-        fwprintf(stderr, L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
+        fwprintf(viewer_errors(), L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
 }
 
 // A camera button held for a moment and let go.
@@ -47,7 +48,7 @@ bool activate_pane(IDispatch* control, int pane)
     Variant index(pane), active;
     if (FAILED(call_method(control, L"active_nth_screen", {&index})) ||
         FAILED(get_property(control, L"current_screen_num", &active)) || active.number() != pane) {
-        fwprintf(stderr, L"kelm-viewer: pane %d cannot be made active\n", pane);
+        fwprintf(viewer_errors(), L"kelm-viewer: pane %d cannot be made active\n", pane);
         return false;
     }
     return true;

@@ -37,8 +37,9 @@ bool run_form_dialog(HWND owner, int id, const std::function<void(HWND)>& fill,
 
 std::wstring item_text(HWND dialog, int item)
 {
-    wchar_t text[256] = L"";
-    (void)GetDlgItemTextW(dialog, item, text, 256);  // an empty field reads as empty
+    std::wstring text(GetWindowTextLengthW(GetDlgItem(dialog, item)) + 1, L'\0');
+    // An empty or missing field reads as empty.
+    text.resize(GetDlgItemTextW(dialog, item, &text[0], static_cast<int>(text.size())));
     return text;
 }
 

@@ -5,6 +5,7 @@
 
 #include <ctime>
 
+#include "camera_url.h"
 #include "connect_dialog.h"
 #include "console_line.h"
 #include "dispatch_call.h"
@@ -255,7 +256,8 @@ void Main_Window::command(int id)
         {ID_FOLDER, &Main_Window::on_folder},         {ID_HELP_KEYS, &Main_Window::on_help_keys},
         {ID_SOUND, &Main_Window::on_sound},           {ID_ZOOM, &Main_Window::on_zoom},
         {ID_FULL_SCREEN, &Main_Window::on_full_screen},
-        {ID_SERVER_ADD, &Main_Window::on_server_add},       {ID_SERVER_EDIT, &Main_Window::on_server_edit},
+        {ID_SERVER_ADD, &Main_Window::on_server_add},       {ID_CAMERA_ADD, &Main_Window::on_camera_add},
+        {ID_SERVER_EDIT, &Main_Window::on_server_edit},
         {ID_SERVER_REMOVE, &Main_Window::on_server_remove}, {ID_SERVER_CONNECT, &Main_Window::on_server_connect},
         {ID_VIEW_SAVE, &Main_Window::on_view_save},         {ID_VIEW_DELETE, &Main_Window::on_view_delete},
         {ID_VIEW_OPEN_LAST, &Main_Window::on_view_open_last},
@@ -372,10 +374,24 @@ void Main_Window::show_wall_health()
     std::vector<Pane_Health> panes;
     for (int pane = 0; pane < shown && pane < max_panes; ++pane)
         panes.push_back(wall->health(pane));
+    print_pane_changes(panes);
     if (!wall_health.update(panes, time(nullptr)))
         return;
     status_bar.show_health(wall_health.line());
     print_line(wall_health.line());
+}
+
+void Main_Window::print_pane_changes(const std::vector<Pane_Health>& panes)
+{
+    std::vector<Pane_Report> reports;
+    for (size_t pane = 0; pane < panes.size(); ++pane) {
+        const int number = static_cast<int>(pane);
+        const Server_Entry* server = servers->opened_in(number);
+        reports.push_back({server ? server->name : std::wstring(), panes[pane],
+                           panes[pane].state == Pane_State::lost ? wall->reason(number) : std::wstring()});
+    }
+    for (const std::wstring& line : pane_lines.update(reports))
+        print_line(line);
 }
 
 void Main_Window::activate_oldest_lost()
@@ -420,17 +436,29 @@ void Main_Window::update_title()
     (void)SetWindowTextW(frame, title.c_str());
 }
 
-bool Main_Window::connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password,
-                             const std::wstring& name)
+bool Main_Window::connect_to(const Server_Entry& wanted, const std::wstring& password)
 {
-    return connect_server(servers->adopt(address, user, password, name).id);
+    const Server_Entry& server = servers->adopt(wanted, password);
+    if (!connect_server(server.id))
+        return false;
+    if (server.camera)
+        servers->choose(Tree_Item{server.id, server.lowest_channel()});  // as a DVR's login chooses it
+    return true;
 }
 
 void Main_Window::on_connect()
 {
     Connect_Request request;
-    if (ask_connection(frame, &request))
-        (void)connect_to(request.address, request.user, request.password);  // the status tells
+    if (!ask_connection(frame, &request))
+        return;
+    if (is_stream_url(request.address)) {
+        tell(load_text(IDS_ADDRESS_IS_URL));
+        return;
+    }
+    Server_Entry wanted;
+    wanted.address = request.address;
+    wanted.user = request.user;
+    (void)connect_to(wanted, request.password);  // the status tells
 }
 
 void Main_Window::on_exit()
@@ -454,20 +482,22 @@ bool Main_Window::open_in_active(int server_id, int channel)
     return false;
 }
 
-// A chosen server is connected; a chosen channel opens.
+// A chosen DVR is connected; a chosen channel opens, and so does a chosen
+// camera's first channel.
 void Main_Window::on_open()
 {
     const Tree_Item chosen = servers->chosen();
-    if (!chosen.server_id) {
+    const Server_Entry* server = servers->find(chosen.server_id);
+    if (!server) {
         tell(load_text(IDS_NO_CHANNEL));
         return;
     }
-    if (!chosen.channel) {
+    if (!chosen.channel && !server->camera) {
         (void)connect_server(chosen.server_id);  // the status tells
         return;
     }
     stop_recording(session->active_pane());
-    (void)open_in_active(chosen.server_id, chosen.channel);  // the status tells
+    (void)open_in_active(chosen.server_id, chosen.channel ? chosen.channel : server->lowest_channel());  // the status tells
 }
 
 // The chosen server is the one --server connected.
@@ -495,9 +525,10 @@ void Main_Window::on_open_all()
     const int id = server->id;
     if (!server->connected && !connect_server(id))
         return;
+    const int first = servers->find(id)->lowest_channel();
+    const int last = servers->find(id)->highest_channel();
     const int panes = session->layout();
-    const long channels = servers->find(id)->channels;
-    open_channels(id, 1, panes < channels ? panes : channels);
+    open_channels(id, first, last - first < panes ? last : first + panes - 1);
 }
 
 void Main_Window::on_close_pane()

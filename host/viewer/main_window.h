@@ -6,12 +6,14 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "ax_container.h"
 #include "com_ptr.h"
 #include "control_wall.h"
 #include "full_screen.h"
 #include "login_lockout.h"
+#include "pane_lines.h"
 #include "saved_views.h"
 #include "server_panel.h"
 #include "session.h"
@@ -31,14 +33,14 @@ public:
     HWND handle() const { return frame; }
     IDispatch* control_dispatch() const { return control.get(); }
 
-    // What the connect dialog's Connect and --server do: the server joins
-    // the list (for this run only when it was not in it) and is connected.
-    // `name`, when given, names a server the list does not have yet.
-    bool connect_to(const std::wstring& address, const std::wstring& user, const std::wstring& password,
-                    const std::wstring& name = std::wstring());
+    // What the connect dialog's Connect, --server and --camera do: the
+    // server or camera of the address and user of `wanted` joins the list
+    // (as `wanted`, for this run only, when it was not in it), with
+    // `password`, and is connected (a camera only takes its password) and
+    // chosen.
+    bool connect_to(const Server_Entry& wanted, const std::wstring& password);
     // What the panel's buttons, the menu and the keys do.
     void command(int id);
-    // Opens channels `first` to `last` of the chosen server in panes 0, 1, ...
     // Opens channels `first` to `last` of the server connected last in
     // panes `first_pane`, `first_pane` + 1, ...
     void open_range(int first, int last, int first_pane = 0);
@@ -95,6 +97,9 @@ private:
     // The health of the panes shown, in the status bar and, at each
     // change, on standard output.
     void show_wall_health();
+    // Each change of a pane's state of `panes` (the health of the panes
+    // shown), on standard output.
+    void print_pane_changes(const std::vector<Pane_Health>& panes);
     // A click on the health line makes the pane lost longest active.
     void activate_oldest_lost();
     // The panes of `server` are captioned with its name.
@@ -126,6 +131,7 @@ private:
 
     // The server list's commands and the View menu's.
     void on_server_add() { servers->add(); }
+    void on_camera_add() { servers->add_camera(); }
     void on_server_edit();
     void on_server_remove() { servers->remove(); }
     void on_server_connect();
@@ -156,6 +162,7 @@ private:
     std::unique_ptr<Sound_Controls> sound;
     std::unique_ptr<Control_Wall> wall;
     Wall_Health wall_health;
+    Pane_Lines pane_lines;
     std::unique_ptr<Server_Panel> servers;
     std::unique_ptr<Saved_Views> views;
     // The server of the control's last login that held; 0 for none.

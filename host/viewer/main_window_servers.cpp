@@ -42,6 +42,8 @@ void Main_Window::on_server_edit()
         label_panes_of(*server);
 }
 
+// A camera's panes are known by its URL as the viewer gives it,
+// "{channel}" and all.
 void Main_Window::label_panes_of(const Server_Entry& server)
 {
     // Without the label the captions give the address: still right.
@@ -56,6 +58,11 @@ bool Main_Window::connect_server(int id)
     if (!servers->ensure_password(*server)) {
         tell(format_text(IDS_LOGIN_CANCELLED, server->label().c_str()));
         return false;
+    }
+    if (server->camera) {
+        // Its stream logs in by itself, when a pane opens it.
+        label_panes_of(*server);
+        return true;
     }
     tell(format_text(IDS_CONNECTING, server->label().c_str()));
     (void)UpdateWindow(frame);  // the login waits on this thread; show what it waits for
@@ -99,12 +106,17 @@ bool Main_Window::log_in_for_channels(int id)
 
 bool Main_Window::open_channel_of(int id, int channel, std::wstring* reason)
 {
-    if (!log_in_for_channels(id)) {
+    Server_Entry* camera = servers->find(id);
+    if (camera && !camera->camera)
+        camera = nullptr;
+    if (camera ? !connect_server(id) : !log_in_for_channels(id)) {
         *reason = load_text(IDS_VIEW_NOT_CONNECTED);
         return false;
     }
     Control_Error error;
-    if (!session->open(channel, &error)) {
+    const bool opened = camera ? session->open_stream(camera->address, camera->user, camera->password, channel, &error)
+                               : session->open(channel, &error);
+    if (!opened) {
         *reason = error.code > 0 ? load_text(IDS_ERROR_BASE + error.code) : error.text;
         return false;
     }

@@ -141,6 +141,30 @@
 #define IDS_DELETE_BUTTON 1074
 #define IDS_VIEW_PANE_INACTIVE 1075
 
+// Cameras: a stream URL in place of a DVR's address.
+#define IDD_CAMERA 107
+#define ID_CAMERA_ADD 264
+#define IDC_CAMERA_CHANNELS 335
+#define IDS_ADD_CAMERA 1040
+#define IDS_EDIT_CAMERA 1041
+#define IDS_NO_CAMERA_URL 1042
+#define IDS_CAMERA_URL_NOT_RTSP 1043
+#define IDS_CAMERA_URL_RTSPS 1044
+#define IDS_CAMERA_URL_LONG 1045
+#define IDS_CAMERA_URL_SPACE 1046
+#define IDS_CAMERA_URL_NO_HOST 1047
+#define IDS_BAD_CHANNEL_RANGE 1048
+#define IDS_ADDRESS_IS_URL 1049
+#define IDS_CAMERA_ONE_CHANNEL 1076
+
+// Each pane's changes of state on standard output.
+#define IDS_PANE_LINE 1077
+#define IDS_PANE_LINE_NAMED 1078
+#define IDS_PANE_WORD_LIVE 1079
+#define IDS_PANE_WORD_LOST 1080
+#define IDS_PANE_WORD_RECONNECTING 1081
+#define IDS_PANE_WORD_CLOSED 1082
+
 // The player of recordings and the list of recordings.
 #define IDD_PLAYER_BAR 120
 #define IDD_RECORDINGS 121

@@ -2,6 +2,9 @@
 // log in as, and while the viewer runs whether it is connected, its
 // channel count and the password given for it.  A password lives in
 // memory only, or encrypted in the registry when the operator keeps it.
+// A camera is a server whose address is its stream URL: it is never logged
+// in, its user and password go with its stream, and its channels are the
+// ones its range names (one when the URL has no "{channel}").
 #pragma once
 
 #include <string>
@@ -13,6 +16,9 @@ struct Server_Entry {
     std::wstring name;
     std::wstring address;
     std::wstring user;
+    bool camera = false;
+    int first_channel = 1;
+    int last_channel = 1;
     // The operator keeps the password: it is asked once and then stored
     // encrypted (protected_secret.h); `kept_password` holds those bytes.
     bool keep_password = false;
@@ -31,6 +37,11 @@ struct Server_Entry {
     bool keep_after_login = false;
     bool connected = false;
     long channels = 0;
+
+    // The channels it shows: a camera's range, a connected DVR's 1 to its
+    // count, none for a DVR not connected.
+    int lowest_channel() const { return camera ? first_channel : 1; }
+    int highest_channel() const { return camera ? last_channel : connected ? static_cast<int>(channels) : 0; }
 
     // How the operator's texts name it: the name, with the address beside
     // it when they differ.

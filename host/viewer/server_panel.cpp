@@ -19,6 +19,18 @@ void take_password(Server_Entry& server, const std::wstring& password, bool keep
     server.kept_password_refused = false;
 }
 
+// A camera without a user streams without a login: there is no password
+// to ask or keep.
+void need_no_password_without_user(Server_Entry& server)
+{
+    if (!server.camera || !server.user.empty())
+        return;
+    server.password.clear();
+    server.password_known = true;
+    server.keep_password = false;
+    server.kept_password.clear();
+}
+
 } // namespace
 
 Server_Panel::Server_Panel(HWND owner, HWND tree) : owner(owner), tree(tree)
@@ -34,54 +46,80 @@ void Server_Panel::add()
     if (!ask_server(owner, false, &form))
         return;
     Server_Entry server;
-    server.name = servers.unique_name(form.name.empty() ? form.address : form.name);
-    server.address = form.address;
-    server.user = form.user;
-    server.keep_password = form.keep_password;
-    if (!form.password.empty())
-        take_password(server, form.password, form.keep_password);
-    const int id = servers.add(server);
+    take_form(server, form);
+    insert(server);
+}
+
+void Server_Panel::add_camera()
+{
+    Camera_Form form;
+    if (!ask_camera(owner, false, &form))
+        return;
+    Server_Entry camera;
+    camera.camera = true;
+    take_form(camera, form);
+    insert(camera);
+}
+
+void Server_Panel::insert(const Server_Entry& entry)
+{
+    const int id = servers.add(entry);
     save();
     show();
     tree.choose(Tree_Item{id, 0});
+}
+
+// The list does not change while the modal dialog shows.
+void Server_Panel::edit()
+{
+    Server_Entry* server = chosen_server();
+    if (!server)
+        return;
+    Camera_Form form;
+    form.name = server->name;
+    form.address = server->address;
+    form.user = server->user;
+    form.keep_password = server->keep_password;
+    form.first_channel = server->first_channel;
+    form.last_channel = server->last_channel;
+    if (!(server->camera ? ask_camera(owner, true, &form) : ask_server(owner, true, &form)))
+        return;
+    take_form(*server, form);
+    save();
+    show();
 }
 
 // A new address or user is another login: the server is no longer
 // connected and the password of the old login no longer serves.  An empty
 // password field keeps the password as it was; a server of this run only
 // that the operator edits is kept in the list from then on.
-void Server_Panel::edit()
+void Server_Panel::take_form(Server_Entry& server, const Server_Form& form)
 {
-    Server_Entry* server = chosen_server();
-    if (!server)
-        return;
-    Server_Form form;
-    form.name = server->name;
-    form.address = server->address;
-    form.user = server->user;
-    form.keep_password = server->keep_password;
-    // The list does not change while the modal dialog shows.
-    if (!ask_server(owner, true, &form))
-        return;
-    if (form.address != server->address || form.user != server->user) {
-        server->connected = false;
-        server->channels = 0;
-        server->password_known = false;
-        server->kept_password.clear();
+    if (form.address != server.address || form.user != server.user) {
+        server.connected = false;
+        server.channels = 0;
+        server.password_known = false;
+        server.kept_password.clear();
     }
-    server->name = servers.unique_name(form.name.empty() ? form.address : form.name, server->id);
-    server->address = form.address;
-    server->user = form.user;
-    server->stored = true;
+    server.name = servers.unique_name(form.name.empty() ? form.address : form.name, server.id);
+    server.address = form.address;
+    server.user = form.user;
+    server.stored = true;
     if (!form.password.empty())
-        take_password(*server, form.password, form.keep_password);
-    else if (form.keep_password && server->kept_password.empty() && server->password_known)
-        take_password(*server, server->password, true);
+        take_password(server, form.password, form.keep_password);
+    else if (form.keep_password && server.kept_password.empty() && server.password_known)
+        take_password(server, server.password, true);
     else if (!form.keep_password)
-        server->kept_password.clear();
-    server->keep_password = form.keep_password;
-    save();
-    show();
+        server.kept_password.clear();
+    server.keep_password = form.keep_password;
+    need_no_password_without_user(server);
+}
+
+void Server_Panel::take_form(Server_Entry& camera, const Camera_Form& form)
+{
+    camera.first_channel = form.first_channel;
+    camera.last_channel = form.last_channel;
+    take_form(camera, static_cast<const Server_Form&>(form));
 }
 
 void Server_Panel::remove()
@@ -95,15 +133,12 @@ void Server_Panel::remove()
     show();
 }
 
-Server_Entry& Server_Panel::adopt(const std::wstring& address, const std::wstring& user,
-                                  const std::wstring& password, const std::wstring& name)
+Server_Entry& Server_Panel::adopt(const Server_Entry& wanted, const std::wstring& password)
 {
-    Server_Entry* server = servers.find_by_login(address, user);
+    Server_Entry* server = servers.find_by_login(wanted.address, wanted.user);
     if (!server) {
-        Server_Entry added;
-        added.name = servers.unique_name(name.empty() ? address : name);
-        added.address = address;
-        added.user = user;
+        Server_Entry added = wanted;
+        added.name = servers.unique_name(wanted.name.empty() ? wanted.address : wanted.name);
         added.stored = false;
         server = servers.find(servers.add(added));
         show();
@@ -168,10 +203,17 @@ void Server_Panel::note_pane(int pane, int id)
         pane_servers[pane] = id;
 }
 
+Server_Entry* Server_Panel::opened_in(int pane)
+{
+    return pane >= 0 && pane < max_panes ? servers.find(pane_servers[pane]) : nullptr;
+}
+
 Server_Entry* Server_Panel::server_of_pane(int pane, const std::wstring& address)
 {
-    Server_Entry* opened = pane >= 0 && pane < max_panes ? servers.find(pane_servers[pane]) : nullptr;
-    return opened && opened->address == address ? opened : servers.find_by_address(address);
+    Server_Entry* opened = opened_in(pane);
+    if (opened && opened->address == address)
+        return opened;
+    return servers.find_by_address(address);
 }
 
 void Server_Panel::save()

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "server_dialog.h"
 #include "server_list.h"
 #include "session.h"
 #include "server_tree.h"
@@ -25,16 +26,17 @@ public:
     // The chosen server, or the server of the chosen channel; null for none.
     Server_Entry* chosen_server() { return servers.find(tree.chosen().server_id); }
 
-    // The dialogs of the Add, Edit and Remove buttons.
+    // The dialogs of the Add, Edit and Remove buttons, and of Server > Add
+    // camera.
     void add();
+    void add_camera();
     void edit();
     void remove();
 
-    // The server of the connect dialog or the command line: the one in the
-    // list with that address and user, else a new one for this run only;
-    // it takes `password` for this run.
-    Server_Entry& adopt(const std::wstring& address, const std::wstring& user, const std::wstring& password,
-                        const std::wstring& name = std::wstring());
+    // The server or camera of the connect dialog or the command line: the
+    // one in the list with the address and user of `wanted`, else `wanted`
+    // added for this run only; it takes `password` for this run.
+    Server_Entry& adopt(const Server_Entry& wanted, const std::wstring& password);
     // Makes sure `server` has a password for a login: the one given in this
     // run, the kept one, or one the operator gives now; false when the
     // operator cancelled.
@@ -47,13 +49,20 @@ public:
     void keep_in_list(const std::wstring& name);
     // Pane `pane` shows a channel of the server `id` now.
     void note_pane(int pane, int id);
-    // The server pane `pane` shows a channel of, at `address`: the one it
-    // was opened from, else the first at that address; null when none is.
+    // The server or camera pane `pane` was opened from last; null for none.
+    Server_Entry* opened_in(int pane);
+    // The server pane `pane` shows a channel of, at `address` (a camera's
+    // URL as given, "{channel}" and all): the one it was opened from, else
+    // the first at that address; null when none is.
     Server_Entry* server_of_pane(int pane, const std::wstring& address);
     // The tree shows the list as it is now.
     void show() { tree.show(servers); }
 
 private:
+    void insert(const Server_Entry& entry);
+    // What the Add and Edit dialogs' fields make of `server`.
+    void take_form(Server_Entry& server, const Server_Form& form);
+    void take_form(Server_Entry& camera, const Camera_Form& form);
     void save();
 
     HWND owner;

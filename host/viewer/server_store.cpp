@@ -35,6 +35,13 @@ void load_servers(Server_List* list)
             continue;  // not a server the viewer wrote
         entry.name = list->unique_name(key.text(L"Name").empty() ? entry.address : key.text(L"Name"));
         entry.user = key.text(L"User");
+        entry.camera = key.number(L"Camera") != 0;
+        entry.first_channel = static_cast<int>(key.number(L"First channel", 1));
+        entry.last_channel = static_cast<int>(key.number(L"Last channel", 1));
+        if (entry.first_channel < 1 || entry.last_channel < entry.first_channel)
+            entry.first_channel = entry.last_channel = 1;  // not a range the viewer wrote
+        // A camera without a user streams without a login: no password to ask.
+        entry.password_known = entry.camera && entry.user.empty();
         entry.keep_password = key.number(L"Keep password") != 0;
         if (entry.keep_password)
             entry.kept_password = key.bytes(L"Password");
@@ -52,6 +59,9 @@ void save_servers(const Server_List& list)
         key.set_text(L"Name", entry.name);
         key.set_text(L"Address", entry.address);
         key.set_text(L"User", entry.user);
+        key.set_number(L"Camera", entry.camera ? 1 : 0);
+        key.set_number(L"First channel", static_cast<DWORD>(entry.first_channel));
+        key.set_number(L"Last channel", static_cast<DWORD>(entry.last_channel));
         key.set_number(L"Keep password", entry.keep_password ? 1 : 0);
         if (entry.keep_password && !entry.kept_password.empty())
             key.set_bytes(L"Password", entry.kept_password);

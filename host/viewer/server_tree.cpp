@@ -63,7 +63,7 @@ void Server_Tree::show(const Server_List& list)
     (void)TreeView_DeleteAllItems(tree);               // the tree is filled anew either way
     for (const Server_Entry& entry : list.entries()) {
         HTREEITEM server = insert(tree, TVI_ROOT, server_text(entry), Tree_Item{entry.id, 0});
-        for (int channel = 1; entry.connected && channel <= entry.channels; ++channel)
+        for (int channel = entry.lowest_channel(); channel <= entry.highest_channel(); ++channel)
             (void)insert(tree, server, format_text(IDS_CHANNEL_ITEM, channel), Tree_Item{entry.id, channel});
         const auto open = was_open.find(entry.id);
         if (open == was_open.end() || open->second)

@@ -1,5 +1,5 @@
 // The panel's tree of servers: each server of the list, and under a
-// connected one its channels.
+// connected DVR or a camera its channels.
 #pragma once
 
 #include <windows.h>

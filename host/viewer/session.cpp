@@ -70,12 +70,20 @@ bool Session::activate(int pane)
 
 bool Session::open(int channel, Control_Error* error)
 {
+    return open_stream(address, user, password, channel, error);
+}
+
+bool Session::open_stream(const std::wstring& url, const std::wstring& stream_user,
+                          const std::wstring& stream_password, int channel, Control_Error* error)
+{
     // A pane that shows a stream would keep it under the new number.
     if (number_of(control, L"current_active_ch") != -1)
         close_active();
-    Variant user_arg(user.c_str()), password_arg(password.c_str()), server(address.c_str()), number(channel);
+    Variant user_arg(stream_user.c_str()), password_arg(stream_password.c_str()), server(url.c_str()),
+        number(channel);
     // With no channel open this only gives the pane the stream's
-    // credentials; the answer is S_FALSE for the server not asked.
+    // credentials, empty ones too, so that no earlier stream's login goes
+    // to this one; the answer is S_FALSE for the server not asked.
     (void)call_method(control, L"set_usr", {&user_arg, &user_arg, &password_arg});
     // The pane's record tells whether the channel opened.
     (void)call_method(control, L"open_channel", {&server, &number});
@@ -153,26 +161,34 @@ bool Session::set_sound(bool on)
     return number_of(control, L"enable_audio") == wanted;
 }
 
+// The address of the active pane is read as the viewer gave it: for a
+// camera the screen state names only the URL's host.
 Pane_Status Session::status(int pane) const
 {
     Pane_Status status;
     status.pane = pane;
-    Variant index(pane), info, opened_address;
+    const bool active = pane == active_pane();
+    const auto opened_address = [&](std::wstring* address) {
+        Variant text;
+        if (!active || FAILED(get_property(control, L"current_active_ipaddr", &text)))
+            return false;
+        *address = text.text();
+        return true;
+    };
+    Variant index(pane), info;
     if (SUCCEEDED(call_method(control, L"get_screen_state", {&index})) &&
         SUCCEEDED(get_property(control, L"screen_state_info", &info)) && !info.text().empty()) {
         // "<address>,<channel as one character>"
         const std::wstring text = info.text();
         status.state = Pane_State::live;
         status.channel = text.back();
-        status.server = text.substr(0, text.rfind(L','));
+        if (!opened_address(&status.server))
+            status.server = text.substr(0, text.rfind(L','));
         return status;
     }
     status.channel = number_of(control, L"current_active_ch");
-    if (pane == active_pane() && status.channel != -1 &&
-        SUCCEEDED(get_property(control, L"current_active_ipaddr", &opened_address))) {
+    if (status.channel != -1 && opened_address(&status.server))
         status.state = Pane_State::lost;
-        status.server = opened_address.text();
-    }
     return status;
 }
 

@@ -64,6 +64,10 @@ public:
     // Opens `channel` of the server in the active pane, closing what it
     // showed first; false with the error when it did not open.
     bool open(int channel, Control_Error* error);
+    // The same for a camera: its stream URL, with the pane given the
+    // camera's own user and password (empty for none), not the login's.
+    bool open_stream(const std::wstring& url, const std::wstring& user, const std::wstring& password, int channel,
+                     Control_Error* error);
     void close_active();
     void close_all();
 

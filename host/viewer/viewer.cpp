@@ -1,4 +1,4 @@
-// kelm-viewer: the operator's window for DVR servers.  It creates the
+// kelm-viewer: the operator's window for DVR servers and cameras.  It creates the
 // control by its ProgID in the standard ActiveX container (atl.dll's
 // AtlAxWin window) and drives it by name through IDispatch only, so
 // kelm.dll must have been registered (regsvr32 kelm.dll).  The usage text
@@ -11,12 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "camera_url.h"
 #include "demo_steps.h"
 #include "main_window.h"
 #include "outage_watch.h"
 #include "player_window.h"
+#include "quiet_errors.h"
 #include "resource.h"
 #include "screenshot.h"
+#include "texts.h"
 #include "view_store.h"
 
 namespace {
@@ -24,13 +27,17 @@ namespace {
 const wchar_t usage[] =
     L"usage: kelm-viewer.exe [options]\n"
     L"  --server ADDRESS   connect to the DVR at ADDRESS (host name or dotted address)\n"
-    L"  --user NAME        the user to log in as (default admin)\n"
+    L"  --camera URL       show the camera whose stream is at URL (rtsp://[user:password@]host[:port]/path);\n"
+    L"                     {channel} in the URL stands for the channel number\n"
+    L"  --user NAME        the user to log in as (default admin for a DVR, none for a camera)\n"
     L"  --password TEXT    that user's password (default empty)\n"
-    L"  --name NAME        the name the server list and the panes' captions give that DVR\n"
+    L"  --name NAME        the name the server list and the panes' captions give that DVR or camera\n"
     L"  --layout N         show 1, 4, 9 or 16 panes\n"
-    L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3)\n"
-    L"Give --server again for each further DVR, each followed by its own --user, --password,\n"
-    L"--name and --open; the channels of each --open go to the panes after the last one used.\n"
+    L"  --open A-B         open channels A to B in panes 0, 1, ... (or one channel: --open 3); a camera\n"
+    L"                     whose URL has no {channel} has one channel, opened without --open too\n"
+    L"Give --server or --camera again for each further DVR or camera, each followed by its own\n"
+    L"--user, --password, --name and --open; the channels of each --open go to the panes after the\n"
+    L"last one used.\n"
     L"  --view NAME        restore the saved view NAME (View > Save view... saves one)\n"
     L"  --media DIR        save recordings and snapshots in DIR (a path with a drive letter)\n"
     L"  --demo             also show an on-screen text, move a camera, record and take a snapshot\n"
@@ -40,13 +47,15 @@ const wchar_t usage[] =
     L"  --play FILE        play the recording FILE (any MP4 of H.264 or H.265) in the player alone;\n"
     L"                     with --screenshot, save the player once its first picture shows\n"
     L"  --interactive      stay open after --screenshot or --outage\n"
+    L"  --verbose          also show the control's log lines on standard error\n"
     L"  --help             print this text\n"
     L"Without --screenshot or --outage the window stays open until it is closed.\n";
 
-// One DVR of the command line, and the channels it opens.
+// One DVR or camera of the command line, and the channels it opens.
 struct Server_Option {
-    const wchar_t* server = nullptr;
-    const wchar_t* user = L"admin";
+    const wchar_t* server = nullptr;  // a DVR's address or a camera's URL
+    bool camera = false;
+    const wchar_t* user = nullptr;  // not given: admin for a DVR, none for a camera
     const wchar_t* password = L"";
     const wchar_t* name = L"";
     int first = 0;
@@ -66,6 +75,7 @@ struct Options {
     bool demo = false;
     bool sound = false;
     bool interactive = false;
+    bool verbose = false;
     bool help = false;
 };
 
@@ -76,19 +86,9 @@ const DWORD settle_ms = 700;
 // A file's first picture is shown within this, or the player is stuck.
 const DWORD first_picture_limit_ms = 20000;
 
-// "A-B" or "A", channels 1 to 16 with A <= B.
 bool parse_range(const wchar_t* text, Server_Option* options)
 {
-    int first = 0, last = 0;
-    wchar_t rest = 0;
-    const int read = swscanf(text, L"%d-%d%lc", &first, &last, &rest);
-    if (read == 1)
-        last = first;
-    if ((read != 1 && read != 2) || first < 1 || last < first || last > max_panes)
-        return false;
-    options->first = first;
-    options->last = last;
-    return true;
+    return parse_channel_range(text, max_panes, &options->first, &options->last);
 }
 
 bool parse_layout(const wchar_t* text, Options* options)
@@ -118,10 +118,11 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
     };
     for (int i = 1; i < argc; ++i) {
         const wchar_t* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (wcscmp(argv[i], L"--server") == 0 && value) {
+        if ((wcscmp(argv[i], L"--server") == 0 || wcscmp(argv[i], L"--camera") == 0) && value) {
             if (options->servers.back().server)
                 options->servers.emplace_back();
             options->servers.back().server = argv[++i];
+            options->servers.back().camera = wcscmp(argv[i - 1], L"--camera") == 0;
             continue;
         }
         bool known = false;
@@ -147,6 +148,8 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
             options->sound = true;
         else if (wcscmp(argv[i], L"--interactive") == 0)
             options->interactive = true;
+        else if (wcscmp(argv[i], L"--verbose") == 0)
+            options->verbose = true;
         else if (wcscmp(argv[i], L"--help") == 0)
             options->help = true;
         else
@@ -155,11 +158,47 @@ bool parse_options(int argc, wchar_t** argv, Options* options)
     return true;
 }
 
+// What is wrong with a camera of the command line, in words; empty when
+// nothing is.  A URL without "{channel}" has channel 1 alone.
+std::wstring camera_problem(const Server_Option& camera)
+{
+    if (const unsigned problem = camera_url_problem(camera.server))
+        return format_text(problem, camera.server);
+    if (!has_channel_field(camera.server) && camera.last > 1)
+        return format_text(IDS_CAMERA_ONE_CHANNEL, camera.server);
+    return std::wstring();
+}
+
+// The list's entry of a server or camera of the command line.  A
+// camera's login in its URL is the stream's, whatever --user says.
+Server_Entry entry_of(const Server_Option& option, std::wstring* password)
+{
+    Server_Entry entry;
+    entry.camera = option.camera;
+    entry.name = option.name;
+    entry.address = option.server;
+    entry.user = option.user ? option.user : option.camera ? L"" : L"admin";
+    *password = option.password;
+    if (!option.camera)
+        return entry;
+    const Url_Login login = split_url_login(option.server);
+    entry.address = login.url;
+    if (login.given) {
+        entry.user = login.user;
+        *password = login.password;
+    }
+    if (has_channel_field(entry.address) && option.first) {
+        entry.first_channel = option.first;
+        entry.last_channel = option.last;
+    }
+    return entry;
+}
+
 int save_screenshot(HWND frame, const wchar_t* path)
 {
     const HRESULT hr = save_window_png(frame, path);
     if (FAILED(hr)) {
-        fwprintf(stderr, L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", static_cast<unsigned long>(hr));
+        fwprintf(viewer_errors(), L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     wprintf(L"screenshot: %ls\n", path);
@@ -177,11 +216,16 @@ void start_up(Main_Window& window, const Options& options)
         window.use_folder(options.media);
     int next_pane = 0;
     for (const Server_Option& server : options.servers) {
-        if (!server.server || !window.connect_to(server.server, server.user, server.password, server.name))
+        std::wstring password;
+        if (!server.server || !window.connect_to(entry_of(server, &password), password))
             continue;
-        if (server.first)
-            window.open_range(server.first, server.last, next_pane);
-        next_pane += server.first ? server.last - server.first + 1 : 0;
+        // A camera of one channel shows it without --open.
+        const bool one_channel = server.camera && !has_channel_field(server.server);
+        const int first = server.first ? server.first : one_channel ? 1 : 0;
+        const int last = server.first ? server.last : first;
+        if (first)
+            window.open_range(first, last, next_pane);
+        next_pane += first ? last - first + 1 : 0;
     }
     if (options.view)
         (void)window.saved_views().restore(options.view);  // wmain made sure that it is saved
@@ -199,7 +243,7 @@ int play(const Options& options)
 {
     Player_Window* player = Player_Window::open(nullptr, options.play, true);
     if (!player) {
-        fwprintf(stderr, L"kelm-viewer: cannot create the player's window (%lu)\n", GetLastError());
+        fwprintf(viewer_errors(), L"kelm-viewer: cannot create the player's window (%lu)\n", GetLastError());
         return 1;
     }
     const HWND window = player->handle();
@@ -210,7 +254,7 @@ int play(const Options& options)
     if (!IsWindow(window))
         return 1;  // closed before it showed anything
     if (player->state() != Player_Window::State::showing) {
-        fwprintf(stderr, L"kelm-viewer: cannot play %ls: %ls\n", options.play,
+        fwprintf(viewer_errors(), L"kelm-viewer: cannot play %ls: %ls\n", options.play,
                  player->state() == Player_Window::State::refused ? player->problem().c_str()
                                                                   : L"no picture was shown within 20 seconds");
         (void)DestroyWindow(window);  // the run ends either way
@@ -235,7 +279,7 @@ int run(const Options& options)
         return play(options);
     Main_Window window;
     if (!window.create()) {
-        fwprintf(stderr, L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());
+        fwprintf(viewer_errors(), L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());
         return 1;
     }
     start_up(window, options);
@@ -250,7 +294,7 @@ int run(const Options& options)
                           window.refresh_status();  // the watch saw the loss before the status bar's next read
                           status |= save_screenshot(window.handle(), options.outage_screenshot);
                       })) {
-        fwprintf(stderr, L"kelm-viewer: no pane was lost and live again\n");
+        fwprintf(viewer_errors(), L"kelm-viewer: no pane was lost and live again\n");
         status = 1;
     }
     if (options.interactive || (!options.screenshot && !options.outage_screenshot))
@@ -270,14 +314,24 @@ int wmain(int argc, wchar_t** argv)
         fwprintf(understood ? stdout : stderr, L"%ls", usage);
         return understood ? 0 : 2;
     }
+    for (const Server_Option& camera : options.servers) {
+        const std::wstring problem = camera.camera ? camera_problem(camera) : std::wstring();
+        if (!problem.empty()) {
+            fwprintf(stderr, L"kelm-viewer: %ls\n", problem.c_str());
+            return 2;
+        }
+    }
     if (options.view && !view_exists(options.view)) {
         fwprintf(stderr, L"kelm-viewer: there is no saved view named \"%ls\"\n", options.view);
         return 2;
     }
+    // Before the control is created: its echo starts with it.
+    if (!options.verbose)
+        (void)silence_standard_error();  // when NUL cannot be opened the echo shows; nothing worse
     // A container of OLE controls needs OLE, not only COM.
     const HRESULT hr = OleInitialize(nullptr);
     if (FAILED(hr)) {
-        fwprintf(stderr, L"kelm-viewer: OLE did not start (hr %08lx)\n", static_cast<unsigned long>(hr));
+        fwprintf(viewer_errors(), L"kelm-viewer: OLE did not start (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     const int status = run(options);

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <regex>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "com_ptr.h"
 #include "dvr_sim.h"
 #include "recording_reader.h"
+#include "rtsp_launch.h"
 #include "text_file.h"
 #include "../../host/viewer/resource.h"
 
@@ -211,7 +213,7 @@ protected:
         startup.cb = sizeof startup;
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = write_end;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);  // the control's log lines
+        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);  // the viewer's own error messages
         const std::string exe = windows_path(VIEWER_EXE);
         const std::wstring program(exe.begin(), exe.end());
         std::wstring line = L"\"" + program + L"\" --layout 4 --media \"" + media + L"\"" + options;
@@ -227,12 +229,7 @@ protected:
     {
         std::string found = "<none>";
         wait_until([&] {
-            DWORD waiting = 0;
-            char buffer[4096];
-            DWORD n = 0;
-            while (PeekNamedPipe(output, nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
-                   ReadFile(output, buffer, sizeof buffer, &n, nullptr) && n)
-                seen.append(buffer, n);
+            read_output();
             const size_t at = seen.find(start, read_to);
             if (at == std::string::npos)
                 return false;
@@ -244,6 +241,29 @@ protected:
             return true;
         });
         return found;
+    }
+
+    // What the viewer has written since the last read, added to `seen`.
+    void read_output()
+    {
+        DWORD waiting = 0;
+        char buffer[4096];
+        DWORD n = 0;
+        while (PeekNamedPipe(output, nullptr, 0, nullptr, &waiting, nullptr) && waiting &&
+               ReadFile(output, buffer, sizeof buffer, &n, nullptr) && n)
+            seen.append(buffer, n);
+    }
+
+    // Waits for `line`, whole, among all the viewer's lines since its start.
+    bool printed(const std::string& line)
+    {
+        return wait_until([&] {
+            read_output();
+            for (size_t at = seen.find("\n" + line); at != std::string::npos; at = seen.find("\n" + line, at + 1))
+                if (at + 1 + line.size() < seen.size() && strchr("\r\n", seen[at + 1 + line.size()]))
+                    return true;
+            return false;
+        });
     }
 
     // The active pane's line of the status bar, or the window's title.
@@ -333,8 +353,9 @@ protected:
             mouse_button(down);
     }
 
-    // A dialog's fields filled from the keyboard, Tab between them, and OK.
-    void fill_dialog(const wchar_t* title, const std::vector<std::wstring>& fields)
+    // A dialog's fields filled from the keyboard, Tab between them, and OK;
+    // then the frame active again, unless another dialog follows.
+    void fill_dialog(const wchar_t* title, const std::vector<std::wstring>& fields, bool frame_follows = true)
     {
         HWND dialog = nullptr;
         ASSERT_TRUE(wait_until([&] { return (dialog = FindWindowW(L"#32770", title)) != nullptr; }));
@@ -345,8 +366,16 @@ protected:
             press_key(VK_TAB);
         }
         press_key(VK_RETURN);
-        ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog) && GetForegroundWindow() == frame; }));
+        ASSERT_TRUE(wait_until([&] { return !IsWindow(dialog) && (!frame_follows || GetForegroundWindow() == frame); }));
         Sleep(200);
+    }
+
+    // The menu `menu` opened with Alt and its letter, and its entry of `letter` chosen.
+    void choose_in_menu(WORD menu, WORD letter)
+    {
+        send({key(VK_MENU, false), key(menu, false), key(menu, true), key(VK_MENU, true)});
+        Sleep(300);
+        press_key(letter);
     }
 
     // A click on pane `pane` of the four; the panes fill the control's
@@ -707,14 +736,20 @@ TEST_F(Viewer_Window, sound_follows_the_active_pane_and_a_pane_without_sound_is_
     EXPECT_EQ(BST_UNCHECKED, SendMessageW(GetDlgItem(panel, ID_SOUND), BM_GETCHECK, 0, 0));
 }
 
-// Nothing listens at the address: the viewer says so in words.
-TEST_F(Viewer_Host, a_server_that_does_not_answer_is_told_in_words)
+// Nothing listens at the address: the viewer says so in words.  The
+// control's log lines ("2026-01-02  10:11:12:345 ...") reach standard
+// error only with --verbose.
+TEST_F(Viewer_Host, a_server_that_does_not_answer_is_told_in_words_and_the_controls_log_only_with_verbose)
 {
     const std::string shot = std::string(media.begin(), media.end()) + ".png";
     const std::string silent = Dvr_Sim::address_for("viewer.silent");
-    const Program_Result run =
-        run_program(windows_path(VIEWER_EXE), "--server " + silent + " --screenshot \"" + shot + "\"");
-    EXPECT_NE(std::string::npos, run.output.find(": the DVR did not answer.")) << run.output;
+    const std::regex log_line("\\d{4}-\\d\\d-\\d\\d  \\d\\d:\\d\\d:\\d\\d:");
+    for (const bool verbose : {false, true}) {
+        const Program_Result run = run_program(windows_path(VIEWER_EXE), "--server " + silent + " --screenshot \"" +
+                                                                             shot + "\"" + (verbose ? " --verbose" : ""));
+        EXPECT_NE(std::string::npos, run.output.find(": the DVR did not answer.")) << run.output;
+        EXPECT_EQ(verbose, std::regex_search(run.output, log_line)) << run.output;
+    }
 }
 
 // A PNG file's pixels, 32 bits each (blue, green, red, unused), row by row.
@@ -832,14 +867,6 @@ protected:
         ASSERT_TRUE(pane_shows("Pane 0: " + sim.address() + " channel 1, live")) << pane_status() << "\n" << seen;
     }
 
-    // The View menu opened with Alt+V and its entry of `letter` chosen.
-    void choose_in_view_menu(WORD letter)
-    {
-        send({key(VK_MENU, false), key('V', false), key('V', true), key(VK_MENU, true)});
-        Sleep(300);
-        press_key(letter);
-    }
-
     Dvr_Sim yard;
     const std::string yard_password = "Yard-gate-7431";
 };
@@ -911,7 +938,7 @@ TEST_F(Viewer_Two_Servers, each_pane_shows_and_captions_its_own_servers_channel_
 TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_by_its_name_and_at_the_next_start)
 {
     show_a_channel_of_each();
-    choose_in_view_menu('S');
+    choose_in_menu('V', 'S');
     fill_dialog(L"Save the view", {L"lobby"});
     EXPECT_EQ("lobby", line_starting("View saved: "));
     close_viewer();
@@ -923,7 +950,7 @@ TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_by_its_name_a
     EXPECT_TRUE(pane_shows("Pane 1: " + yard.address() + " channel 2, live")) << pane_status();
     click_pane(2);
     EXPECT_TRUE(pane_shows("Pane 2: closed")) << pane_status();
-    choose_in_view_menu('L');
+    choose_in_menu('V', 'L');
     close_viewer();
     open_viewer(L"");
     fill_dialog(L"Password", {L"op"});
@@ -932,6 +959,142 @@ TEST_F(Viewer_Two_Servers, a_saved_view_comes_back_in_a_new_viewer_by_its_name_a
     EXPECT_EQ(2u, unknown.status);
     EXPECT_NE(std::string::npos, unknown.output.find("there is no saved view named \"nowhere\"")) << unknown.output;
 }
+// A camera, "door", beside the DVR "gate": GStreamer's RTSP server on an
+// address of the test's own (it outlives the test), asking a login of its
+// own.
+class Viewer_Cameras : public Viewer_Window {
+protected:
+    Viewer_Cameras()
+        : camera_host(Dvr_Sim::address_for(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+    {
+    }
+
+    // Each test starts its viewer with its own command line.
+    void SetUp() override { Viewer_Host::SetUp(); }
+
+    // The wall of both from the command line: the camera's URL with its
+    // login (percent-encoded) in pane 0, the gate's channel 1 in pane 1,
+    // both live.
+    void open_mixed_wall()
+    {
+        Rtsp_Launch door(camera_host, {"/door", "( videotestsrc is-live=true ! video/x-raw,width=352,height=288,"
+                                                "framerate=25/1 ! x264enc speed-preset=superfast tune=zerolatency "
+                                                "key-int-max=25 ! rtph264pay name=pay0 pt=96 )"},
+                         "porter", camera_password);
+        ASSERT_TRUE(door.running());
+        open_viewer(L" --camera rtsp://porter:" + wide(camera_password_in_url) + L"@" + wide(camera_host) +
+                    L":8554/door --name door --server " + wide(sim.address()) +
+                    L" --name gate --user operator --password op --open 1");
+        expect_mixed_wall_live();
+    }
+
+    void expect_mixed_wall_live()
+    {
+        EXPECT_TRUE(printed("pane 0 door: live")) << seen;
+        EXPECT_TRUE(printed("pane 1 gate: live")) << seen;
+        EXPECT_TRUE(wait_until([&] { return caption_of(0) == "door ch 1 live"; })) << caption_of(0);
+        EXPECT_EQ("gate ch 1 live", caption_of(1));
+        EXPECT_EQ(std::string::npos, seen.find("Door")) << "the camera's password printed";
+    }
+
+    static std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+    const std::string camera_host;
+    // An "@" in a URL's password is written "%40".
+    const std::string camera_password = "Door@4417";
+    const std::string camera_password_in_url = "Door%404417";
+};
+
+TEST_F(Viewer_Cameras, a_wall_of_a_camera_and_a_dvr_from_the_command_line_shows_both_live_and_captioned)
+{
+    open_mixed_wall();
+}
+
+// The mixed wall saved as a view comes back in a new viewer, each password
+// (given on the command line, not kept) asked for: the camera's first, as
+// its pane comes first.
+TEST_F(Viewer_Cameras, a_wall_of_a_camera_and_a_dvr_saved_as_a_view_comes_back_in_a_new_viewer)
+{
+    open_mixed_wall();
+    choose_in_menu('V', 'S');
+    fill_dialog(L"Save the view", {L"porch"});
+    EXPECT_EQ("porch", line_starting("View saved: "));
+    close_viewer();
+    open_viewer(L" --view porch");
+    fill_dialog(L"Password", {wide(camera_password)}, false);
+    fill_dialog(L"Password", {L"op"});
+    EXPECT_EQ("porch (4 panes, 2 servers)", line_starting("View restored: "));
+    expect_mixed_wall_live();
+}
+
+// A camera whose URL holds {channel}, served by the DVR's own stream
+// server: the viewer never asks the DVR's web service; when the server
+// ends the session, the pane's line tells it with the reason, which names
+// the stream without its login.
+TEST_F(Viewer_Cameras, a_camera_whose_server_ends_the_session_tells_its_pane_on_standard_output)
+{
+    open_viewer(L" --camera rtsp://" + wide(sim.address()) +
+                L":12000/live/{channel} --name door --user operator --password op --open 2");
+    ASSERT_EQ("live", line_starting("pane 0 door: ")) << seen;
+    ASSERT_TRUE(sim.ok("stream break-after 10"));
+    const std::string lost = line_starting("pane 0 door: ");
+    EXPECT_TRUE(lost.rfind("lost: ", 0) == 0 || lost.rfind("reconnecting: ", 0) == 0) << lost;
+    EXPECT_NE(std::string::npos, lost.find("rtsp://" + sim.address() + ":12000/live/2")) << lost;
+    EXPECT_TRUE(sim.requests().empty()) << sim.requests().front().operation;
+}
+
+// Server > Add camera...: a URL that is not rtsp:// is refused in words and
+// the dialog stays for it to be corrected; the camera is then in the list
+// with the channels of its range, kept with its password encrypted.
+TEST_F(Viewer_Cameras, add_camera_refuses_a_url_that_is_not_rtsp_and_lists_the_channels_of_its_range)
+{
+    open_viewer(L"");
+    choose_in_menu('S', 'M');
+    HWND dialog = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (dialog = FindWindowW(L"#32770", L"Add a camera")) != nullptr; }));
+    Sleep(300);
+    type(L"porch");
+    press_key(VK_TAB);
+    type(L"http://" + wide(camera_host) + L"/cam{channel}");
+    press_key(VK_RETURN);
+    HWND refusal = nullptr;
+    ASSERT_TRUE(wait_until([&] { return (refusal = FindWindowW(L"#32770", L"kelm viewer")) != nullptr; }));
+    EXPECT_NE(std::string::npos, text_of(GetDlgItem(refusal, 0xFFFF)).find("it must start with rtsp://"))
+        << text_of(GetDlgItem(refusal, 0xFFFF));
+    press_key(VK_RETURN);
+    ASSERT_TRUE(wait_until([&] { return !IsWindow(refusal); }));
+    Sleep(300);
+    send({key(VK_SHIFT, false), key(VK_HOME, false), key(VK_HOME, true), key(VK_SHIFT, true)});
+    fill_dialog(L"Add a camera", {L"rtsp://" + wide(camera_host) + L"/cam{channel}", L"porter",
+                                  wide(camera_password), L" ", L"2-4"});
+    EXPECT_EQ(1 + 3, SendMessageW(GetDlgItem(panel, IDC_CHANNELS), TVM_GETCOUNT, 0, 0));
+    const std::string stored = registry_bytes(HKEY_CURRENT_USER, L"Software\\kelm\\viewer\\Servers");
+    EXPECT_NE(std::string::npos, stored.find(std::string("/\0c\0a\0m\0{\0", 10))) << "the URL is stored";
+    EXPECT_EQ(std::string::npos, stored.find(camera_password));
+    DWORD kept = 0;
+    EXPECT_EQ(ERROR_SUCCESS, RegGetValueW(HKEY_CURRENT_USER, L"Software\\kelm\\viewer\\Servers\\0", L"Password",
+                                          RRF_RT_REG_BINARY, nullptr, nullptr, &kept));
+}
+
+// Stream URLs the viewer cannot play stop it at the start, in words.
+TEST_F(Viewer_Host, a_camera_url_the_viewer_cannot_play_is_refused_in_words)
+{
+    const struct {
+        const char* options;
+        const char* reason;
+    } cases[] = {
+        {"--camera http://10.0.0.5/live", "is not a camera's stream URL: it must start with rtsp://"},
+        {"--camera rtsps://10.0.0.5/live", "asks for an encrypted stream (rtsps://)"},
+        {"--camera rtsp://:554/live", "names no camera"},
+        {"--camera rtsp://10.0.0.5/live --open 2", "has no {channel}, so the camera has one channel"},
+    };
+    for (const auto& refused : cases) {
+        const Program_Result run = run_program(windows_path(VIEWER_EXE), refused.options);
+        EXPECT_EQ(2u, run.status) << refused.options << ": " << run.output;
+        EXPECT_NE(std::string::npos, run.output.find(refused.reason)) << refused.options << ": " << run.output;
+    }
+}
+
 // The player's position line, "00:00:01.24 / 00:00:03.00", as milliseconds
 // of its position; -1 when it reads otherwise.
 long position_ms(const std::string& line)
