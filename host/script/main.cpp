@@ -6,7 +6,7 @@
 // status is the script's (WScript.Quit), 0 when it ran to its end, 1 after
 // a script error, 2 for wrong arguments and 3 when the control could not
 // be created.  The control's echo of its log on standard error is sent to
-// NUL unless --verbose is given (runner_errors.h).
+// NUL unless --verbose is given (quiet_errors.h).
 #include <windows.h>
 #include <ole2.h>
 
@@ -16,7 +16,7 @@
 
 #include "ax_container.h"
 #include "com_ptr.h"
-#include "runner_errors.h"
+#include "quiet_errors.h"
 #include "script_file.h"
 #include "script_host.h"
 #include "script_run.h"
@@ -71,7 +71,7 @@ int usage()
            L"  --verbose  also show the control's log on standard error (it is always\n"
            L"             written to the log file c:\\kelm.log); without it only the\n"
            L"             script's output and errors and kelm-script's messages are shown\n",
-           runner_errors());
+           own_errors());
     return 2;
 }
 
@@ -82,7 +82,7 @@ int run(const wchar_t* path, const std::vector<std::wstring>& arguments)
     if (!engine)
         return usage();
     if (!read_script(path, &text)) {
-        fwprintf(runner_errors(), L"kelm-script: cannot read %ls\n", path);
+        fwprintf(own_errors(), L"kelm-script: cannot read %ls\n", path);
         return 2;
     }
     Ax_Container container;
@@ -96,7 +96,7 @@ int run(const wchar_t* path, const std::vector<std::wstring>& arguments)
         *control.put() = container.control(host);
     if (!control) {
         fputws(L"kelm-script: the control could not be created: register kelm.dll (install.cmd), and keep "
-               L"hikclient.dll in the same folder\n", runner_errors());
+               L"hikclient.dll in the same folder\n", own_errors());
         close_frame();
         return 3;
     }
@@ -125,9 +125,9 @@ int wmain(int argc, wchar_t** argv)
         return usage();
     // Before the control exists, so that none of its log reaches the console.
     if (!verbose && !quiet_standard_error())
-        fputws(L"kelm-script: NUL could not be opened; the control's log is shown\n", runner_errors());
+        fputws(L"kelm-script: NUL could not be opened; the control's log is shown\n", own_errors());
     if (FAILED(OleInitialize(nullptr))) {
-        fputws(L"kelm-script: OLE could not be started\n", runner_errors());
+        fputws(L"kelm-script: OLE could not be started\n", own_errors());
         return 1;
     }
     const int status = run(argv[script], std::vector<std::wstring>(argv + script + 1, argv + argc));

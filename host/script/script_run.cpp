@@ -7,7 +7,7 @@
 #include <cwchar>
 
 #include "com_ptr.h"
-#include "runner_errors.h"
+#include "quiet_errors.h"
 
 namespace {
 
@@ -88,10 +88,10 @@ public:
             (void)error->GetSourcePosition(&context, &line, &column);  // stays 0, 0 when unknown
         if (info.pfnDeferredFillIn)
             (void)info.pfnDeferredFillIn(&info);  // fills in the texts, or leaves them out
-        fwprintf(runner_errors(), L"%ls(%lu, %ld) %ls: %ls (%08lx)\n", name, line + 1, column + 1,
+        fwprintf(own_errors(), L"%ls(%lu, %ld) %ls: %ls (%08lx)\n", name, line + 1, column + 1,
                  info.bstrSource ? info.bstrSource : L"script", info.bstrDescription ? info.bstrDescription : L"error",
                  static_cast<unsigned long>(info.scode ? info.scode : info.wCode));
-        (void)fflush(runner_errors());
+        (void)fflush(own_errors());
         free_texts(&info);
         return S_OK;
     }
@@ -124,17 +124,17 @@ bool run_script(const wchar_t* engine_prog_id, const std::wstring& text, const w
         FAILED(CoCreateInstance(engine_class, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
                                 reinterpret_cast<void**>(engine.put()))) ||
         FAILED(engine->QueryInterface(IID_IActiveScriptParse32, reinterpret_cast<void**>(parser.put())))) {
-        fwprintf(runner_errors(), L"%ls: the %ls engine is not available\n", name, engine_prog_id);
+        fwprintf(own_errors(), L"%ls: the %ls engine is not available\n", name, engine_prog_id);
         return false;
     }
     Script_Site site(objects, name, window);
     if (FAILED(engine->SetScriptSite(&site)) || FAILED(parser->InitNew())) {
-        fwprintf(runner_errors(), L"%ls: the %ls engine did not start\n", name, engine_prog_id);
+        fwprintf(own_errors(), L"%ls: the %ls engine did not start\n", name, engine_prog_id);
         return false;
     }
     for (const Named_Object& named : objects) {
         if (FAILED(engine->AddNamedItem(named.name, SCRIPTITEM_ISVISIBLE))) {
-            fwprintf(runner_errors(), L"%ls: the object %ls could not be given to the script\n", name, named.name);
+            fwprintf(own_errors(), L"%ls: the object %ls could not be given to the script\n", name, named.name);
             return false;
         }
     }

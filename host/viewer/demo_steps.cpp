@@ -20,7 +20,7 @@ const int camera_pane = 1;
 void report(HRESULT result, const wchar_t* what)
 {
     if (result != S_OK)
-        fwprintf(viewer_errors(), L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
+        fwprintf(own_errors(), L"kelm-viewer: %ls failed (hr %08lx)\n", what, static_cast<unsigned long>(result));
 }
 
 // A camera button held for a moment and let go.
@@ -48,7 +48,7 @@ bool activate_pane(IDispatch* control, int pane)
     Variant index(pane), active;
     if (FAILED(call_method(control, L"active_nth_screen", {&index})) ||
         FAILED(get_property(control, L"current_screen_num", &active)) || active.number() != pane) {
-        fwprintf(viewer_errors(), L"kelm-viewer: pane %d cannot be made active\n", pane);
+        fwprintf(own_errors(), L"kelm-viewer: pane %d cannot be made active\n", pane);
         return false;
     }
     return true;

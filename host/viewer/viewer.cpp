@@ -198,7 +198,7 @@ int save_screenshot(HWND frame, const wchar_t* path)
 {
     const HRESULT hr = save_window_png(frame, path);
     if (FAILED(hr)) {
-        fwprintf(viewer_errors(), L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", static_cast<unsigned long>(hr));
+        fwprintf(own_errors(), L"kelm-viewer: cannot save the screenshot (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     wprintf(L"screenshot: %ls\n", path);
@@ -243,7 +243,7 @@ int play(const Options& options)
 {
     Player_Window* player = Player_Window::open(nullptr, options.play, true);
     if (!player) {
-        fwprintf(viewer_errors(), L"kelm-viewer: cannot create the player's window (%lu)\n", GetLastError());
+        fwprintf(own_errors(), L"kelm-viewer: cannot create the player's window (%lu)\n", GetLastError());
         return 1;
     }
     const HWND window = player->handle();
@@ -254,7 +254,7 @@ int play(const Options& options)
     if (!IsWindow(window))
         return 1;  // closed before it showed anything
     if (player->state() != Player_Window::State::showing) {
-        fwprintf(viewer_errors(), L"kelm-viewer: cannot play %ls: %ls\n", options.play,
+        fwprintf(own_errors(), L"kelm-viewer: cannot play %ls: %ls\n", options.play,
                  player->state() == Player_Window::State::refused ? player->problem().c_str()
                                                                   : L"no picture was shown within 20 seconds");
         (void)DestroyWindow(window);  // the run ends either way
@@ -279,7 +279,7 @@ int run(const Options& options)
         return play(options);
     Main_Window window;
     if (!window.create()) {
-        fwprintf(viewer_errors(), L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());
+        fwprintf(own_errors(), L"kelm-viewer: cannot create the window with the control (%lu)\n", GetLastError());
         return 1;
     }
     start_up(window, options);
@@ -294,7 +294,7 @@ int run(const Options& options)
                           window.refresh_status();  // the watch saw the loss before the status bar's next read
                           status |= save_screenshot(window.handle(), options.outage_screenshot);
                       })) {
-        fwprintf(viewer_errors(), L"kelm-viewer: no pane was lost and live again\n");
+        fwprintf(own_errors(), L"kelm-viewer: no pane was lost and live again\n");
         status = 1;
     }
     if (options.interactive || (!options.screenshot && !options.outage_screenshot))
@@ -327,11 +327,11 @@ int wmain(int argc, wchar_t** argv)
     }
     // Before the control is created: its echo starts with it.
     if (!options.verbose)
-        (void)silence_standard_error();  // when NUL cannot be opened the echo shows; nothing worse
+        (void)quiet_standard_error();  // when NUL cannot be opened the echo shows; nothing worse
     // A container of OLE controls needs OLE, not only COM.
     const HRESULT hr = OleInitialize(nullptr);
     if (FAILED(hr)) {
-        fwprintf(viewer_errors(), L"kelm-viewer: OLE did not start (hr %08lx)\n", static_cast<unsigned long>(hr));
+        fwprintf(own_errors(), L"kelm-viewer: OLE did not start (hr %08lx)\n", static_cast<unsigned long>(hr));
         return 1;
     }
     const int status = run(options);

@@ -1,4 +1,4 @@
-#include "runner_errors.h"
+#include "quiet_errors.h"
 
 #include <windows.h>
 #include <fcntl.h>
@@ -43,7 +43,7 @@ bool quiet_standard_error()
     return true;
 }
 
-FILE* runner_errors()
+FILE* own_errors()
 {
     return kept_errors ? kept_errors : stderr;
 }
