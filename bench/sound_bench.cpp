@@ -46,14 +46,14 @@ HWND make_window()
 double stream_cpu_seconds(LONG handle)
 {
     DWORD ms = 0;
-    (void)HIK_SimGetStreamCpu(handle, &ms);  // an unknown handle reads 0
+    (void)HIK_ClientStreamCpu(handle, &ms);  // an unknown handle reads 0
     return ms / 1000.0;
 }
 
 double player_cpu_seconds()
 {
     DWORD ms = 0;
-    (void)HIK_SimGetSoundStats(nullptr, nullptr, &ms, nullptr);  // always answers
+    (void)HIK_ClientSoundStats(nullptr, nullptr, &ms, nullptr);  // always answers
     return ms / 1000.0;
 }
 

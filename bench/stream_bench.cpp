@@ -255,14 +255,14 @@ void measure_sixteen(const Dvr_Sim& sim)
     }
     pump_messages_for(1.0);
     DWORD received0, painted0;
-    HIK_SimGetLibraryStats(&received0, &painted0);
+    HIK_ClientLibraryStats(&received0, &painted0);
     const double cpu0 = process_cpu_seconds(), wall0 = seconds_now();
     const unsigned sent0 = std::stoul(sim.command("stream").substr(sim.command("stream").find("frames-sent=") + 12));
     pump_messages_for(streaming_seconds);
     const std::string after = sim.command("stream");
     const unsigned sent1 = std::stoul(after.substr(after.find("frames-sent=") + 12));
     DWORD received1, painted1;
-    HIK_SimGetLibraryStats(&received1, &painted1);
+    HIK_ClientLibraryStats(&received1, &painted1);
     const double wall = seconds_now() - wall0, cpu = process_cpu_seconds() - cpu0;
     for (auto& channel : channels)
         channel->close_channel();

@@ -161,7 +161,7 @@ LONG start_stream(const Dvr_Sim& sim, int channel, HWND window)
 DWORD painted(LONG handle)
 {
     DWORD count = 0;
-    (void)HIK_SimGetStreamStats(handle, nullptr, &count);
+    (void)HIK_ClientStreamStats(handle, nullptr, &count);
     return count;
 }
 
@@ -170,7 +170,7 @@ DWORD painted(LONG handle)
 DWORD stream_cpu_ms(LONG handle)
 {
     DWORD spent = 0;
-    (void)HIK_SimGetStreamCpu(handle, &spent);
+    (void)HIK_ClientStreamCpu(handle, &spent);
     return spent;
 }
 
@@ -354,7 +354,7 @@ void print_latency(const char* label, LONG first_handle, LONG last_handle)
     LONG worst = 0;
     for (LONG handle = first_handle; handle <= last_handle; ++handle) {
         LONG median_ms = 0, p99_ms = 0;
-        if (HIK_SimGetStreamLatency(handle, &median_ms, &p99_ms)) {
+        if (HIK_ClientStreamLatency(handle, &median_ms, &p99_ms)) {
             medians.push_back(median_ms);
             worst = std::max(worst, p99_ms);
         }
@@ -386,7 +386,7 @@ void settle(LONG first_handle, LONG last_handle)
     const double start = seconds_now();
     for (LONG handle = first_handle; handle <= last_handle && seconds_now() - start < 20; ++handle) {
         LONG median_ms, p99_ms;
-        while (!HIK_SimGetStreamLatency(handle, &median_ms, &p99_ms) && seconds_now() - start < 20)
+        while (!HIK_ClientStreamLatency(handle, &median_ms, &p99_ms) && seconds_now() - start < 20)
             pump_messages_for(0.1);
     }
     pump_messages_for(3.0);
@@ -402,7 +402,7 @@ void measure_wall(const Dvr_Sim& sim, const char* label, int controls, Size size
     const LONG last = first + controls * 16 - 1;
     settle(first, last);
     DWORD received0, painted0;
-    HIK_SimGetLibraryStats(&received0, &painted0);
+    HIK_ClientLibraryStats(&received0, &painted0);
     const double cpu0 = process_cpu_seconds(), sim0 = sim_cpu_seconds(sim), wall0 = seconds_now();
     double longest_block;
     {
@@ -411,7 +411,7 @@ void measure_wall(const Dvr_Sim& sim, const char* label, int controls, Size size
         longest_block = watch.longest_ms();
     }
     DWORD received1, painted1;
-    HIK_SimGetLibraryStats(&received1, &painted1);
+    HIK_ClientLibraryStats(&received1, &painted1);
     const double seconds = seconds_now() - wall0;
     const double client = (process_cpu_seconds() - cpu0) / seconds, server = (sim_cpu_seconds(sim) - sim0) / seconds;
     // A picture counted as received before the start and painted after it
@@ -485,7 +485,7 @@ void measure_full_hd(const Dvr_Sim& sim)
         rates.push_back((painted(handles[pane]) - before[pane]) / full_hd_seconds);
         lost += MP4_ClientGetState(handles[pane]) == HIK_STATE_RUNNING ? 0 : 1;
         LONG median_ms = 0, p99_ms = 0;
-        if (HIK_SimGetStreamLatency(handles[pane], &median_ms, &p99_ms))
+        if (HIK_ClientStreamLatency(handles[pane], &median_ms, &p99_ms))
             oldest = std::max(oldest, p99_ms);
     }
     const double best = *std::max_element(rates.begin(), rates.end());

@@ -439,7 +439,7 @@ BOOL __stdcall HIK_ClientAudioCodec(LONG handle, char* name, DWORD size)
     return snprintf(name, size, "%s", known) < static_cast<int>(size) ? TRUE : FALSE;
 }
 
-BOOL __stdcall HIK_SimGetSoundStats(DWORD* blocks_played, DWORD* blocks_dropped, DWORD* cpu_ms, BOOL* device_open)
+BOOL __stdcall HIK_ClientSoundStats(DWORD* blocks_played, DWORD* blocks_dropped, DWORD* cpu_ms, BOOL* device_open)
 {
     const Sound_Counts counts = Sound_Player::instance().counts();
     if (blocks_played)
@@ -485,7 +485,7 @@ BOOL __stdcall MP4_ClientGetVideoPara(LONG handle, DWORD, int* brightness, int* 
     return TRUE;
 }
 
-BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD* frames_received, DWORD* frames_painted)
+BOOL __stdcall HIK_ClientStreamStats(LONG handle, DWORD* frames_received, DWORD* frames_painted)
 {
     return with_stream(handle, FALSE, [=](Stream& stream, Library&) {
         if (frames_received)
@@ -496,7 +496,7 @@ BOOL __stdcall HIK_SimGetStreamStats(LONG handle, DWORD* frames_received, DWORD*
     });
 }
 
-BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_painted)
+BOOL __stdcall HIK_ClientLibraryStats(DWORD* frames_received, DWORD* frames_painted)
 {
     if (frames_received)
         *frames_received = library_frames_received.load();
@@ -505,7 +505,7 @@ BOOL __stdcall HIK_SimGetLibraryStats(DWORD* frames_received, DWORD* frames_pain
     return TRUE;
 }
 
-BOOL __stdcall HIK_SimGetStreamCpu(LONG handle, DWORD* cpu_ms)
+BOOL __stdcall HIK_ClientStreamCpu(LONG handle, DWORD* cpu_ms)
 {
     return with_stream(handle, FALSE, [=](Stream& stream, Library&) {
         if (cpu_ms)
@@ -514,7 +514,7 @@ BOOL __stdcall HIK_SimGetStreamCpu(LONG handle, DWORD* cpu_ms)
     });
 }
 
-BOOL __stdcall HIK_SimGetStreamLatency(LONG handle, LONG* median_ms, LONG* p99_ms)
+BOOL __stdcall HIK_ClientStreamLatency(LONG handle, LONG* median_ms, LONG* p99_ms)
 {
     int64_t median = 0, worst = 0;
     if (!with_stream(handle, false, [&](Stream& stream, Library&) {

@@ -189,9 +189,9 @@ TEST_F(Channel_Test, AClosedChannelReopensAndAFailedOneLeavesNoStreamBehind)
     auto slow = make_channel(1);
     EXPECT_EQ(slow->open_channel(), -1);
     DWORD painted_before = 0, painted_after = 0;
-    HIK_SimGetLibraryStats(nullptr, &painted_before);
+    HIK_ClientLibraryStats(nullptr, &painted_before);
     pump_for(2500);  // the server answers the login meanwhile
-    HIK_SimGetLibraryStats(nullptr, &painted_after);
+    HIK_ClientLibraryStats(nullptr, &painted_after);
     EXPECT_EQ(painted_after, painted_before);
 }
 
@@ -309,9 +309,9 @@ TEST_F(Channel_Test, AStalledRecordingWriteHoldsUpNeitherStopNorClose)
     EXPECT_TRUE(closed_disk.recording_closed());
 
     DWORD painted_before = 0, painted_after = 0;
-    HIK_SimGetLibraryStats(nullptr, &painted_before);
+    HIK_ClientLibraryStats(nullptr, &painted_before);
     pump_for(500);
-    HIK_SimGetLibraryStats(nullptr, &painted_after);
+    HIK_ClientLibraryStats(nullptr, &painted_after);
     EXPECT_EQ(painted_after, painted_before) << "a closed channel's stream still paints";
 }
 

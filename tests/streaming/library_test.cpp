@@ -194,7 +194,7 @@ TEST_F(Library_Test, AViewerThatNeverGetsAKeyFrameStaysConnectingThenIsBrokenOff
     Sleep(3000);
     EXPECT_EQ(MP4_ClientGetState(late), HIK_STATE_CONNECTING) << "packets come, no picture can be made";
     DWORD received = 0, painted = 0;
-    ASSERT_TRUE(HIK_SimGetStreamStats(late, &received, &painted));
+    ASSERT_TRUE(HIK_ClientStreamStats(late, &received, &painted));
     EXPECT_GT(received, 10u);
     EXPECT_EQ(painted, 0u);
     Sleep(3000);
@@ -226,9 +226,9 @@ TEST_F(Library_Test, ACameraThatChangesItsSizeGoesOnPlayingAndRecordsIntoANewFil
         Sleep(2000);
     }
     DWORD painted_before = 0, painted_after = 0;
-    HIK_SimGetStreamStats(handle, nullptr, &painted_before);
+    HIK_ClientStreamStats(handle, nullptr, &painted_before);
     Sleep(500);
-    HIK_SimGetStreamStats(handle, nullptr, &painted_after);
+    HIK_ClientStreamStats(handle, nullptr, &painted_after);
     EXPECT_GT(painted_after, painted_before) << "pictures of the new size are painted";
     EXPECT_TRUE(MP4_ClientStopCapture(handle));
     for (const auto& file : files) {
@@ -313,9 +313,9 @@ TEST_F(Library_Test, StreamsRunUntilTheLastCleanUp)
     ASSERT_EQ(wait_for_state(handle, HIK_STATE_RUNNING), HIK_STATE_RUNNING);
     EXPECT_TRUE(MP4_ClientCleanup());
     DWORD received_before = 0, received_after = 0;
-    HIK_SimGetStreamStats(handle, &received_before, nullptr);
+    HIK_ClientStreamStats(handle, &received_before, nullptr);
     Sleep(500);
-    ASSERT_TRUE(HIK_SimGetStreamStats(handle, &received_after, nullptr));
+    ASSERT_TRUE(HIK_ClientStreamStats(handle, &received_after, nullptr));
     EXPECT_GT(received_after, received_before);
     EXPECT_TRUE(MP4_ClientCleanup());
     EXPECT_EQ(MP4_ClientGetState(handle), HIK_STATE_UNKNOWN_HANDLE);
@@ -370,8 +370,8 @@ TEST_F(Library_Test, EveryFormOfCameraStreamPlaysForEachViewerAndRecords)
         Sleep(1500);
         EXPECT_TRUE(MP4_ClientStopCapture(first)) << name;
         DWORD painted_first = 0, painted_joining = 0;
-        EXPECT_TRUE(HIK_SimGetStreamStats(first, nullptr, &painted_first));
-        EXPECT_TRUE(HIK_SimGetStreamStats(joining, nullptr, &painted_joining));
+        EXPECT_TRUE(HIK_ClientStreamStats(first, nullptr, &painted_first));
+        EXPECT_TRUE(HIK_ClientStreamStats(joining, nullptr, &painted_joining));
         EXPECT_GT(painted_first, 30u) << name;
         EXPECT_GT(painted_joining, 20u) << name << ", joined";
         EXPECT_TRUE(MP4_ClientStop(joining));

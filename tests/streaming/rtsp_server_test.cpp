@@ -112,14 +112,14 @@ protected:
     DWORD painted(LONG handle)
     {
         DWORD count = 0;
-        EXPECT_TRUE(HIK_SimGetStreamStats(handle, nullptr, &count));
+        EXPECT_TRUE(HIK_ClientStreamStats(handle, nullptr, &count));
         return count;
     }
 
     DWORD received(LONG handle)
     {
         DWORD count = 0;
-        EXPECT_TRUE(HIK_SimGetStreamStats(handle, &count, nullptr));
+        EXPECT_TRUE(HIK_ClientStreamStats(handle, &count, nullptr));
         return count;
     }
 

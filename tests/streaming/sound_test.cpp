@@ -119,7 +119,7 @@ protected:
     BOOL device_open() const
     {
         BOOL open = TRUE;
-        EXPECT_TRUE(HIK_SimGetSoundStats(nullptr, nullptr, nullptr, &open));
+        EXPECT_TRUE(HIK_ClientSoundStats(nullptr, nullptr, nullptr, &open));
         return open;
     }
 
