@@ -18,18 +18,6 @@
 
 namespace {
 
-bool pump_until(const std::function<bool()>& done, DWORD limit_ms)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        Control_Host::pump();
-        Sleep(20);
-    }
-    return true;
-}
-
 // A camera of GStreamer's own elements: 352x288 H.264 with G.711 sound.
 std::string camera_launch(bool with_sound)
 {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "bstr.h"
@@ -54,6 +55,20 @@ protected:
     Dvr_Sim sim;
     Control_Host host;
 };
+
+// Handles the control's messages (its watch runs on a timer) until `done`
+// holds or `limit_ms` passed; whether it held.
+inline bool pump_until(const std::function<bool()>& done, DWORD limit_ms)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limit_ms)
+            return false;
+        Control_Host::pump();
+        Sleep(20);
+    }
+    return true;
+}
 
 // A new folder path on C: for this test: "C:\kelm-<token>".
 inline std::wstring fresh_c_folder(const char* stem)

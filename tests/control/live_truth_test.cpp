@@ -19,20 +19,6 @@
 
 namespace {
 
-// Handles the control's messages (its watch runs on a timer) until `done`
-// holds or `limit_ms` passed; whether it held.
-bool pump_until(const std::function<bool()>& done, DWORD limit_ms)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        Control_Host::pump();
-        Sleep(20);
-    }
-    return true;
-}
-
 // The longest single round of message handling while `done` is awaited: a
 // round that long held the host's thread.
 DWORD longest_round_until(const std::function<bool()>& done, DWORD limit_ms)
