@@ -1,7 +1,5 @@
 #include "rtsp_source.h"
 
-#include "slice_joiner.h"
-
 #include "hikclient.h"
 
 extern "C" {
@@ -56,7 +54,6 @@ Rtsp_Source::Rtsp_Source(const std::atomic<bool>& stopping) : stopping(stopping)
 Rtsp_Source::~Rtsp_Source()
 {
     close();
-    av_packet_free(&ahead);
 }
 
 void Rtsp_Source::take_error(const std::string& line)
@@ -149,42 +146,9 @@ int Rtsp_Source::open(const Stream_Address& address)
     return video_stream ? HIK_STATE_CONNECTING : HIK_STATE_BROKEN_OFF;
 }
 
-// A key picture of H.264 is handed over once the packet after it has come:
-// the parts of a picture the demuxer's parser cut apart are joined first
-// (slice_joiner.h).  The packet read ahead is kept for the next read.
 bool Rtsp_Source::read(AVPacket* packet, int64_t deadline)
 {
     deadline_us.store(deadline);
-    if (ahead && (ahead->data || ahead->side_data_elems)) {
-        av_packet_move_ref(packet, ahead);
-        if (!may_continue(*packet))
-            return true;
-    } else if (!read_track_packet(packet)) {
-        return false;
-    }
-    if (!ahead || !may_continue(*packet))
-        return true;  // without memory for a packet ahead, pictures go as they come
-    const bool packet_waited = waited;
-    while (read_track_packet(ahead)) {
-        if (ahead->stream_index != packet->stream_index || !continues_picture(*ahead) ||
-            !join_picture_part(packet, *ahead))
-            break;
-        av_packet_unref(ahead);
-    }
-    // A read ahead that failed is told by the next read, which fails again.
-    waited = packet_waited;
-    return true;
-}
-
-// A key packet of H.264 video: a picture whose parts may follow.
-bool Rtsp_Source::may_continue(const AVPacket& packet) const
-{
-    return packet.stream_index == video_stream->index && (packet.flags & AV_PKT_FLAG_KEY) &&
-           video_stream->codecpar->codec_id == AV_CODEC_ID_H264;
-}
-
-bool Rtsp_Source::read_track_packet(AVPacket* packet)
-{
     const int64_t began = av_gettime_relative();
     for (;;) {
         const int read = av_read_frame(context, packet);

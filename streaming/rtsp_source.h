@@ -57,8 +57,6 @@ private:
     void take_error(const std::string& line) override;
     std::string last_line() const;
     void wait_at_most(int64_t ms);
-    bool read_track_packet(AVPacket* packet);
-    bool may_continue(const AVPacket& packet) const;
 
     const std::atomic<bool>& stopping;
     AVFormatContext* context = nullptr;
@@ -67,7 +65,6 @@ private:
     std::atomic<bool> closing{false};
     std::atomic<int64_t> deadline_us{0};  // on libavformat's relative clock
     bool waited = false;
-    AVPacket* ahead = av_packet_alloc();  // read after a key picture, not handed over yet
     int open_error = 0;
     int64_t open_ms = 0;  // what the open took
     int read_error = 0;

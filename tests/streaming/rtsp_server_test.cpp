@@ -162,11 +162,6 @@ TEST_F(Rtsp_Server_Test, CodecsProfilesAndSizesPlayAndRecordAsPlayableMp4)
         {"/parameter-sets-before-key-frames",
          camera(352, 288, "x264enc speed-preset=superfast key-int-max=25" + std::string(h264_pay)),
          "h264", 352, 288},
-        // An encoder that writes several slices a picture, with the
-        // parameter sets repeated before each slice of a key picture.
-        {"/slices-with-parameter-sets",
-         camera(704, 576, "x264enc tune=zerolatency speed-preset=superfast key-int-max=25" + std::string(h264_pay)),
-         "h264", 704, 576},
         {"/hevc-with-b-frames",
          camera(352, 288, "x265enc speed-preset=ultrafast key-int-max=25 option-string=bframes=2 ! "
                           "rtph265pay name=pay0 pt=96 config-interval=-1"),
